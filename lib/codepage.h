@@ -1,0 +1,25 @@
+#pragma once
+
+// Conversion between the system's single-byte code page (Windows-1252) and Unicode.
+// The mapping is one to one: the five bytes that Windows-1252 leaves undefined map to the
+// C1 control characters of the same value, so a byte string never loses a byte on its way
+// through Unicode and back. Characters outside the code page become "?".
+
+#include <string>
+#include <string_view>
+
+namespace nimbra {
+
+// The Unicode code point that stands for one code-page byte.
+char16_t AnsiCharToWide(unsigned char c);
+// The code-page byte of one UTF-16 code unit, or '?' when the code page has no such character.
+char WideCharToAnsi(char16_t w);
+
+std::u16string AnsiToWide(std::string_view s);
+std::string WideToAnsi(std::u16string_view w);
+
+std::string AnsiToUtf8(std::string_view s);
+// Invalid UTF-8 sequences and characters the code page cannot show become one "?" each.
+std::string Utf8ToAnsi(std::string_view s);
+
+}  // namespace nimbra

@@ -1,0 +1,22 @@
+#pragma once
+
+// Messages for the operator. A window program shows them in a message box; without a
+// display they go to stderr (and, in the engine, to its error log).
+
+#include <string>
+
+namespace nimbra {
+
+class Notifier {
+public:
+    virtual ~Notifier() = default;
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// Writes each message as one line to stderr.
+class StderrNotifier final : public Notifier {
+public:
+    void ShowMessage(const std::string& text) override;
+};
+
+}  // namespace nimbra
