@@ -29,7 +29,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
 // sequence, and advances i past what it consumed (at least one byte).
 long DecodeUtf8(std::string_view s, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(s[i++]);
-    if (lead < 0x80) return lead;
+    if (lead < 0x80)
+        return lead;
     int extra = 0;
     std::uint32_t cp = 0;
     std::uint32_t min = 0;
@@ -43,27 +44,33 @@ long DecodeUtf8(std::string_view s, std::size_t& i) {
         return -1;
     }
     for (int k = 0; k < extra; ++k) {
-        if (i >= s.size()) return -1;
+        if (i >= s.size())
+            return -1;
         const auto c = static_cast<unsigned char>(s[i]);
-        if ((c & 0xC0) != 0x80) return -1;
+        if ((c & 0xC0) != 0x80)
+            return -1;
         cp = (cp << 6) | (c & 0x3F);
         ++i;
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return -1;
     return static_cast<long>(cp);
 }
 
 }  // namespace
 
 char16_t AnsiCharToWide(unsigned char c) {
-    if (c >= 0x80 && c <= 0x9F) return kHighControls[c - 0x80];
+    if (c >= 0x80 && c <= 0x9F)
+        return kHighControls[c - 0x80];
     return c;
 }
 
 char WideCharToAnsi(char16_t w) {
-    if (w < 0x80 || (w >= 0xA0 && w <= 0xFF)) return static_cast<char>(w);
+    if (w < 0x80 || (w >= 0xA0 && w <= 0xFF))
+        return static_cast<char>(w);
     for (std::size_t k = 0; k < kHighControls.size(); ++k) {
-        if (kHighControls[k] == w) return static_cast<char>(0x80 + k);
+        if (kHighControls[k] == w)
+            return static_cast<char>(0x80 + k);
     }
     return '?';
 }
@@ -71,7 +78,8 @@ char WideCharToAnsi(char16_t w) {
 std::u16string AnsiToWide(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
-    for (char c : s) out.push_back(AnsiCharToWide(static_cast<unsigned char>(c)));
+    for (char c : s)
+        out.push_back(AnsiCharToWide(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -93,7 +101,8 @@ std::string WideToAnsi(std::u16string_view w) {
 std::string AnsiToUtf8(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 4);
-    for (char c : s) AppendUtf8(out, AnsiCharToWide(static_cast<unsigned char>(c)));
+    for (char c : s)
+        AppendUtf8(out, AnsiCharToWide(static_cast<unsigned char>(c)));
     return out;
 }
 

@@ -12,7 +12,9 @@ namespace {
 
 constexpr long long kMsPerDay = kSecondsPerDay * 1000;
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -79,15 +81,15 @@ TDateTime Now() {
     const std::time_t secs = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&secs, &local);
-    CivilDateTime c{local.tm_year + 1900,
-                    local.tm_mon + 1,
-                    local.tm_mday,
-                    local.tm_hour,
-                    local.tm_min,
-                    std::min(local.tm_sec, 59),  // a leap second reads as :59
-                    static_cast<int>(
-                        std::chrono::duration_cast<std::chrono::milliseconds>(since).count() %
-                        1000)};
+    CivilDateTime c{
+        local.tm_year + 1900,
+        local.tm_mon + 1,
+        local.tm_mday,
+        local.tm_hour,
+        local.tm_min,
+        std::min(local.tm_sec, 59),  // a leap second reads as :59
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() %
+                         1000)};
     TDateTime result = 0;
     TryEncodeDateTime(c, result);
     return result;
@@ -96,12 +98,14 @@ TDateTime Now() {
 std::string DateTimeText(TDateTime dt) {
     const CivilDateTime c = DecodeDateTime(dt);
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
-                  c.hour, c.minute, c.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour,
+                  c.minute, c.second);
     return buf;
 }
 
-std::string NowText() { return NowText(Now()); }
+std::string NowText() {
+    return NowText(Now());
+}
 
 std::string NowText(TDateTime now) {
     // Truncate to the second so that 09:05:41.9 reads 09:05:41, as a clock would show it.
@@ -121,8 +125,12 @@ long long DateTimeToEpoch(TDateTime dt) {
     return static_cast<long long>(std::nearbyint((dt - kUnixEpochDays) * kSecondsPerDay));
 }
 
-long long LocalEpochSeconds() { return LocalEpochSeconds(Now()); }
+long long LocalEpochSeconds() {
+    return LocalEpochSeconds(Now());
+}
 
-long long LocalEpochSeconds(TDateTime now) { return DateTimeToEpoch(now); }
+long long LocalEpochSeconds(TDateTime now) {
+    return DateTimeToEpoch(now);
+}
 
 }  // namespace nimbra

@@ -9,21 +9,24 @@
 namespace nimbra {
 namespace {
 
-const std::array<std::string_view, 7> kLongDayNames = {
-    "SUNDAY", "MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY"};
+const std::array<std::string_view, 7> kLongDayNames = {"SUNDAY",   "MONDAY", "TUESDAY", "WEDNESDAY",
+                                                       "THURSDAY", "FRIDAY", "SATURDAY"};
 const std::array<std::string_view, 12> kLongMonthNames = {
     "JANUARY", "FEBRUARY", "MARCH",     "APRIL",   "MAY",      "JUNE",
     "JULY",    "AUGUST",   "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
 
-constexpr std::array<std::string_view, 18> kItems = {
-    "DD", "DDD", "DDDD", "MM", "MMM", "MMMM", "YY", "YYY", "YYYY",
-    "HH", "NN",  "SS",   "ZZ", "ZZZ", "AP",   "AM", "AMP", "AMPM"};
+constexpr std::array<std::string_view, 18> kItems = {"DD", "DDD", "DDDD", "MM", "MMM", "MMMM",
+                                                     "YY", "YYY", "YYYY", "HH", "NN",  "SS",
+                                                     "ZZ", "ZZZ", "AP",   "AM", "AMP", "AMPM"};
 
-bool IsItemLetter(char c) { return std::string_view("ADHMNPSYZ").find(c) != std::string::npos; }
+bool IsItemLetter(char c) {
+    return std::string_view("ADHMNPSYZ").find(c) != std::string::npos;
+}
 
 bool IsItem(std::string_view text) {
     for (std::string_view item : kItems) {
-        if (item == text) return true;
+        if (item == text)
+            return true;
     }
     return false;
 }
@@ -53,9 +56,11 @@ private:
 // Index of the name whose first three letters equal the first three characters of text.
 template <std::size_t N>
 int MatchName(const std::array<std::string_view, N>& names, std::string_view text) {
-    if (text.size() < 3) return -1;
+    if (text.size() < 3)
+        return -1;
     for (std::size_t k = 0; k < N; ++k) {
-        if (names[k].substr(0, 3) == text.substr(0, 3)) return static_cast<int>(k);
+        if (names[k].substr(0, 3) == text.substr(0, 3))
+            return static_cast<int>(k);
     }
     return -1;
 }
@@ -75,7 +80,8 @@ TDateTime ParseDateTime(std::string_view pictureIn, std::string_view s, TDateTim
     std::size_t i = 0;
     while (i + 1 < picture.size()) {
         if (!IsItemLetter(picture[i])) {
-            if (text.Rest().size() > 1) text.Skip(1);
+            if (text.Rest().size() > 1)
+                text.Skip(1);
             ++i;
             continue;
         }
@@ -92,12 +98,14 @@ TDateTime ParseDateTime(std::string_view pictureIn, std::string_view s, TDateTim
             text.Skip(3);
         } else if (item == "DDDD") {
             const int k = MatchName(kLongDayNames, text.Rest());
-            if (k >= 0) text.Skip(kLongDayNames[static_cast<std::size_t>(k)].size());
+            if (k >= 0)
+                text.Skip(kLongDayNames[static_cast<std::size_t>(k)].size());
         } else if (item == "MM") {
             v.month = text.TakeNumber(2);
         } else if (item == "MMM" || item == "MMMM") {
             const int k = MatchName(kLongMonthNames, text.Rest());
-            if (k >= 0) v.month = k + 1;
+            if (k >= 0)
+                v.month = k + 1;
             if (item == "MMM") {
                 text.Skip(3);
             } else if (k >= 0) {
@@ -125,7 +133,8 @@ TDateTime ParseDateTime(std::string_view pictureIn, std::string_view s, TDateTim
         // YYY and a lone letter take nothing.
     }
 
-    if (half == Half::kAfternoon && v.hour < 12) v.hour += 12;
+    if (half == Half::kAfternoon && v.hour < 12)
+        v.hour += 12;
     TDateTime result = 0;
     return TryEncodeDateTime(v, result) ? result : 0;
 }

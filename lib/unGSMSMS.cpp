@@ -13,12 +13,15 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 void AppendEscaped(std::string& out, std::string_view field) {
     out.push_back('{');
     for (char c : field) {
-        if (c == '{' || c == '}' || c == '\\') out.push_back('\\');
+        if (c == '{' || c == '}' || c == '\\')
+            out.push_back('\\');
         out.push_back(c);
     }
     out.push_back('}');
@@ -28,8 +31,8 @@ void AppendEscaped(std::string& out, std::string_view field) {
 std::size_t LengthWithEscapesCollapsed(std::string_view text) {
     std::size_t length = text.size();
     for (std::size_t i = 0; i + 5 <= text.size();) {
-        if (text[i] == '\\' && text[i + 1] == '0' && text[i + 2] == 'x' &&
-            IsDigit(text[i + 3]) && IsDigit(text[i + 4])) {
+        if (text[i] == '\\' && text[i + 1] == '0' && text[i + 2] == 'x' && IsDigit(text[i + 3]) &&
+            IsDigit(text[i + 4])) {
             length -= 4;
             i += 5;
         } else {
@@ -51,16 +54,16 @@ TGsmSms::TGsmSms(TDateTime now)
 
 std::string TGsmSms::ToText() const {
     std::string out;
-    out.reserve(type.size() + operatorName.size() + sender.size() + receiver.size() +
-                text.size() + messageId.size() + extra.size() + idSource.size() +
-                reference.size() + sentTime.size() + receivedTime.size() + created.size() +
-                status.size() + 2 * kFieldCount + 16);
+    out.reserve(type.size() + operatorName.size() + sender.size() + receiver.size() + text.size() +
+                messageId.size() + extra.size() + idSource.size() + reference.size() +
+                sentTime.size() + receivedTime.size() + created.size() + status.size() +
+                2 * kFieldCount + 16);
     out.push_back('{');
     out.append(type);
     out.push_back('}');
-    for (const std::string* field : {&operatorName, &sender, &receiver, &text, &messageId, &extra,
-                                     &idSource, &reference, &sentTime, &receivedTime, &created,
-                                     &status}) {
+    for (const std::string* field :
+         {&operatorName, &sender, &receiver, &text, &messageId, &extra, &idSource, &reference,
+          &sentTime, &receivedTime, &created, &status}) {
         AppendEscaped(out, *field);
     }
     return out;
@@ -74,9 +77,10 @@ void TGsmSms::FromText(std::string_view record) {
     // go to scratch strings first because an empty value must not overwrite them.
     thread_local std::array<std::string, 3> kept;
     std::array<std::string*, kFieldCount> targets = {
-        &type,     &operatorName, &sender,   &receiver, &text,    &messageId, &extra,
-        &idSource, &reference,    &kept[0],  &kept[1],  &kept[2], &status};
-    for (std::string* field : targets) field->clear();
+        &type,     &operatorName, &sender,  &receiver, &text,    &messageId, &extra,
+        &idSource, &reference,    &kept[0], &kept[1],  &kept[2], &status};
+    for (std::string* field : targets)
+        field->clear();
 
     std::string* target = nullptr;
     std::size_t counter = 0;
@@ -85,29 +89,38 @@ void TGsmSms::FromText(std::string_view record) {
     while (i < n) {
         const char c = record[i];
         if (c == '\\') {
-            if (i + 1 < n && target) target->push_back(record[i + 1]);
+            if (i + 1 < n && target)
+                target->push_back(record[i + 1]);
             i += 2;
         } else if (c == '{') {
-            if (++counter > kFieldCount) break;
+            if (++counter > kFieldCount)
+                break;
             target = targets[counter - 1];
             ++i;
         } else if (c == '}') {
             ++i;
         } else {
             std::size_t j = i + 1;
-            while (j < n && record[j] != '\\' && record[j] != '{' && record[j] != '}') ++j;
-            if (target) target->append(record.substr(i, j - i));
+            while (j < n && record[j] != '\\' && record[j] != '{' && record[j] != '}')
+                ++j;
+            if (target)
+                target->append(record.substr(i, j - i));
             i = j;
         }
     }
 
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    if (!kept[0].empty()) sentTime.swap(kept[0]);
-    if (!kept[1].empty()) receivedTime.swap(kept[1]);
-    if (!kept[2].empty()) created.swap(kept[2]);
+    if (!kept[0].empty())
+        sentTime.swap(kept[0]);
+    if (!kept[1].empty())
+        receivedTime.swap(kept[1]);
+    if (!kept[2].empty())
+        created.swap(kept[2]);
 }
 
-std::string TGsmSms::Summary() const { return sender + " " + receiver + " " + text; }
+std::string TGsmSms::Summary() const {
+    return sender + " " + receiver + " " + text;
+}
 
 int MessageLength(std::string_view text) {
     long length;
@@ -118,23 +131,29 @@ int MessageLength(std::string_view text) {
     } else if (!StartsWith(text, "_UCS2")) {
         length = static_cast<long>(LengthWithEscapesCollapsed(text));
     } else {
-        const double units = static_cast<double>(text.size() - std::min<std::size_t>(6, text.size())) / 4.0;
+        const double units =
+            static_cast<double>(text.size() - std::min<std::size_t>(6, text.size())) / 4.0;
         length = static_cast<long>(std::nearbyint(units));  // halves to the even neighbour
     }
     length += std::count_if(text.begin(), text.end(), [](char c) {
-        return c == '{' || c == '}' || c == '[' || c == ']' || c == '\\' || c == '~' ||
-               c == '|' || c == '^';
+        return c == '{' || c == '}' || c == '[' || c == ']' || c == '\\' || c == '~' || c == '|' ||
+               c == '^';
     });
     return static_cast<int>(length);
 }
 
-int SinglePartLimit(std::string_view text) { return StartsWith(text, "_UCS2_") ? 70 : 160; }
+int SinglePartLimit(std::string_view text) {
+    return StartsWith(text, "_UCS2_") ? 70 : 160;
+}
 
-int PartLimit(std::string_view text) { return StartsWith(text, "_UCS2_") ? 64 : 153; }
+int PartLimit(std::string_view text) {
+    return StartsWith(text, "_UCS2_") ? 64 : 153;
+}
 
 int PartCount(std::string_view text) {
     const int length = MessageLength(text);
-    if (length <= SinglePartLimit(text)) return 1;
+    if (length <= SinglePartLimit(text))
+        return 1;
     const int limit = PartLimit(text);
     return (length + limit - 1) / limit;
 }
@@ -147,7 +166,8 @@ std::string PartText(std::string_view text, int n) {
     const std::size_t size = unit * static_cast<std::size_t>(PartLimit(text));
     const std::size_t skip = size * static_cast<std::size_t>(std::max(n - 1, 0));
     std::string out(prefix);
-    if (skip < body.size()) out.append(body.substr(skip, size));
+    if (skip < body.size())
+        out.append(body.substr(skip, size));
     return out;
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 QString ToQString(std::string_view s) {
     const std::u16string wide = AnsiToWide(s);
-    return QString(reinterpret_cast<const QChar*>(wide.data()), static_cast<qsizetype>(wide.size()));
+    return QString(reinterpret_cast<const QChar*>(wide.data()),
+                   static_cast<qsizetype>(wide.size()));
 }
 
 std::string FromQString(const QString& s) {
@@ -21,16 +22,19 @@ std::string FromQString(const QString& s) {
 }  // namespace
 
 bool RegexMatches(std::string_view pattern, std::string_view s) {
-    if (pattern.empty() || s.empty()) return false;
+    if (pattern.empty() || s.empty())
+        return false;
     const QRegularExpression re(ToQString(pattern));
     return re.isValid() && re.match(ToQString(s)).hasMatch();
 }
 
 std::string RegexReplace(std::string_view pattern, std::string_view replacement,
                          std::string_view s) {
-    if (pattern.empty() || s.empty()) return std::string(s);
+    if (pattern.empty() || s.empty())
+        return std::string(s);
     const QRegularExpression re(ToQString(pattern));
-    if (!re.isValid()) return std::string(s);
+    if (!re.isValid())
+        return std::string(s);
     const QString subject = ToQString(s);
     QString out;
     qsizetype pos = 0;

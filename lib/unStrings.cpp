@@ -10,39 +10,52 @@ namespace nimbra {
 namespace {
 
 std::size_t Count(std::string_view s, long n) {
-    if (n <= 0) return 0;
+    if (n <= 0)
+        return 0;
     return std::min(s.size(), static_cast<std::size_t>(n));
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperChar(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+        if (UpperChar(a[i]) != UpperChar(b[i]))
+            return false;
     }
     return true;
 }
 
 std::size_t FindNoCase(std::string_view s, std::string_view sep, std::size_t from) {
-    if (sep.size() > s.size()) return std::string_view::npos;
+    if (sep.size() > s.size())
+        return std::string_view::npos;
     for (std::size_t i = from; i + sep.size() <= s.size(); ++i) {
-        if (EqualNoCase(s.substr(i, sep.size()), sep)) return i;
+        if (EqualNoCase(s.substr(i, sep.size()), sep))
+            return i;
     }
     return std::string_view::npos;
 }
 
 }  // namespace
 
-std::string LeftChars(std::string_view s, long n) { return std::string(s.substr(0, Count(s, n))); }
+std::string LeftChars(std::string_view s, long n) {
+    return std::string(s.substr(0, Count(s, n)));
+}
 
 std::string RightChars(std::string_view s, long n) {
     return std::string(s.substr(s.size() - Count(s, n)));
 }
 
-std::string DropChars(std::string_view s, long n) { return std::string(s.substr(Count(s, n))); }
+std::string DropChars(std::string_view s, long n) {
+    return std::string(s.substr(Count(s, n)));
+}
 
 std::string PadZeros(std::string_view s, long width) {
     std::string out(s);
@@ -53,8 +66,10 @@ std::string PadZeros(std::string_view s, long width) {
 }
 
 std::string IntToHexText(long long n) {
-    if (n < 0) return {};
-    if (n == 0) return "0";
+    if (n < 0)
+        return {};
+    if (n == 0)
+        return "0";
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     for (auto v = static_cast<unsigned long long>(n); v != 0; v >>= 4) {
@@ -64,7 +79,9 @@ std::string IntToHexText(long long n) {
     return out;
 }
 
-std::string ByteToHex2(long long n) { return PadZeros(IntToHexText(n), 2); }
+std::string ByteToHex2(long long n) {
+    return PadZeros(IntToHexText(n), 2);
+}
 
 int HexDigitValue(char c) {
     const auto b = static_cast<unsigned char>(c);
@@ -73,14 +90,16 @@ int HexDigitValue(char c) {
 
 int HexTextToInt(std::string_view s) {
     std::uint32_t value = 0;
-    for (char c : s) value = value * 16u + static_cast<std::uint32_t>(HexDigitValue(c));
+    for (char c : s)
+        value = value * 16u + static_cast<std::uint32_t>(HexDigitValue(c));
     return static_cast<int>(value);
 }
 
 std::string WideToHex(std::u16string_view w) {
     std::string out;
     out.reserve(w.size() * 4);
-    for (char16_t u : w) out += PadZeros(IntToHexText(u), 4);
+    for (char16_t u : w)
+        out += PadZeros(IntToHexText(u), 4);
     return out;
 }
 
@@ -101,7 +120,8 @@ std::u16string RemoveLineBreaksWide(std::u16string_view w) {
     std::u16string kept;
     kept.reserve(w.size());
     for (char16_t u : w) {
-        if (u != u'\r' && u != u'\n') kept.push_back(u);
+        if (u != u'\r' && u != u'\n')
+            kept.push_back(u);
     }
     return AnsiToWide(WideToAnsi(kept));
 }
@@ -120,7 +140,8 @@ std::string TrimBlanks(std::string_view s) {
 }
 
 std::string TextInParentheses(std::string_view s) {
-    if (s.find('(') == std::string_view::npos) return TrimBlanks(s);
+    if (s.find('(') == std::string_view::npos)
+        return TrimBlanks(s);
     std::string inside;
     bool open = false;
     for (char c : s) {
@@ -137,23 +158,31 @@ std::string TextInParentheses(std::string_view s) {
 
 std::string DigitsOnly(std::string_view s) {
     std::string out;
-    if (s.size() > 1 && s.front() == '-') out.push_back('-');
+    if (s.size() > 1 && s.front() == '-')
+        out.push_back('-');
     for (char c : s) {
-        if (IsDigit(c)) out.push_back(c);
+        if (IsDigit(c))
+            out.push_back(c);
     }
     return out;
 }
 
 std::string NormalizePhoneNumber(std::string_view s) {
     std::string t = TextInParentheses(s);
-    if (t.empty()) t = std::string(s);
+    if (t.empty())
+        t = std::string(s);
     std::string kept;
     for (char c : t) {
-        if (IsDigit(c) || c == '+') kept.push_back(c);
+        if (IsDigit(c) || c == '+')
+            kept.push_back(c);
     }
-    if (kept.size() < 3) return {};
-    if (kept.front() == '+') return "+" + DigitsOnly(std::string_view(kept).substr(1));
-    return DigitsOnly(kept);
+    if (kept.size() < 3)
+        return {};
+    if (kept.front() != '+')
+        return DigitsOnly(kept);
+    std::string out(1, '+');
+    out += DigitsOnly(std::string_view(kept).substr(1));
+    return out;
 }
 
 bool SamePhoneNumber(std::string_view a, std::string_view b) {
@@ -172,7 +201,8 @@ std::string UpperAscii(std::string_view s) {
 std::string UpperAlnum(std::string_view s) {
     std::string out;
     for (char c : UpperAscii(s)) {
-        if ((c >= 'A' && c <= 'Z') || IsDigit(c)) out.push_back(c);
+        if ((c >= 'A' && c <= 'Z') || IsDigit(c))
+            out.push_back(c);
     }
     return out;
 }
@@ -200,21 +230,25 @@ void SplitText(std::string_view sep, std::string_view s, std::vector<std::string
             s.remove_prefix(at + sep.size());
         }
     }
-    if (!s.empty()) list.emplace_back(s);
+    if (!s.empty())
+        list.emplace_back(s);
 }
 
 std::pair<std::string, std::string> SplitAtChar(std::string_view s, char c) {
     const std::size_t at = s.find(c);
-    if (at == std::string_view::npos) return {std::string(s), {}};
+    if (at == std::string_view::npos)
+        return {std::string(s), {}};
     std::string after;
     for (char b : s.substr(at + 1)) {
-        if (b != c) after.push_back(b);
+        if (b != c)
+            after.push_back(b);
     }
     return {std::string(s.substr(0, at)), after};
 }
 
 std::string ReplaceAll(std::string_view oldText, std::string_view newText, std::string_view s) {
-    if (oldText.empty()) return std::string(s);
+    if (oldText.empty())
+        return std::string(s);
     std::string out;
     out.reserve(s.size());
     std::size_t pos = 0;
@@ -244,10 +278,17 @@ std::string EscapeLineBreaks(std::string_view s) {
     out.reserve(s.size());
     for (char c : s) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out.push_back(c);
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;
@@ -261,12 +302,20 @@ std::string UnescapeLineBreaks(std::string_view s) {
             out.push_back(s[i]);
             continue;
         }
-        if (++i >= s.size()) break;
+        if (++i >= s.size())
+            break;
         switch (s[i]) {
-            case '\\': out.push_back('\\'); break;
-            case 'r': out.push_back('\r'); break;
-            case 'n': out.push_back('\n'); break;
-            default: break;  // an unknown escape drops both characters
+            case '\\':
+                out.push_back('\\');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            default:
+                break;  // an unknown escape drops both characters
         }
     }
     return out;
@@ -275,9 +324,11 @@ std::string UnescapeLineBreaks(std::string_view s) {
 bool ParseInt32(std::string_view s, int& value) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
-        if (!s.empty() && s.front() == '-') return false;
+        if (!s.empty() && s.front() == '-')
+            return false;
     }
-    if (s.empty()) return false;
+    if (s.empty())
+        return false;
     const char* end = s.data() + s.size();
     const auto [ptr, ec] = std::from_chars(s.data(), end, value);
     return ec == std::errc() && ptr == end;

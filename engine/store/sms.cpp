@@ -17,7 +17,9 @@ constexpr std::size_t kNamePartLimit = 40;
 constexpr std::size_t kCreatedLine = 18;
 constexpr std::size_t kMinimumLines = 12;
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // Splits file content into lines; CR LF, LF or a lone CR ends a line, and text after the
 // last line end is one more line.
@@ -25,18 +27,22 @@ std::vector<std::string_view> SplitLines(std::string_view content) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < content.size(); ++i) {
-        if (content[i] != '\r' && content[i] != '\n') continue;
+        if (content[i] != '\r' && content[i] != '\n')
+            continue;
         lines.push_back(content.substr(start, i - start));
-        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') ++i;
+        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
+            ++i;
         start = i + 1;
     }
-    if (start < content.size()) lines.push_back(content.substr(start));
+    if (start < content.size())
+        lines.push_back(content.substr(start));
     return lines;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
 }
@@ -53,17 +59,25 @@ TSms::TSms(SmsEnvironment& env)
       env_(env) {}
 
 std::string TSms::DisplayForm(const std::string& s) const {
-    if (s.find('(') != std::string::npos || !env_.addressBook) return TrimBlanks(s);
+    if (s.find('(') != std::string::npos || !env_.addressBook)
+        return TrimBlanks(s);
     const std::string number = NormalizePhoneNumber(s);
-    if (number.empty()) return TrimBlanks(s);
+    if (number.empty())
+        return TrimBlanks(s);
     return TrimBlanks(env_.addressBook->DisplayForm(number).value_or(s));
 }
 
-void TSms::SetFrom(const std::string& s) { from = DisplayForm(s); }
+void TSms::SetFrom(const std::string& s) {
+    from = DisplayForm(s);
+}
 
-void TSms::SetTo(const std::string& s) { to = DisplayForm(s); }
+void TSms::SetTo(const std::string& s) {
+    to = DisplayForm(s);
+}
 
-void TSms::SetPath(const std::string& p) { path = FilterPathChars(p); }
+void TSms::SetPath(const std::string& p) {
+    path = FilterPathChars(p);
+}
 
 TGsmSms TSms::ToRecord() const {
     TGsmSms record(env_.CurrentTime());
@@ -92,17 +106,18 @@ void TSms::FromRecord(TGsmSms& record) {
     idSource = record.idSource;
     sentTime = record.sentTime;
     receivedTime = record.receivedTime;
-    if (record.created.empty()) record.created = "0";
+    if (record.created.empty())
+        record.created = "0";
     int value = 0;
-    if (ParseInt32(record.created, value)) created = value;
+    if (ParseInt32(record.created, value))
+        created = value;
 }
 
 bool TSms::WriteFile(const std::string& target) const {
     std::string content;
-    content.reserve(from.size() + to.size() + text.size() + receivedTime.size() +
-                    sentTime.size() + type.size() + reference.size() + spare1.size() +
-                    spare2.size() + spare3.size() + messageId.size() + extra.size() +
-                    idSource.size() + operatorName.size() + 100);
+    content.reserve(from.size() + to.size() + text.size() + receivedTime.size() + sentTime.size() +
+                    type.size() + reference.size() + spare1.size() + spare2.size() + spare3.size() +
+                    messageId.size() + extra.size() + idSource.size() + operatorName.size() + 100);
     for (const std::string& line :
          {from, to, text, receivedTime, std::to_string(retriesLeft), sentTime, type, reference,
           spare1, std::string(), spare2, std::to_string(iconIndex), spare3, messageId, extra,
@@ -115,7 +130,8 @@ bool TSms::WriteFile(const std::string& target) const {
     // file or the new one, never half of one.
     const std::string temp = target + ".tmp";
     std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) return false;
+    if (!file)
+        return false;
     const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
@@ -126,11 +142,12 @@ bool TSms::WriteFile(const std::string& target) const {
 }
 
 bool TSms::Save(const std::string& p) {
-    text.erase(std::remove_if(text.begin(), text.end(),
-                              [](char c) { return c == '\r' || c == '\n'; }),
-               text.end());
+    text.erase(
+        std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
+        text.end());
     SetPath(p);
-    if (WriteFile(path)) return true;
+    if (WriteFile(path))
+        return true;
     env_.Notify("Could not save SMS message: " + path);
     return false;
 }
@@ -138,21 +155,24 @@ bool TSms::Save(const std::string& p) {
 bool TSms::Load(const std::string& p) {
     SetPath(p);
     std::string content;
-    if (!ReadWholeFile(path, content)) return false;
+    if (!ReadWholeFile(path, content))
+        return false;
     const std::vector<std::string_view> lines = SplitLines(content);
     const auto line = [&lines](std::size_t n) { return std::string(lines[n - 1]); };
     const std::size_t count = lines.size();
 
-    std::string* const textLines[] = {&from,      &to,     &text,     &receivedTime,
-                                      nullptr,    &sentTime, &type,   &reference,
-                                      &spare1,    nullptr, &spare2,   nullptr,
-                                      &spare3,    &messageId, &extra, &idSource,
-                                      &operatorName};
+    std::string* const textLines[] = {&from,     &to,          &text,      &receivedTime, nullptr,
+                                      &sentTime, &type,        &reference, &spare1,       nullptr,
+                                      &spare2,   nullptr,      &spare3,    &messageId,    &extra,
+                                      &idSource, &operatorName};
     for (std::size_t n = 1; n <= std::min<std::size_t>(count, 17); ++n) {
-        if (textLines[n - 1]) *textLines[n - 1] = line(n);
+        if (textLines[n - 1])
+            *textLines[n - 1] = line(n);
     }
-    if (count >= 1) SetFrom(line(1));
-    if (count >= 2) SetTo(line(2));
+    if (count >= 1)
+        SetFrom(line(1));
+    if (count >= 2)
+        SetTo(line(2));
     if (count >= 5) {
         if (lines[4].empty()) {
             retriesLeft = kDefaultStoredRetries;
@@ -160,7 +180,8 @@ bool TSms::Load(const std::string& p) {
             return false;
         }
     }
-    if (count < kMinimumLines || !ParseInt32(lines[11], iconIndex)) return false;
+    if (count < kMinimumLines || !ParseInt32(lines[11], iconIndex))
+        return false;
 
     if (count < kCreatedLine || lines[kCreatedLine - 1].empty()) {
         // Files of older versions have no creation line: stamp them now and upgrade them.
@@ -169,7 +190,8 @@ bool TSms::Load(const std::string& p) {
         return true;
     }
     int value = 0;
-    if (!ParseInt32(lines[kCreatedLine - 1], value)) return false;
+    if (!ParseInt32(lines[kCreatedLine - 1], value))
+        return false;
     created = value;
     return true;
 }
@@ -201,22 +223,26 @@ std::unique_ptr<TSms> TSms::Clone() const {
 
 bool TSms::FileExists() const {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
+    if (!file)
+        return false;
     std::fclose(file);
     return true;
 }
 
 void TSms::DeleteFile() {
     std::error_code ec;
-    if (std::filesystem::remove(path, ec) || !ec) return;
-    if (std::filesystem::exists(path, ec)) env_.Notify("Could not delete " + path);
+    if (std::filesystem::remove(path, ec) || !ec)
+        return;
+    if (std::filesystem::exists(path, ec))
+        env_.Notify("Could not delete " + path);
 }
 
 std::string TSms::NewFileName() {
     const std::string source = from + "_" + to + "_" + NowText(env_.CurrentTime());
     std::string name;
     for (char c : source) {
-        if (name.size() >= kNamePartLimit) break;
+        if (name.size() >= kNamePartLimit)
+            break;
         const bool kept = (c >= '0' && c <= '9') || c == '+' || IsAsciiLetter(c);
         name.push_back(kept ? c : '_');
     }
@@ -226,7 +252,8 @@ std::string TSms::NewFileName() {
 
 bool TSms::TryLock() {
     std::lock_guard<std::mutex> guard(lock_);
-    if (busy_) return false;
+    if (busy_)
+        return false;
     busy_ = true;
     return true;
 }
@@ -244,7 +271,8 @@ bool TSms::IsBusy() const {
 std::string TSms::ListLine() const {
     std::string line;
     for (const std::string* part : {&from, &to, &receivedTime}) {
-        if (!part->empty()) line += *part + " ";
+        if (!part->empty())
+            line += *part + " ";
     }
     line += type == kTypeDeliveryReport ? std::string("Message Delivered") : text;
     return line;
