@@ -63,8 +63,10 @@ CivilDateTime DecodeDateTime(TDateTime dt) {
     double days = std::trunc(dt);
     long long ms = std::llround(std::fabs(dt - days) * kMsPerDay);
     if (ms >= kMsPerDay) {  // rounding reached midnight of the next day
+        // The fraction counts forward from midnight on both sides of the base date, so the
+        // next calendar day is always one day number up.
         ms -= kMsPerDay;
-        days += dt < 0 ? -1 : 1;
+        days += 1;
     }
     CivilDateTime c;
     CivilFromDays(static_cast<long long>(days), c.year, c.month, c.day);

@@ -142,16 +142,17 @@ std::string TrimBlanks(std::string_view s) {
 std::string TextInParentheses(std::string_view s) {
     if (s.find('(') == std::string_view::npos)
         return TrimBlanks(s);
+    // Each "(" takes everything up to the next ")" (a nested "(" is part of that text); a "("
+    // without a ")" after it contributes nothing.
     std::string inside;
-    bool open = false;
-    for (char c : s) {
-        if (c == '(') {
-            open = true;
-        } else if (c == ')') {
-            open = false;
-        } else if (open) {
-            inside.push_back(c);
+    std::size_t open;
+    while ((open = s.find('(')) != std::string_view::npos) {
+        const std::size_t close = s.find(')', open + 1);
+        if (close == std::string_view::npos) {
+            break;
         }
+        inside.append(s.substr(open + 1, close - open - 1));
+        s.remove_prefix(close + 1);
     }
     return TrimBlanks(inside);
 }
