@@ -61,10 +61,8 @@ std::string TGsmSms::ToText() const {
     out.push_back('{');
     out.append(type);
     out.push_back('}');
-    for (const std::string* field :
-         {&operatorName, &sender, &receiver, &text, &messageId, &extra, &idSource, &reference,
-          &sentTime, &receivedTime, &created, &status}) {
-        AppendEscaped(out, *field);
+    for (std::size_t f = 1; f < kGsmSmsFields.size(); ++f) {
+        AppendEscaped(out, this->*kGsmSmsFields[f]);
     }
     return out;
 }
@@ -76,9 +74,12 @@ void TGsmSms::FromText(std::string_view record) {
     // before them, and nothing checks the type tag or the number of groups. Fields 10-12
     // go to scratch strings first because an empty value must not overwrite them.
     thread_local std::array<std::string, 3> kept;
-    std::array<std::string*, kFieldCount> targets = {
-        &type,     &operatorName, &sender,  &receiver, &text,    &messageId, &extra,
-        &idSource, &reference,    &kept[0], &kept[1],  &kept[2], &status};
+    std::array<std::string*, kFieldCount> targets;
+    for (std::size_t f = 0; f < kFieldCount; ++f)
+        targets[f] = &(this->*kGsmSmsFields[f]);
+    targets[9] = &kept[0];
+    targets[10] = &kept[1];
+    targets[11] = &kept[2];
     for (std::string* field : targets)
         field->clear();
 

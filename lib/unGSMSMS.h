@@ -4,6 +4,7 @@
 // order, written as "{" + type + "}" followed by twelve brace-delimited, backslash-escaped
 // fields. Every program parses it with the same rules, so the text form never changes.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,13 @@ public:
     std::string created;
     std::string status;
 };
+
+// The thirteen fields in record order.
+inline constexpr std::array<std::string TGsmSms::*, 13> kGsmSmsFields = {
+    &TGsmSms::type,      &TGsmSms::operatorName, &TGsmSms::sender,       &TGsmSms::receiver,
+    &TGsmSms::text,      &TGsmSms::messageId,    &TGsmSms::extra,        &TGsmSms::idSource,
+    &TGsmSms::reference, &TGsmSms::sentTime,     &TGsmSms::receivedTime, &TGsmSms::created,
+    &TGsmSms::status};
 
 // Length of a message text in SMS characters (markers and escapes taken into account).
 int MessageLength(std::string_view text);

@@ -14,13 +14,6 @@
 namespace nimbra {
 namespace {
 
-using Field = std::string TGsmSms::*;
-constexpr std::array<Field, 13> kFields = {
-    &TGsmSms::type,      &TGsmSms::operatorName, &TGsmSms::sender,       &TGsmSms::receiver,
-    &TGsmSms::text,      &TGsmSms::messageId,    &TGsmSms::extra,        &TGsmSms::idSource,
-    &TGsmSms::reference, &TGsmSms::sentTime,     &TGsmSms::receivedTime, &TGsmSms::created,
-    &TGsmSms::status};
-
 constexpr TDateTime kFirstNow = 38063.5;  // 2004-03-17 12:00
 constexpr TDateTime kSecondNow = 45000.25;
 
@@ -94,18 +87,18 @@ TEST(GsmSmsRobustness, CutOffRecordOnlyLosesBytes) {
     std::mt19937 rng(1079514341);
     for (int round = 0; round < 200; ++round) {
         TGsmSms full(kFirstNow);
-        for (std::size_t f = 1; f < kFields.size(); ++f)
-            full.*kFields[f] = RandomRecordBytes(rng, 12);
+        for (std::size_t f = 1; f < kGsmSmsFields.size(); ++f)
+            full.*kGsmSmsFields[f] = RandomRecordBytes(rng, 12);
         std::erase(full.text, '\0');
         const std::string text = full.ToText();
         const TGsmSms defaults(kSecondNow);
         for (std::size_t cut = 0; cut <= text.size(); ++cut) {
             TGsmSms r(kSecondNow);
             r.FromText(std::string_view(text).substr(0, cut));
-            for (std::size_t f = 0; f < kFields.size(); ++f) {
-                const std::string& got = r.*kFields[f];
-                const std::string& whole = full.*kFields[f];
-                const bool keptDefault = f >= 9 && f <= 11 && got == defaults.*kFields[f];
+            for (std::size_t f = 0; f < kGsmSmsFields.size(); ++f) {
+                const std::string& got = r.*kGsmSmsFields[f];
+                const std::string& whole = full.*kGsmSmsFields[f];
+                const bool keptDefault = f >= 9 && f <= 11 && got == defaults.*kGsmSmsFields[f];
                 EXPECT_TRUE(keptDefault || whole.starts_with(got))
                     << "cut " << cut << " field " << f + 1 << " got "
                     << testing::PrintToString(got);

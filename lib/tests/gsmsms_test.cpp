@@ -13,13 +13,6 @@ namespace {
 
 using namespace std::string_literals;
 
-using Field = std::string TGsmSms::*;
-constexpr std::array<Field, 13> kFields = {
-    &TGsmSms::type,      &TGsmSms::operatorName, &TGsmSms::sender,       &TGsmSms::receiver,
-    &TGsmSms::text,      &TGsmSms::messageId,    &TGsmSms::extra,        &TGsmSms::idSource,
-    &TGsmSms::reference, &TGsmSms::sentTime,     &TGsmSms::receivedTime, &TGsmSms::created,
-    &TGsmSms::status};
-
 TDateTime At(int year, int month, int day, int hour, int minute, int second) {
     TDateTime result = 0;
     EXPECT_TRUE(TryEncodeDateTime({year, month, day, hour, minute, second, 0}, result));
@@ -32,8 +25,8 @@ TDateTime ExampleTime() {
 
 std::array<std::string, 13> Fields(const TGsmSms& r) {
     std::array<std::string, 13> out;
-    for (std::size_t i = 0; i < kFields.size(); ++i)
-        out[i] = r.*kFields[i];
+    for (std::size_t i = 0; i < kGsmSmsFields.size(); ++i)
+        out[i] = r.*kGsmSmsFields[i];
     return out;
 }
 
@@ -73,14 +66,14 @@ TEST(GsmSmsRecord, EveryFieldRoundTripsAwkwardBytes) {
         "\\{}\\}",    "{}{}{",       "}x{",    "line1\r\nline2\n\r",
         "a\0b"s,      "\0"s,         "\0{\\"s, "\x80\xa0\xfb\xff",
         "{GSMSMS}{}", "ends with \\"};
-    for (std::size_t f = 1; f < kFields.size(); ++f) {
+    for (std::size_t f = 1; f < kGsmSmsFields.size(); ++f) {
         for (const std::string& value : values) {
             SCOPED_TRACE("field " + std::to_string(f + 1) + " value " + value);
             TGsmSms r(ExampleTime());
-            r.*kFields[f] = value;
+            r.*kGsmSmsFields[f] = value;
             TGsmSms parsed(At(1999, 12, 31, 23, 59, 59));
             parsed.FromText(r.ToText());
-            if (kFields[f] == &TGsmSms::text) {
+            if (kGsmSmsFields[f] == &TGsmSms::text) {
                 std::string withoutNul = value;
                 std::erase(withoutNul, '\0');
                 r.text = withoutNul;
@@ -91,8 +84,8 @@ TEST(GsmSmsRecord, EveryFieldRoundTripsAwkwardBytes) {
 
     // All fields awkward at once: nothing may leak from one group into the next.
     TGsmSms all(ExampleTime());
-    for (std::size_t f = 1; f < kFields.size(); ++f)
-        all.*kFields[f] = values[f] + "#" + std::to_string(f);
+    for (std::size_t f = 1; f < kGsmSmsFields.size(); ++f)
+        all.*kGsmSmsFields[f] = values[f] + "#" + std::to_string(f);
     std::erase(all.text, '\0');
     TGsmSms parsed(At(1999, 12, 31, 23, 59, 59));
     parsed.FromText(all.ToText());
@@ -152,7 +145,7 @@ TEST(GsmSmsRecord, FromTextExtractsFields) {
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.name);
         TGsmSms r(ExampleTime());
-        for (Field f : kFields)
+        for (auto f : kGsmSmsFields)
             r.*f = o;
         r.FromText(c.input);
         EXPECT_EQ(Fields(r), c.expected);
