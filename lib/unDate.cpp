@@ -59,17 +59,34 @@ bool TryEncodeDateTime(const CivilDateTime& c, TDateTime& result) {
     return true;
 }
 
-CivilDateTime DecodeDateTime(TDateTime dt) {
-    double days = std::trunc(dt);
-    long long ms = std::llround(std::fabs(dt - days) * kMsPerDay);
+namespace {
+
+// The day number and the time of day in whole milliseconds (rounded) of a date-time. Values
+// that are not finite or lie outside the years 1 to 9999 read as day 0.
+void SplitDateTime(TDateTime dt, long long& days, long long& ms) {
+    constexpr double kFirstDay = -693593.0;  // 0001-01-01
+    constexpr double kLastDay = 2958466.0;   // 9999-12-31 + 1
+    if (!std::isfinite(dt) || dt <= kFirstDay - 1 || dt >= kLastDay)
+        dt = 0;
+    const double whole = std::trunc(dt);
+    days = static_cast<long long>(whole);
+    ms = std::llround(std::fabs(dt - whole) * kMsPerDay);
     if (ms >= kMsPerDay) {  // rounding reached midnight of the next day
         // The fraction counts forward from midnight on both sides of the base date, so the
         // next calendar day is always one day number up.
         ms -= kMsPerDay;
         days += 1;
     }
+}
+
+}  // namespace
+
+CivilDateTime DecodeDateTime(TDateTime dt) {
+    long long days = 0;
+    long long ms = 0;
+    SplitDateTime(dt, days, ms);
     CivilDateTime c;
-    CivilFromDays(static_cast<long long>(days), c.year, c.month, c.day);
+    CivilFromDays(days, c.year, c.month, c.day);
     c.hour = static_cast<int>(ms / 3600000);
     c.minute = static_cast<int>(ms / 60000 % 60);
     c.second = static_cast<int>(ms / 1000 % 60);
@@ -123,8 +140,21 @@ TDateTime EpochToDateTime(long long seconds) {
 }
 
 long long DateTimeToEpoch(TDateTime dt) {
-    // std::nearbyint follows the default rounding mode: halves go to the even neighbour.
-    return static_cast<long long>(std::nearbyint((dt - kUnixEpochDays) * kSecondsPerDay));
+    // Rounded from whole milliseconds so that an instant at .500 goes to the even second
+    // exactly, which the floating-point product cannot guarantee.
+    long long days = 0;
+    long long ms = 0;
+    SplitDateTime(dt, days, ms);
+    const long long total = (days - static_cast<long long>(kUnixEpochDays)) * kMsPerDay + ms;
+    long long seconds = total / 1000;
+    long long rest = total % 1000;
+    if (rest < 0) {  // floor division for instants before 1970
+        seconds -= 1;
+        rest += 1000;
+    }
+    if (rest > 500 || (rest == 500 && seconds % 2 != 0))
+        seconds += 1;
+    return seconds;
 }
 
 long long LocalEpochSeconds() {

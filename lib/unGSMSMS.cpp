@@ -68,6 +68,17 @@ std::string TGsmSms::ToText() const {
 }
 
 void TGsmSms::FromText(std::string_view record) {
+    // The fields are cleared before the input is read, so input that lies inside one of
+    // them is copied first.
+    for (const auto field : kGsmSmsFields) {
+        const std::string& own = this->*field;
+        if (!record.empty() && record.data() >= own.data() &&
+            record.data() < own.data() + own.size()) {
+            FromText(std::string(record));
+            return;
+        }
+    }
+
     // One pass extracts every field: the counter rises at each unescaped "{", bytes go to
     // the field the counter names, unescaped braces are dropped, a backslash is dropped and
     // the byte after it kept. Bytes between a "}" and the next "{" thus belong to the field

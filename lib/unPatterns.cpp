@@ -3,20 +3,18 @@
 #include <QRegularExpression>
 #include <QString>
 
-#include "codepage.h"
-
 namespace nimbra {
 namespace {
 
+// Patterns work on bytes: each byte stands for the character of the same number, so that
+// an escape such as \x80 in a pattern matches the byte 0x80 and every byte comes back.
 QString ToQString(std::string_view s) {
-    const std::u16string wide = AnsiToWide(s);
-    return QString(reinterpret_cast<const QChar*>(wide.data()),
-                   static_cast<qsizetype>(wide.size()));
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 std::string FromQString(const QString& s) {
-    return WideToAnsi(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
-                                          static_cast<std::size_t>(s.size())));
+    const QByteArray bytes = s.toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// Perl-style regular expressions on code-page byte strings. An invalid pattern matches
-// nothing and replaces nothing.
+// Perl-style regular expressions on byte strings (each byte one character). An invalid
+// pattern matches nothing and replaces nothing.
 
 #include <string>
 #include <string_view>

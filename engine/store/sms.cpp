@@ -49,13 +49,15 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 
 }  // namespace
 
-TSms::TSms(SmsEnvironment& env)
-    : receivedTime(NowText(env.CurrentTime())),
+TSms::TSms(SmsEnvironment& env) : TSms(env, env.CurrentTime()) {}
+
+TSms::TSms(SmsEnvironment& env, TDateTime now)
+    : receivedTime(NowText(now)),
       retriesLeft(env.retries),
       sentTime(receivedTime),
       type(kTypeMessage),
       messageId(env.NewMessageId()),
-      created(LocalEpochSeconds(env.CurrentTime())),
+      created(LocalEpochSeconds(now)),
       env_(env) {}
 
 std::string TSms::DisplayForm(const std::string& s) const {
@@ -142,9 +144,13 @@ bool TSms::WriteFile(const std::string& target) const {
 }
 
 bool TSms::Save(const std::string& p) {
-    text.erase(
-        std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
-        text.end());
+    // Line breaks would split a field over two lines and shift every line after it, so
+    // they are dropped from every field, not only from the text.
+    for (std::string* field :
+         {&from, &to, &text, &receivedTime, &sentTime, &type, &reference, &spare1, &spare2, &spare3,
+          &messageId, &extra, &idSource, &operatorName}) {
+        std::erase_if(*field, [](char c) { return c == '\r' || c == '\n'; });
+    }
     SetPath(p);
     if (WriteFile(path))
         return true;

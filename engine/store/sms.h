@@ -40,8 +40,8 @@ public:
     // Copies the record's fields; an empty `created` is written back into the record as "0".
     void FromRecord(TGsmSms& record);
 
-    // Writes the file through a temporary file renamed over the target; on failure the
-    // operator is told and the fields stay as they are.
+    // Writes the file through a temporary file renamed over the target, after dropping line
+    // breaks from every field; on failure the operator is told.
     bool Save(const std::string& p);
     // Reads the file; false when it cannot be read, holds a bad number or has under 12 lines.
     // A file without the creation line gets created = now and is written again.
@@ -82,6 +82,7 @@ public:
     int listId = 0;
 
 private:
+    TSms(SmsEnvironment& env, TDateTime now);
     std::string DisplayForm(const std::string& s) const;
     bool WriteFile(const std::string& target) const;
 

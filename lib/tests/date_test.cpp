@@ -161,6 +161,19 @@ TEST(Epoch, HalvesRoundToTheEvenNeighbour) {
         EXPECT_EQ(DateTimeToEpoch(kUnixEpochDays + c.offset), c.seconds) << c.offset * 86400;
         EXPECT_EQ(LocalEpochSeconds(kUnixEpochDays + c.offset), c.seconds) << c.offset * 86400;
     }
+    // Halves that a double cannot hold exactly still go to the even second.
+    for (int second = 0; second < 60; ++second) {
+        TDateTime t = 0;
+        ASSERT_TRUE(TryEncodeDateTime({2004, 3, 17, 0, 0, second, 500}, t));
+        const long long whole = 1079481600 + second;
+        EXPECT_EQ(LocalEpochSeconds(t), whole % 2 == 0 ? whole : whole + 1) << second;
+    }
+}
+
+TEST(DateEncoding, ValuesOutsideTheCalendarReadAsTheBaseDate) {
+    for (double bad : {std::nan(""), 1e300, -1e300, 1e7, -1e7}) {
+        EXPECT_EQ(DateTimeText(bad), "1899-12-30 00:00:00") << bad;
+    }
 }
 
 TEST(ParseDateTime, ReadsTextsThroughAPicture) {

@@ -162,6 +162,16 @@ TEST(GsmSmsRecord, ShortRecordKeepsCreationValues) {
     EXPECT_EQ(r.created, "1079514341");
 }
 
+TEST(GsmSmsRecord, ParsesTextHeldInItsOwnField) {
+    TGsmSms r(ExampleTime());
+    r.text = "{GSMSMS}{op}{111}{222}{hello}{id}";
+    r.FromText(r.text);
+    EXPECT_EQ(r.operatorName, "op");
+    EXPECT_EQ(r.sender, "111");
+    EXPECT_EQ(r.text, "hello");
+    EXPECT_EQ(r.messageId, "id");
+}
+
 TEST(GsmSmsLength, MessageLength) {
     const struct {
         std::string text;

@@ -30,7 +30,9 @@ TEST(RegexMatches, PerlSyntaxAnywhereInTheText) {
          "\xC3\xA9"
          "1",
          false},
-        {"\\x{20AC}", "price 5 \x80", true},  // byte 0x80 is the euro sign
+        {"\\x80", "price 5 \x80", true},  // escapes name bytes, not Unicode characters
+        {"[\\x80-\\xff]", "plain \x9f", true},
+        {"\\x{20AC}", "price 5 \x80", false},
         {"", "anything", false},
         {".*", "", false},
         {"(", "(", false},  // invalid pattern matches nothing

@@ -161,15 +161,24 @@ TEST_F(SmsTest, SaveWritesEighteenCrLfLinesAndLoadsBack) {
     EXPECT_TRUE(notifier_.messages.empty());
 }
 
-TEST_F(SmsTest, SaveDropsLineBreaksFromText) {
+TEST_F(SmsTest, SaveDropsLineBreaksFromEveryField) {
     auto sms = FullMessage();
     sms->text = "one\r\ntwo\nthree\rfour\r\n";
+    // Records carry raw line breaks in any field; none may shift the lines after it.
+    sms->extra = "e\nx";
+    sms->messageId = "42\r\n42";
+    sms->operatorName = "";
     ASSERT_TRUE(sms->Save(PathOf("breaks.sms")));
     EXPECT_EQ(sms->text, "onetwothreefour");
     TSms loaded(env_);
     ASSERT_TRUE(loaded.Load(PathOf("breaks.sms")));
     EXPECT_EQ(loaded.text, "onetwothreefour");
-    EXPECT_EQ(loaded.spare3, "s3");  // later lines did not shift
+    EXPECT_EQ(loaded.spare3, "s3");
+    EXPECT_EQ(loaded.messageId, "4242");
+    EXPECT_EQ(loaded.extra, "ex");
+    EXPECT_EQ(loaded.idSource, "src");
+    EXPECT_EQ(loaded.operatorName, "");
+    EXPECT_EQ(loaded.created, 1079514341);
 }
 
 TEST_F(SmsTest, SaveFailureNotifiesAndLeavesNoTempFile) {
