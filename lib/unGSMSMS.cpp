@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace nimbra {
 namespace {
@@ -70,10 +71,11 @@ std::string TGsmSms::ToText() const {
 void TGsmSms::FromText(std::string_view record) {
     // The fields are cleared before the input is read, so input that lies inside one of
     // them is copied first.
+    const std::less<const char*> before;
     for (const auto field : kGsmSmsFields) {
         const std::string& own = this->*field;
-        if (!record.empty() && record.data() >= own.data() &&
-            record.data() < own.data() + own.size()) {
+        if (!record.empty() && !before(record.data(), own.data()) &&
+            before(record.data(), own.data() + own.size())) {
             FromText(std::string(record));
             return;
         }
