@@ -167,7 +167,8 @@ bool TSms::Load(const std::string& p) {
     const auto line = [&lines](std::size_t n) { return std::string(lines[n - 1]); };
     const std::size_t count = lines.size();
 
-    std::string* const textLines[] = {&from,     &to,          &text,      &receivedTime, nullptr,
+    // Lines 1 and 2 go through SetFrom/SetTo, the numeric lines are read below.
+    std::string* const textLines[] = {nullptr,   nullptr,      &text,      &receivedTime, nullptr,
                                       &sentTime, &type,        &reference, &spare1,       nullptr,
                                       &spare2,   nullptr,      &spare3,    &messageId,    &extra,
                                       &idSource, &operatorName};
