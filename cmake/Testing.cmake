@@ -1,9 +1,16 @@
-# nimbra_add_test(<name> SOURCES <files...> LIBS <targets...>)
-# One GoogleTest executable; each of its tests becomes a CTest test.
+# nimbra_add_test(<name> [QT_MAIN] SOURCES <files...> LIBS <targets...>)
+# One GoogleTest executable; each of its tests becomes a CTest test. QT_MAIN runs the tests
+# inside a QApplication (offscreen), for widgets and event loops.
 function(nimbra_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock nimbra_warnings)
+  if(ARG_QT_MAIN)
+    set(main nimbra_qt_test_main)
+  else()
+    set(main GTest::gtest_main)
+  endif()
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} nimbra_test_support ${main} GTest::gmock
+                                        nimbra_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

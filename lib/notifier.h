@@ -19,4 +19,10 @@ public:
     void ShowMessage(const std::string& text) override;
 };
 
+// The notifier of library routines that have no environment of their own (settings store,
+// language files). Messages go to stderr until a program installs its own notifier.
+Notifier& ProcessNotifier();
+// Installs the process's notifier; nullptr goes back to stderr. The caller keeps ownership.
+void SetProcessNotifier(Notifier* notifier);
+
 }  // namespace nimbra

@@ -322,6 +322,22 @@ std::string UnescapeLineBreaks(std::string_view s) {
     return out;
 }
 
+std::vector<std::string_view> TextLines(std::string_view s) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\r' && s[i] != '\n')
+            continue;
+        lines.push_back(s.substr(start, i - start));
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < s.size())
+        lines.push_back(s.substr(start));
+    return lines;
+}
+
 bool ParseInt32(std::string_view s, int& value) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);

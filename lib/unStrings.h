@@ -65,6 +65,10 @@ std::string FilterPathChars(std::string_view s);
 std::string EscapeLineBreaks(std::string_view s);
 std::string UnescapeLineBreaks(std::string_view s);
 
+// The lines of a text file: CR LF, LF or a lone CR ends a line, and text after the last
+// line end is one more line. The views point into s.
+std::vector<std::string_view> TextLines(std::string_view s);
+
 // Strict decimal integer (optional sign, digits, within 32 bits); false on anything else.
 bool ParseInt32(std::string_view s, int& value);
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atomicfile.h"
 #include "unStrings.h"
 
 namespace nimbra {
@@ -19,32 +20,6 @@ constexpr std::size_t kMinimumLines = 12;
 
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// Splits file content into lines; CR LF, LF or a lone CR ends a line, and text after the
-// last line end is one more line.
-std::vector<std::string_view> SplitLines(std::string_view content) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        if (content[i] != '\r' && content[i] != '\n')
-            continue;
-        lines.push_back(content.substr(start, i - start));
-        if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < content.size())
-        lines.push_back(content.substr(start));
-    return lines;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 }  // namespace
@@ -128,19 +103,7 @@ bool TSms::WriteFile(const std::string& target) const {
         content += "\r\n";
     }
 
-    // Written beside the target and renamed over it, so that a crash leaves either the old
-    // file or the new one, never half of one.
-    const std::string temp = target + ".tmp";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(target, content);
 }
 
 bool TSms::Save(const std::string& p) {
@@ -163,7 +126,7 @@ bool TSms::Load(const std::string& p) {
     std::string content;
     if (!ReadWholeFile(path, content))
         return false;
-    const std::vector<std::string_view> lines = SplitLines(content);
+    const std::vector<std::string_view> lines = TextLines(content);
     const auto line = [&lines](std::size_t n) { return std::string(lines[n - 1]); };
     const std::size_t count = lines.size();
 

@@ -1,0 +1,27 @@
+// Writes many values into the settings store, for the test of several processes writing
+// one store at the same time. Usage: settings_writer <prefix> <count>
+// Writes <prefix>0 ... <prefix><count-1> once each, and after every one of them the value
+// <prefix>last again, always of the same length, so that a lost update shows.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "settingsstore.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: settings_writer <prefix> <count>\n");
+        return 2;
+    }
+    const std::string prefix = argv[1];
+    const int count = std::atoi(argv[2]);
+    char last[16];
+    for (int i = 0; i < count; ++i) {
+        nimbra::WritePluginSetting("Stress", prefix + std::to_string(i),
+                                   "value " + std::to_string(i));
+        std::snprintf(last, sizeof last, "%06d", i);
+        nimbra::WritePluginSetting("Stress", prefix + "last", last);
+    }
+    return 0;
+}

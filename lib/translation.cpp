@@ -1,0 +1,138 @@
+#include "translation.h"
+
+#include <cstdio>
+#include <system_error>
+
+#include "atomicfile.h"
+#include "notifier.h"
+#include "unStrings.h"
+
+namespace nimbra {
+
+bool SplitTranslationLine(std::string_view line, std::string& key, std::string& text) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    key.assign(line.substr(0, eq));
+    text.clear();
+    for (const char c : line.substr(eq + 1))
+        if (c != '=')
+            text.push_back(c);
+    return true;
+}
+
+LanguageFiles::LanguageFiles(std::filesystem::path home, std::string language)
+    : home_(std::move(home)), language_(std::move(language)) {}
+
+void LanguageFiles::SetHome(std::filesystem::path home) {
+    const std::lock_guard lock(mutex_);
+    home_ = std::move(home);
+    loaded_ = false;
+    table_.clear();
+}
+
+std::string LanguageFiles::Language() const {
+    const std::lock_guard lock(mutex_);
+    return language_;
+}
+
+void LanguageFiles::SetLanguage(std::string language) {
+    const std::lock_guard lock(mutex_);
+    language_ = std::move(language);
+    loaded_ = false;
+    table_.clear();
+}
+
+std::filesystem::path LanguageFiles::LanguagesFolder() const {
+    return home_ / "Languages";
+}
+
+std::filesystem::path LanguageFiles::LanguageFolder() const {
+    return LanguagesFolder() / Language();
+}
+
+std::filesystem::path LanguageFiles::MessageFile() const {
+    return LanguageFolder() / "translation.txt";
+}
+
+std::filesystem::path LanguageFiles::WindowFile(const std::string& windowName) const {
+    return LanguageFolder() / (windowName + ".txt");
+}
+
+std::filesystem::path LanguageFiles::LanguageListFile() const {
+    return home_ / "Languages.txt";
+}
+
+void LanguageFiles::Reset() {
+    const std::lock_guard lock(mutex_);
+    loaded_ = false;
+    table_.clear();
+}
+
+void LanguageFiles::LoadTable() {
+    loaded_ = true;
+    std::string text;
+    if (!ReadWholeFile((home_ / "Languages" / language_ / "translation.txt").string(), text))
+        return;
+    std::string key;
+    std::string value;
+    for (const std::string_view line : TextLines(text)) {
+        // The first line with a key wins.
+        if (SplitTranslationLine(line, key, value))
+            table_.try_emplace(key, value);
+    }
+}
+
+std::string LanguageFiles::Translate(const std::string& key) {
+    std::string file;
+    {
+        const std::lock_guard lock(mutex_);
+        if (!loaded_)
+            LoadTable();
+        if (const auto found = table_.find(key); found != table_.end())
+            return found->second;
+        table_.emplace(key, key);
+        if (key.find_first_of("\r\n=") != std::string::npos)
+            return key;
+        const std::filesystem::path folder = home_ / "Languages" / language_;
+        // A program without windows looks texts up before any window made the folder.
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
+        file = (folder / "translation.txt").string();
+        std::FILE* out = std::fopen(file.c_str(), "ab");
+        if (out) {
+            const std::string line = key + "=" + key + "\r\n";
+            const bool written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+            if (std::fclose(out) == 0 && written)
+                return key;
+        }
+    }
+    // Told outside the lock: a notifier may translate its own captions.
+    ProcessNotifier().ShowMessage("Cannot open language file: " + file);
+    return key;
+}
+
+bool LanguageFiles::EnsureFolders() {
+    const std::filesystem::path folders[] = {LanguagesFolder(), LanguageFolder()};
+    for (const std::filesystem::path& folder : folders) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(folder, ec))
+            continue;
+        if (!std::filesystem::create_directory(folder, ec) || ec) {
+            ProcessNotifier().ShowMessage(Translate("Cannot create directory: ") + folder.string());
+            return false;
+        }
+    }
+    return true;
+}
+
+LanguageFiles& ProcessLanguage() {
+    static LanguageFiles files;
+    return files;
+}
+
+std::string Translate(const std::string& key) {
+    return ProcessLanguage().Translate(key);
+}
+
+}  // namespace nimbra
