@@ -1,7 +1,6 @@
 #include "languagemenu.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_text.h"
 #include "keypath.h"
 #include "notifier.h"
 #include "settingskeys.h"
@@ -43,7 +43,7 @@ public:
 class LanguageMenuTest : public testing::Test {
 protected:
     void WriteLanguages(const std::string& text) {
-        std::ofstream(home_ / "Languages.txt", std::ios::binary) << text;
+        testing_support::WriteFileText(home_ / "Languages.txt", text);
     }
 
     ScopedSettingsDir settings_;

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <QProcess>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_text.h"
 #include "keypath.h"
 #include "recording_notifier.h"
 #include "settingskeys.h"
@@ -55,12 +55,11 @@ protected:
     fs::path StoreFile(const char* name) const { return dir_.path() / name; }
 
     void WriteRaw(const char* name, const std::string& text) const {
-        std::ofstream(StoreFile(name), std::ios::binary) << text;
+        testing_support::WriteFileText(StoreFile(name), text);
     }
 
     std::string ReadRaw(const char* name) const {
-        std::ifstream in(StoreFile(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return testing_support::ReadFileText(StoreFile(name));
     }
 
     ScopedSettingsDir dir_;

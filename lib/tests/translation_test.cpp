@@ -1,11 +1,11 @@
 #include "translation.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "file_text.h"
 #include "inifile.h"
 #include "recording_notifier.h"
 #include "temp_dir.h"
@@ -14,18 +14,10 @@ namespace nimbra {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFileText;
 using testing_support::ScopedProcessNotifier;
 using testing_support::TempDir;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testing_support::WriteFileText;
 
 TEST(TranslationLineTest, SplitsAtTheFirstEqualsAndDropsTheOthers) {
     struct Case {
@@ -64,13 +56,13 @@ TEST_F(TranslationTest, FirstRunCreatesTheFileWithOneLinePerText) {
     EXPECT_EQ(files_.Translate("Send"), "Send");
     EXPECT_EQ(files_.Translate("Cannot create directory: "), "Cannot create directory: ");
     EXPECT_EQ(files_.Translate("Send"), "Send");
-    EXPECT_EQ(ReadFile(MessageFile()),
+    EXPECT_EQ(ReadFileText(MessageFile()),
               "Send=Send\r\nCannot create directory: =Cannot create directory: \r\n");
     EXPECT_TRUE(notifier_.messages().empty());
 }
 
 TEST_F(TranslationTest, TranslatedTextsAreUsedAndTheFirstLineOfAKeyWins) {
-    WriteFile(MessageFile(), "Send=Senden\r\nSend=Schicken\r\na=b=c\r\njunk line\r\nQuit=Ende");
+    WriteFileText(MessageFile(), "Send=Senden\r\nSend=Schicken\r\na=b=c\r\njunk line\r\nQuit=Ende");
     EXPECT_EQ(files_.Translate("Send"), "Senden");
     EXPECT_EQ(files_.Translate("a"), "bc");
     EXPECT_EQ(files_.Translate("Quit"), "Ende");
@@ -79,14 +71,14 @@ TEST_F(TranslationTest, TranslatedTextsAreUsedAndTheFirstLineOfAKeyWins) {
 
 TEST_F(TranslationTest, TheFileIsReadAgainAfterAReset) {
     EXPECT_EQ(files_.Translate("Send"), "Send");
-    WriteFile(MessageFile(), "Send=Senden\r\n");
+    WriteFileText(MessageFile(), "Send=Senden\r\n");
     EXPECT_EQ(files_.Translate("Send"), "Send");  // the table is in memory
     files_.Reset();
     EXPECT_EQ(files_.Translate("Send"), "Senden");
 }
 
 TEST_F(TranslationTest, EachLanguageHasItsOwnFile) {
-    WriteFile(home_.path() / "Languages/Deutsch/translation.txt", "Send=Senden\r\n");
+    WriteFileText(home_.path() / "Languages/Deutsch/translation.txt", "Send=Senden\r\n");
     files_.SetLanguage("Deutsch");
     EXPECT_EQ(files_.Translate("Send"), "Senden");
     files_.SetLanguage("English");
@@ -97,11 +89,11 @@ TEST_F(TranslationTest, KeysThatCannotBeALineStayInMemory) {
     EXPECT_EQ(files_.Translate("a=b"), "a=b");
     EXPECT_EQ(files_.Translate("two\r\nlines"), "two\r\nlines");
     EXPECT_EQ(files_.Translate("ok"), "ok");
-    EXPECT_EQ(ReadFile(MessageFile()), "ok=ok\r\n");
+    EXPECT_EQ(ReadFileText(MessageFile()), "ok=ok\r\n");
 }
 
 TEST_F(TranslationTest, AnUnwritableFileIsToldForEachNewTextAndTheKeyIsUsed) {
-    WriteFile(home_.path() / "Languages/English", "a file where the folder should be");
+    WriteFileText(home_.path() / "Languages/English", "a file where the folder should be");
     EXPECT_EQ(files_.Translate("Send"), "Send");
     EXPECT_EQ(files_.Translate("Send"), "Send");
     EXPECT_EQ(files_.Translate("Quit"), "Quit");
@@ -110,7 +102,7 @@ TEST_F(TranslationTest, AnUnwritableFileIsToldForEachNewTextAndTheKeyIsUsed) {
 }
 
 TEST_F(TranslationTest, FoldersThatCannotBeCreatedAreTold) {
-    WriteFile(home_.path() / "Languages", "a file where the folder should be");
+    WriteFileText(home_.path() / "Languages", "a file where the folder should be");
     EXPECT_FALSE(files_.EnsureFolders());
     ASSERT_FALSE(notifier_.messages().empty());
     EXPECT_EQ(notifier_.messages().back(),

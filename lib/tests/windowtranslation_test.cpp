@@ -1,7 +1,6 @@
 #include "windowtranslation.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <QAction>
@@ -18,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include "file_text.h"
 #include "recording_notifier.h"
 #include "temp_dir.h"
 #include "translation.h"
@@ -26,18 +26,10 @@ namespace nimbra {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ReadFileText;
 using testing_support::ScopedProcessNotifier;
 using testing_support::TempDir;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testing_support::WriteFileText;
 
 template <typename T>
 T* Named(T* object, const char* name) {
@@ -94,7 +86,7 @@ protected:
 TEST_F(WindowTranslationTest, FirstRunWritesEveryCaptionOfTheWindow) {
     MainWindow main;
     ASSERT_TRUE(TranslateWindow(&main.window, "MainForm", files_));
-    EXPECT_EQ(ReadFile(WindowFile()),
+    EXPECT_EQ(ReadFileText(WindowFile()),
               "[MainForm]\r\nCaption=Server\r\n"
               "[lblInfo]\r\nCaption=Two\\r\\nlines \\\\ here\r\n"
               "[btnSend]\r\nCaption=&Send\r\n"
@@ -107,25 +99,25 @@ TEST_F(WindowTranslationTest, FirstRunWritesEveryCaptionOfTheWindow) {
               "[sbMain]\r\nPanel0=Stopped\r\nPanel1=0 messages\r\n");
     // The captions stay as designed, and a second run changes nothing.
     EXPECT_EQ(main.label->text(), QStringLiteral("Two\r\nlines \\ here"));
-    const std::string first = ReadFile(WindowFile());
+    const std::string first = ReadFileText(WindowFile());
     MainWindow again;
     ASSERT_TRUE(TranslateWindow(&again.window, "MainForm", files_));
-    EXPECT_EQ(ReadFile(WindowFile()), first);
+    EXPECT_EQ(ReadFileText(WindowFile()), first);
     EXPECT_EQ(again.label->text(), QStringLiteral("Two\r\nlines \\ here"));
     EXPECT_TRUE(notifier_.messages().empty());
 }
 
 TEST_F(WindowTranslationTest, CaptionsFromTheFileAreApplied) {
-    WriteFile(WindowFile(),
-              "[MainForm]\r\nCaption=Palvelin\r\n"
-              "[lblInfo]\r\nCaption=Kaksi\\r\\nrivi\\x\r\n"
-              "[btnSend]\r\nCaption=&L\xE4het\xE4\r\n"
-              "[cbLog]\r\nCaption=\r\n"
-              "[tsGeneral]\r\nCaption=Yleinen\r\n"
-              "[mnFile]\r\nCaption=&Tiedosto\r\n"
-              "[miExit]\r\nCaption=&Lopeta\r\n"
-              "[tbStart]\r\nCaption=K\xE4ynnist\xE4\r\nHint=K\xE4ynnist\xE4\xE4 palvelimen\r\n"
-              "[sbMain]\r\nPanel1=0 viesti\xE4\r\n");
+    WriteFileText(WindowFile(),
+                  "[MainForm]\r\nCaption=Palvelin\r\n"
+                  "[lblInfo]\r\nCaption=Kaksi\\r\\nrivi\\x\r\n"
+                  "[btnSend]\r\nCaption=&L\xE4het\xE4\r\n"
+                  "[cbLog]\r\nCaption=\r\n"
+                  "[tsGeneral]\r\nCaption=Yleinen\r\n"
+                  "[mnFile]\r\nCaption=&Tiedosto\r\n"
+                  "[miExit]\r\nCaption=&Lopeta\r\n"
+                  "[tbStart]\r\nCaption=K\xE4ynnist\xE4\r\nHint=K\xE4ynnist\xE4\xE4 palvelimen\r\n"
+                  "[sbMain]\r\nPanel1=0 viesti\xE4\r\n");
     MainWindow main;
     ASSERT_TRUE(TranslateWindow(&main.window, "MainForm", files_));
     EXPECT_EQ(main.window.windowTitle(), QStringLiteral("Palvelin"));
@@ -139,7 +131,7 @@ TEST_F(WindowTranslationTest, CaptionsFromTheFileAreApplied) {
     EXPECT_EQ(main.start->toolTip(), QStringLiteral("K\u00e4ynnist\u00e4\u00e4 palvelimen"));
     // An empty value counts as missing: the design caption stays and is written back.
     EXPECT_EQ(main.check->text(), QStringLiteral("Log"));
-    const std::string file = ReadFile(WindowFile());
+    const std::string file = ReadFileText(WindowFile());
     EXPECT_NE(file.find("[cbLog]\r\nCaption=Log\r\n"), std::string::npos);
     EXPECT_NE(file.find("[sbMain]\r\nPanel1=0 viesti\xE4\r\nPanel0=Stopped\r\n"),
               std::string::npos);
@@ -148,14 +140,14 @@ TEST_F(WindowTranslationTest, CaptionsFromTheFileAreApplied) {
 
 TEST_F(WindowTranslationTest, TheMessageTableIsReadAgainAfterAWindow) {
     EXPECT_EQ(files_.Translate("Send"), "Send");
-    WriteFile(home_.path() / "Languages/English/translation.txt", "Send=Post\r\n");
+    WriteFileText(home_.path() / "Languages/English/translation.txt", "Send=Post\r\n");
     MainWindow main;
     ASSERT_TRUE(TranslateWindow(&main.window, "MainForm", files_));
     EXPECT_EQ(files_.Translate("Send"), "Post");
 }
 
 TEST_F(WindowTranslationTest, ALanguageFolderThatCannotBeCreatedIsTold) {
-    WriteFile(home_.path() / "Languages", "not a folder");
+    WriteFileText(home_.path() / "Languages", "not a folder");
     MainWindow main;
     EXPECT_FALSE(TranslateWindow(&main.window, "MainForm", files_));
     EXPECT_EQ(main.window.windowTitle(), QStringLiteral("Server"));
@@ -177,7 +169,7 @@ TEST_F(WindowTranslationTest, AWindowWithoutObjectNameUsesTheWindowName) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("About"));
     ASSERT_TRUE(TranslateWindow(&window, "AboutForm", files_));
-    EXPECT_EQ(ReadFile(home_.path() / "Languages/English/AboutForm.txt"),
+    EXPECT_EQ(ReadFileText(home_.path() / "Languages/English/AboutForm.txt"),
               "[AboutForm]\r\nCaption=About\r\n");
 }
 

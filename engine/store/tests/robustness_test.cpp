@@ -4,14 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "file_text.h"
+#include "recording_notifier.h"
 #include "sms.h"
+#include "temp_dir.h"
 #include "unDate.h"
 #include "unStrings.h"
 
@@ -23,26 +24,18 @@ namespace fs = std::filesystem;
 constexpr TDateTime kNow = 38063.5;  // 2004-03-17 12:00:00
 constexpr std::int64_t kNowSeconds = 1079524800;
 
-class QuietNotifier : public Notifier {
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
+using testing_support::RecordingNotifier;
+using testing_support::TempDir;
 
 class SmsRobustnessTest : public testing::Test {
 protected:
     SmsRobustnessTest() {
-        dir_ = fs::temp_directory_path() / ("nimbra_sms_robustness_" + std::to_string(getpid()) +
-                                            "_" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
         env_.clock = [] { return kNow; };
         env_.notifier = &notifier_;
     }
-    ~SmsRobustnessTest() override { fs::remove_all(dir_); }
-
     std::string Write(const std::string& content) {
         const std::string path = (dir_ / "m.sms").string();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+        testing_support::WriteFileText(path, content);
         return path;
     }
 
@@ -63,8 +56,9 @@ protected:
         EXPECT_EQ(again.created, loaded.created);
     }
 
-    fs::path dir_;
-    QuietNotifier notifier_;
+    TempDir temp_;
+    const fs::path& dir_ = temp_.path();
+    RecordingNotifier notifier_;
     SmsEnvironment env_;
 };
 

@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <latch>
 #include <map>
 #include <optional>
@@ -14,7 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include "file_text.h"
+#include "recording_notifier.h"
 #include "sms.h"
+#include "temp_dir.h"
 #include "unDate.h"
 #include "unStrings.h"
 
@@ -23,11 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingNotifier : public Notifier {
-public:
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> messages;
-};
+using testing_support::ReadFileText;
+using testing_support::RecordingNotifier;
+using testing_support::TempDir;
+using testing_support::WriteFileText;
 
 // Address book keyed by normalised number, giving the display form as stored.
 class FakeAddressBook : public AddressLookup {
@@ -45,15 +44,6 @@ TDateTime FixedNow() {
     TDateTime t = 0;
     EXPECT_TRUE(TryEncodeDateTime({2004, 3, 17, 9, 5, 41, 0}, t));
     return t;
-}
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& p, const std::string& content) {
-    std::ofstream(p, std::ios::binary) << content;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
@@ -81,16 +71,10 @@ std::vector<std::string> Stored(const TSms& s) {
 class SmsTest : public testing::Test {
 protected:
     SmsTest() {
-        std::random_device seed;
-        dir_ = fs::temp_directory_path() /
-               ("nimbra_sms_test_" + std::to_string(getpid()) + "_" + std::to_string(seed()));
-        fs::create_directories(dir_);
         env_.clock = [] { return FixedNow(); };
         env_.notifier = &notifier_;
         env_.retries = 4;
     }
-    ~SmsTest() override { fs::remove_all(dir_); }
-
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
     // Names of all entries of the test directory, sorted.
@@ -125,7 +109,8 @@ protected:
         return sms;
     }
 
-    fs::path dir_;
+    TempDir temp_;
+    const fs::path& dir_ = temp_.path();
     RecordingNotifier notifier_;
     FakeAddressBook book_;
     SmsEnvironment env_;
@@ -149,10 +134,10 @@ TEST_F(SmsTest, NewMessageDefaults) {
 TEST_F(SmsTest, SaveWritesEighteenCrLfLinesAndLoadsBack) {
     auto sms = FullMessage();
     const std::string path = PathOf("full.sms");
-    WriteFile(path, std::string(5000, 'o'));  // an older file is replaced
+    WriteFileText(path, std::string(5000, 'o'));  // an older file is replaced
     ASSERT_TRUE(sms->Save(path));
     EXPECT_EQ(sms->path, path);
-    EXPECT_EQ(ReadFile(path), JoinLines(kFullLines));
+    EXPECT_EQ(ReadFileText(path), JoinLines(kFullLines));
     EXPECT_EQ(DirectoryNames(), std::vector<std::string>{"full.sms"});  // no temp file left
 
     TSms loaded(env_);
@@ -239,7 +224,7 @@ TEST_F(SmsTest, LoadAcceptsOrRefusesFiles) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = PathOf("case.sms");
-        WriteFile(path, c.content);
+        WriteFileText(path, c.content);
         TSms sms(env_);
         sms.created = -5;  // must be overwritten from the file or the clock
         EXPECT_EQ(sms.Load(path), c.loads);
@@ -259,7 +244,7 @@ TEST_F(SmsTest, LoadLooksUpAddresses) {
     std::vector<std::string> lines = kFullLines;
     lines[0] = " +4412345";
     lines[1] = " 999 ";
-    WriteFile(PathOf("a.sms"), JoinLines(lines));
+    WriteFileText(PathOf("a.sms"), JoinLines(lines));
     TSms sms(env_);
     ASSERT_TRUE(sms.Load(PathOf("a.sms")));
     EXPECT_EQ(sms.from, "Alice (+4412345)");
@@ -274,7 +259,7 @@ TEST_F(SmsTest, LoadUpgradesOlderFiles) {
         SCOPED_TRACE(count);
         std::vector<std::string> lines(kFullLines.begin(), kFullLines.begin() + count);
         const std::string path = PathOf("old.sms");
-        WriteFile(path, JoinLines(lines));
+        WriteFileText(path, JoinLines(lines));
         TSms sms(env_);
         sms.spare3 = "kept";
         sms.messageId = "m";
@@ -284,7 +269,7 @@ TEST_F(SmsTest, LoadUpgradesOlderFiles) {
         if (count == 12)
             lines.insert(lines.end(), {"kept", "m", "e", "", ""});
         lines.push_back("1079514342");
-        EXPECT_EQ(ReadFile(path), JoinLines(lines));
+        EXPECT_EQ(ReadFileText(path), JoinLines(lines));
         EXPECT_EQ(DirectoryNames(), std::vector<std::string>{"old.sms"});
     }
 }

@@ -1,0 +1,19 @@
+#include "file_text.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace nimbra::testing_support {
+
+std::string ReadFileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileText(const std::filesystem::path& path, const std::string& text) {
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace nimbra::testing_support
