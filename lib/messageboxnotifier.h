@@ -1,0 +1,26 @@
+#pragma once
+
+// The notifier of window programs: a modal message box when there is a display, otherwise
+// the fallback notifier (stderr unless another is given), so that a program started
+// without a display never waits for a box nobody can see.
+
+#include "notifier.h"
+
+namespace nimbra {
+
+class MessageBoxNotifier final : public Notifier {
+public:
+    // fallback: where messages go without a display; nullptr means stderr. Not owned.
+    explicit MessageBoxNotifier(Notifier* fallback = nullptr);
+
+    void ShowMessage(const std::string& text) override;
+
+    // True when a widget application runs on a platform that shows windows to a person.
+    static bool DisplayAvailable();
+
+private:
+    Notifier* fallback_;
+    StderrNotifier stderr_;
+};
+
+}  // namespace nimbra
