@@ -73,11 +73,20 @@ bool IsControl(QObject* object) {
     return VisitControl(object, [](auto*) { return true; });
 }
 
+// A dialog or other top-level window parented to this one keeps its own settings.
+bool IsOtherWindow(const QObject* object) {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow();
+}
+
 // Walks the children in creation order; controls are not entered (their own children are
-// their parts), everything else is. Returns false as soon as `each` does.
+// their parts), other windows are passed by, everything else is entered. Returns false as
+// soon as `each` does.
 template <typename Each>
 bool Walk(QObject* parent, Each&& each) {
     for (QObject* child : parent->children()) {
+        if (IsOtherWindow(child))
+            continue;
         if (IsControl(child)) {
             if (!Skipped(child) && !each(child))
                 return false;
@@ -88,20 +97,46 @@ bool Walk(QObject* parent, Each&& each) {
     return true;
 }
 
+// The stored form of each kind of control.
+QString StoredValue(const QLineEdit* edit) {
+    return edit->text();
+}
+QString StoredValue(const QComboBox* combo) {
+    return combo->currentText();
+}
+QString StoredValue(const QPlainTextEdit* memo) {
+    return ToStoredLines(memo->toPlainText());
+}
+QString StoredValue(const QAbstractButton* button) {
+    return QLatin1String(Flag(button->isChecked()));
+}
+QString StoredValue(const QAction* action) {
+    return QLatin1String(Flag(action->isChecked()));
+}
+QString StoredValue(const QListWidget* list) {
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines << list->item(i)->text();
+    return lines.join(QLatin1String("\r\n"));
+}
+QString StoredValue(const RadioGroup* group) {
+    return QString::number(group->itemIndex());
+}
+
 }  // namespace
 
 void SaveControl(const std::string& section, const QLineEdit* edit) {
-    Save(section, edit, edit->text());
+    Save(section, edit, StoredValue(edit));
 }
 void LoadControl(const std::string& section, QLineEdit* edit) {
-    edit->setText(Load(section, edit, edit->text()));
+    edit->setText(Load(section, edit, StoredValue(edit)));
 }
 
 void SaveControl(const std::string& section, const QComboBox* combo) {
-    Save(section, combo, combo->currentText());
+    Save(section, combo, StoredValue(combo));
 }
 void LoadControl(const std::string& section, QComboBox* combo) {
-    const QString text = Load(section, combo, combo->currentText());
+    const QString text = Load(section, combo, StoredValue(combo));
     if (combo->isEditable()) {
         combo->setEditText(text);
     } else if (const int index = combo->findText(text); index >= 0) {
@@ -110,27 +145,25 @@ void LoadControl(const std::string& section, QComboBox* combo) {
 }
 
 void SaveControl(const std::string& section, const QPlainTextEdit* memo) {
-    Save(section, memo, ToStoredLines(memo->toPlainText()));
+    Save(section, memo, StoredValue(memo));
 }
 void LoadControl(const std::string& section, QPlainTextEdit* memo) {
-    const QString text = Load(section, memo, ToStoredLines(memo->toPlainText()));
+    const QString text = Load(section, memo, StoredValue(memo));
     memo->setPlainText(FromStoredLines(text).join('\n'));
 }
 
 void SaveControl(const std::string& section, const QAbstractButton* button) {
-    Save(section, button, QLatin1String(Flag(button->isChecked())));
+    Save(section, button, StoredValue(button));
 }
 void LoadControl(const std::string& section, QAbstractButton* button) {
-    const QString def = QLatin1String(Flag(button->isChecked()));
-    button->setChecked(Load(section, button, def) == QLatin1String("1"));
+    button->setChecked(Load(section, button, StoredValue(button)) == QLatin1String("1"));
 }
 
 void SaveControl(const std::string& section, const QAction* action) {
-    Save(section, action, QLatin1String(Flag(action->isChecked())));
+    Save(section, action, StoredValue(action));
 }
 void LoadControl(const std::string& section, QAction* action) {
-    const QString def = QLatin1String(Flag(action->isChecked()));
-    action->setChecked(Load(section, action, def) == QLatin1String("1"));
+    action->setChecked(Load(section, action, StoredValue(action)) == QLatin1String("1"));
 }
 
 bool LoadCheckBox(const std::string& section, QCheckBox* box, bool defaultChecked) {
@@ -139,26 +172,20 @@ bool LoadCheckBox(const std::string& section, QCheckBox* box, bool defaultChecke
 }
 
 void SaveControl(const std::string& section, const QListWidget* list) {
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    Save(section, list, lines.join(QLatin1String("\r\n")));
+    Save(section, list, StoredValue(list));
 }
 void LoadControl(const std::string& section, QListWidget* list) {
-    QStringList current;
-    for (int i = 0; i < list->count(); ++i)
-        current << list->item(i)->text();
-    const QString text = Load(section, list, current.join(QLatin1String("\r\n")));
+    const QString text = Load(section, list, StoredValue(list));
     list->clear();
     if (!text.isEmpty())
         list->addItems(FromStoredLines(text));
 }
 
 void SaveControl(const std::string& section, const RadioGroup* group) {
-    Save(section, group, QString::number(group->itemIndex()));
+    Save(section, group, StoredValue(group));
 }
 bool LoadControl(const std::string& section, RadioGroup* group, QString* error) {
-    const QString text = Load(section, group, QString::number(group->itemIndex()));
+    const QString text = Load(section, group, StoredValue(group));
     int index = 0;
     if (!ParseInt32(QToAnsi(text), index)) {
         if (error)
@@ -171,12 +198,15 @@ bool LoadControl(const std::string& section, RadioGroup* group, QString* error) 
 }
 
 void SaveWindow(const std::string& section, const QObject* window) {
+    // One write of the store for the whole window.
+    SettingValues values;
     Walk(const_cast<QObject*>(window), [&](QObject* control) {
         return VisitControl(control, [&](auto* typed) {
-            SaveControl(section, typed);
+            values.emplace_back(NameOf(typed), QToAnsi(StoredValue(typed)));
             return true;
         });
     });
+    WritePluginSettings(section, values);
 }
 
 bool LoadWindow(const std::string& section, QObject* window, QString* error) {

@@ -28,7 +28,7 @@ std::string ToGroups(std::string_view path) {
 
 }  // namespace
 
-ResolvedKey ResolveKeyPath(std::string_view keyPath) {
+std::optional<ResolvedKey> ResolveKeyPath(std::string_view keyPath) {
     ResolvedKey key;
     std::string_view below = keyPath;
     if (const auto at = keyPath.find(kCurrentUser); at != std::string_view::npos) {
@@ -36,6 +36,8 @@ ResolvedKey ResolveKeyPath(std::string_view keyPath) {
         below = keyPath.substr(at + kCurrentUser.size());
     } else if (const auto lm = keyPath.find(kLocalMachine); lm != std::string_view::npos) {
         below = keyPath.substr(lm + kLocalMachine.size());
+    } else if (keyPath.find("HKEY_") != std::string_view::npos) {
+        return std::nullopt;
     }
     key.groups = ToGroups(below);
     return key;

@@ -4,6 +4,7 @@
 // "HKEY_CURRENT_USER") and a backslash-separated path below it. A path without a root
 // name lies under HKEY_LOCAL_MACHINE.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,9 @@ struct ResolvedKey {
     bool operator==(const ResolvedKey&) const = default;
 };
 
-ResolvedKey ResolveKeyPath(std::string_view keyPath);
+// nullopt for a path that names a root other than the two (such a key cannot be opened:
+// reads give their default, writes are dropped).
+std::optional<ResolvedKey> ResolveKeyPath(std::string_view keyPath);
 
 // The key path of a program's settings section: the plugins prefix + section, or the
 // section itself when it already names a root ("HKEY_CURRENT_USER\...").

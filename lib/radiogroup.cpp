@@ -24,7 +24,10 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* 
 void RadioGroup::setItems(const QStringList& items) {
     for (QAbstractButton* button : buttons_->buttons()) {
         buttons_->removeButton(button);
-        delete button;
+        layout_->removeWidget(button);
+        button->hide();
+        // The button may be the sender of the signal that led here.
+        button->deleteLater();
     }
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);

@@ -27,13 +27,18 @@ QString StorePath(SettingsRoot root) {
     return QString::fromLocal8Bit(SettingsFolder()) + '/' + QLatin1String(RootFileName(root));
 }
 
-// Each trouble with a store file is told once per process, not at every read.
+// Each trouble with a store file is told once per process, not at every read. The message
+// is shown after the lock is let go: a message box runs an event loop in which other
+// settings may be read.
 void ReportOnce(const std::string& text) {
     static std::mutex mutex;
     static std::set<std::string> told;
-    const std::lock_guard lock(mutex);
-    if (told.insert(text).second)
-        ProcessNotifier().ShowMessage(text);
+    {
+        const std::lock_guard lock(mutex);
+        if (!told.insert(text).second)
+            return;
+    }
+    ProcessNotifier().ShowMessage(text);
 }
 
 // Size and modification time of a file, which tell whether it changed.
@@ -102,7 +107,11 @@ QString ValueKey(const ResolvedKey& key, std::string_view name) {
 }
 
 // The stored value as text; nullopt when it is missing or holds something other than text.
-std::optional<std::string> ReadValue(const ResolvedKey& key, std::string_view name) {
+std::optional<std::string> ReadValue(const std::optional<ResolvedKey>& resolved,
+                                     std::string_view name) {
+    if (!resolved)
+        return std::nullopt;
+    const ResolvedKey& key = *resolved;
     const QString path = StorePath(key.root);
     QSettings store(path, QSettings::IniFormat);
     CheckStatus(store, path);
@@ -138,7 +147,10 @@ void AdvanceModificationTime(const QString& path, const timespec& previous) {
     ::utimensat(AT_FDCWD, file.constData(), times, 0);
 }
 
-void WriteValue(const ResolvedKey& key, std::string_view name, std::string_view value) {
+void WriteValues(const std::optional<ResolvedKey>& resolved, const SettingValues& values) {
+    if (!resolved || values.empty())
+        return;
+    const ResolvedKey& key = *resolved;
     const QString path = StorePath(key.root);
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Writers of every program take this lock, so the modification times they leave rise
@@ -159,7 +171,8 @@ void WriteValue(const ResolvedKey& key, std::string_view name, std::string_view 
             ReportDamaged(path);
             return;
         }
-        store.setValue(ValueKey(key, name), QFromAnsi(value));
+        for (const auto& [name, value] : values)
+            store.setValue(ValueKey(key, name), QFromAnsi(value));
         store.sync();
         if (store.status() != QSettings::NoError) {
             ReportOnce("Cannot write settings file: " + QToAnsi(path));
@@ -187,7 +200,7 @@ std::string ReadSetting(std::string_view keyPath, std::string_view name, std::st
 }
 
 void WriteSetting(std::string_view keyPath, std::string_view name, std::string_view value) {
-    WriteValue(ResolveKeyPath(keyPath), name, value);
+    WriteValues(ResolveKeyPath(keyPath), {{std::string(name), std::string(value)}});
 }
 
 std::string ReadPluginSetting(std::string_view section, std::string_view name,
@@ -198,7 +211,11 @@ std::string ReadPluginSetting(std::string_view section, std::string_view name,
 }
 
 void WritePluginSetting(std::string_view section, std::string_view name, std::string_view value) {
-    WriteValue(ResolveKeyPath(PluginKeyPath(section)), name, value);
+    WriteValues(ResolveKeyPath(PluginKeyPath(section)), {{std::string(name), std::string(value)}});
+}
+
+void WritePluginSettings(std::string_view section, const SettingValues& values) {
+    WriteValues(ResolveKeyPath(PluginKeyPath(section)), values);
 }
 
 std::string ReadWallSetting(std::string_view section, std::string_view name, std::string_view def) {

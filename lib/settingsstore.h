@@ -11,6 +11,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace nimbra {
 
@@ -26,6 +28,11 @@ void WriteSetting(std::string_view keyPath, std::string_view name, std::string_v
 std::string ReadPluginSetting(std::string_view section, std::string_view name,
                               std::string_view def);
 void WritePluginSetting(std::string_view section, std::string_view name, std::string_view value);
+
+// (value name, value) pairs.
+using SettingValues = std::vector<std::pair<std::string, std::string>>;
+// Several values of one section in one write of the store.
+void WritePluginSettings(std::string_view section, const SettingValues& values);
 
 // The message wall's own reader: the key below the current-user settings version key.
 std::string ReadWallSetting(std::string_view section, std::string_view name, std::string_view def);

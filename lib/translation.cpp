@@ -9,6 +9,26 @@
 
 namespace nimbra {
 
+namespace {
+
+// Appends one CR LF line, starting a new line first when the file does not end with one
+// (as a file edited by hand may not).
+bool AppendLine(const std::string& file, const std::string& line) {
+    std::FILE* out = std::fopen(file.c_str(), "a+b");
+    if (!out)
+        return false;
+    std::string text = line + "\r\n";
+    if (std::fseek(out, -1, SEEK_END) == 0) {
+        const int last = std::fgetc(out);
+        if (last != '\n' && last != '\r')
+            text.insert(0, "\r\n");
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fclose(out) == 0 && written;
+}
+
+}  // namespace
+
 bool SplitTranslationLine(std::string_view line, std::string& key, std::string& text) {
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos)
@@ -99,13 +119,8 @@ std::string LanguageFiles::Translate(const std::string& key) {
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         file = (folder / "translation.txt").string();
-        std::FILE* out = std::fopen(file.c_str(), "ab");
-        if (out) {
-            const std::string line = key + "=" + key + "\r\n";
-            const bool written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
-            if (std::fclose(out) == 0 && written)
-                return key;
-        }
+        if (AppendLine(file, key + "=" + key))
+            return key;
     }
     // Told outside the lock: a notifier may translate its own captions.
     ProcessNotifier().ShowMessage("Cannot open language file: " + file);
@@ -116,9 +131,10 @@ bool LanguageFiles::EnsureFolders() {
     const std::filesystem::path folders[] = {LanguagesFolder(), LanguageFolder()};
     for (const std::filesystem::path& folder : folders) {
         std::error_code ec;
-        if (std::filesystem::is_directory(folder, ec))
-            continue;
-        if (!std::filesystem::create_directory(folder, ec) || ec) {
+        std::filesystem::create_directory(folder, ec);
+        // Another program may have made it a moment ago; only a folder that is not there
+        // in the end is a failure.
+        if (!std::filesystem::is_directory(folder, ec)) {
             ProcessNotifier().ShowMessage(Translate("Cannot create directory: ") + folder.string());
             return false;
         }

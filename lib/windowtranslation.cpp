@@ -23,6 +23,13 @@ namespace {
 
 enum class Form { Plain, Escaped };
 
+// Dialogs parented to a window have window files of their own; menus, though shown as
+// windows of their own, belong to the window.
+bool IsOtherWindow(const QObject* object) {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget && widget->isWindow() && !qobject_cast<const QMenu*>(object);
+}
+
 class WindowTranslator {
 public:
     explicit WindowTranslator(IniFile& file) : file_(file) {}
@@ -39,6 +46,10 @@ public:
         if (const auto stored = file_.Read(name, key); stored && !stored->empty())
             return QFromAnsi(form == Form::Escaped ? UnescapeLineBreaks(*stored) : *stored);
         const std::string shown = QToAnsi(current);
+        // Only label captions have a written form for line breaks; another multi-line caption
+        // would come back as one line, so it stays as designed.
+        if (form == Form::Plain && shown.find_first_of("\r\n") != std::string::npos)
+            return std::nullopt;
         file_.Write(name, key, form == Form::Escaped ? EscapeLineBreaks(shown) : shown);
         changed_ = true;
         return std::nullopt;
@@ -46,7 +57,7 @@ public:
 
     void Visit(QObject* parent) {
         for (QObject* child : parent->children())
-            if (VisitOne(child))
+            if (!IsOtherWindow(child) && VisitOne(child))
                 Visit(child);
     }
 
@@ -91,7 +102,7 @@ private:
                 action->setToolTip(*hint);
     }
 
-    // The status bar's panels are its labels, in order.
+    // The status bar's panels are its labels, in the order they were added.
     void VisitStatusBar(QStatusBar* bar) {
         int index = 0;
         for (QObject* child : bar->children()) {

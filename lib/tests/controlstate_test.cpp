@@ -125,6 +125,24 @@ TEST_F(ControlStateTest, AWindowIsSavedControlByControlAndRestored) {
     EXPECT_EQ(loaded.after->text(), QStringLiteral("last"));
 }
 
+TEST_F(ControlStateTest, RadioButtonsOfOneGroupAndDialogsOfTheWindow) {
+    QDialog window;
+    auto* first = Named<QRadioButton>(&window, "rbFirst");
+    auto* second = Named<QRadioButton>(&window, "rbSecond");
+    first->setChecked(true);
+    auto* dialog = Named<QDialog>(&window, "PreferencesForm");
+    Named<QLineEdit>(dialog, "eInDialog")->setText(QStringLiteral("x"));
+    SaveWindow(kSection, &window);
+    EXPECT_EQ(Stored("rbFirst"), "1");
+    EXPECT_EQ(Stored("rbSecond"), "0");
+    EXPECT_EQ(Stored("eInDialog"), "<missing>");
+
+    second->setChecked(true);
+    ASSERT_TRUE(LoadWindow(kSection, &window));
+    EXPECT_TRUE(first->isChecked());
+    EXPECT_FALSE(second->isChecked());
+}
+
 TEST_F(ControlStateTest, AnEmptyStoreLeavesTheDesignValues) {
     SettingsWindow window;
     window.edit->setText(QStringLiteral("design"));

@@ -42,6 +42,7 @@ TEST(KeyPathTest, ResolvesRootsAndLevels) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(ResolveKeyPath(c.path), (ResolvedKey{c.root, c.groups}));
     }
+    EXPECT_EQ(ResolveKeyPath("HKEY_CLASSES_ROOT\\Software\\X"), std::nullopt);
 }
 
 TEST(KeyPathTest, PluginSectionsAreBelowThePluginsKeyUnlessTheyNameARoot) {
@@ -108,6 +109,20 @@ TEST_F(SettingsStoreTest, TheTwoRootsAreKeptApart) {
     EXPECT_TRUE(fs::exists(StoreFile("HKEY_CURRENT_USER.ini")));
 }
 
+TEST_F(SettingsStoreTest, KeysOfOtherRootsCannotBeOpened) {
+    WriteSetting("HKEY_USERS\\Software\\X", "v", "1");
+    WritePluginSetting("HKEY_CLASSES_ROOT\\X", "v", "1");
+    EXPECT_EQ(ReadSetting("HKEY_USERS\\Software\\X", "v", "d"), "d");
+    EXPECT_EQ(ReadPluginSetting("HKEY_CLASSES_ROOT\\X", "v", "d"), "d");
+    EXPECT_TRUE(fs::is_empty(dir_.path()));
+}
+
+TEST_F(SettingsStoreTest, SeveralValuesInOneWrite) {
+    WritePluginSettings("Server", {{"eHost", "h"}, {"ePort", "8080"}, {"eHost", "h2"}});
+    EXPECT_EQ(ReadPluginSetting("Server", "eHost", ""), "h2");
+    EXPECT_EQ(ReadPluginSetting("Server", "ePort", ""), "8080");
+}
+
 TEST_F(SettingsStoreTest, SectionsAreSeparateKeys) {
     WritePluginSetting("Server", "eHost", "a");
     WritePluginSetting("smpp1", "eHost", "b");
@@ -129,6 +144,7 @@ TEST_F(SettingsStoreTest, ValuesOfOtherTypesGiveTheDefault) {
 // The value another process writes is read at once, even when it has the length of the
 // value this process read a moment before.
 TEST_F(SettingsStoreTest, AnotherProcessesValueIsSeenAtOnce) {
+    WritePluginSetting("Stress", "c0", "value 0");
     WritePluginSetting("Stress", "clast", "000005");
     EXPECT_EQ(ReadPluginSetting("Stress", "clast", ""), "000005");
     ASSERT_EQ(QProcess::execute(QStringLiteral(SETTINGS_WRITER), {"c", "1"}), 0);
@@ -177,6 +193,25 @@ TEST_F(SettingsStoreTest, DamagedStoreIsNotOverwritten) {
     // The other root is not affected.
     WritePluginSetting("HKEY_CURRENT_USER\\Software\\X", "v", "1");
     EXPECT_EQ(ReadSetting("HKEY_CURRENT_USER\\Software\\X", "v", ""), "1");
+}
+
+// A notifier may run an event loop (a message box) in which more settings are read; a
+// second damaged file found there must be told too, not wait for the first message.
+TEST_F(SettingsStoreTest, ANotifierMayReadSettingsWhileTellingOfADamagedFile) {
+    WriteRaw("HKEY_LOCAL_MACHINE.ini", "[broken\r\n");
+    WriteRaw("HKEY_CURRENT_USER.ini", "[broken too\r\n");
+    struct ReadingNotifier : Notifier {
+        void ShowMessage(const std::string& text) override {
+            messages.push_back(text);
+            ReadSetting("HKEY_CURRENT_USER\\Software\\X", "v", "");
+        }
+        std::vector<std::string> messages;
+    } reading;
+    SetProcessNotifier(&reading);
+    EXPECT_EQ(ReadSetting("\\Software\\X", "v", "d"), "d");
+    SetProcessNotifier(&notifier_.notifier);
+    ASSERT_EQ(reading.messages.size(), 2u);
+    EXPECT_NE(reading.messages[1].find("HKEY_CURRENT_USER.ini"), std::string::npos);
 }
 
 TEST(SettingsFolderTest, FollowsTheEnvironment) {

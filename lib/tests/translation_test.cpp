@@ -69,6 +69,14 @@ TEST_F(TranslationTest, TranslatedTextsAreUsedAndTheFirstLineOfAKeyWins) {
     EXPECT_EQ(files_.Translate("junk line"), "junk line");
 }
 
+TEST_F(TranslationTest, ANewTextStartsItsOwnLineInAFileWithoutAFinalLineBreak) {
+    WriteFileText(MessageFile(), "Quit=Ende");
+    EXPECT_EQ(files_.Translate("Send"), "Send");
+    EXPECT_EQ(ReadFileText(MessageFile()), "Quit=Ende\r\nSend=Send\r\n");
+    files_.Reset();
+    EXPECT_EQ(files_.Translate("Quit"), "Ende");
+}
+
 TEST_F(TranslationTest, TheFileIsReadAgainAfterAReset) {
     EXPECT_EQ(files_.Translate("Send"), "Send");
     WriteFileText(MessageFile(), "Send=Senden\r\n");

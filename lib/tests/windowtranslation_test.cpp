@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
@@ -156,13 +157,28 @@ TEST_F(WindowTranslationTest, ALanguageFolderThatCannotBeCreatedIsTold) {
               "Cannot create directory: " + (home_.path() / "Languages").string());
 }
 
-TEST_F(WindowTranslationTest, AWindowFileThatCannotBeWrittenIsTold) {
+TEST_F(WindowTranslationTest, AWindowFileThatCannotBeReadIsToldAndLeftAlone) {
     fs::create_directories(WindowFile());  // a folder where the file belongs
     MainWindow main;
     EXPECT_FALSE(TranslateWindow(&main.window, "MainForm", files_));
     ASSERT_EQ(notifier_.messages().size(), 1u);
     EXPECT_EQ(notifier_.messages()[0], "Cannot open language file: " + WindowFile().string());
     EXPECT_EQ(main.button->text(), QStringLiteral("&Send"));
+}
+
+TEST_F(WindowTranslationTest, DialogsOfTheWindowAndMultiLineButtonsAreLeftAlone) {
+    MainWindow main;
+    auto* dialog = Named(new QDialog(&main.window), "ExitForm");
+    dialog->setWindowTitle(QStringLiteral("Exit"));
+    Named(new QPushButton(QStringLiteral("OK"), dialog), "btnOK");
+    main.button->setText(QStringLiteral("Two\nlines"));
+    ASSERT_TRUE(TranslateWindow(&main.window, "MainForm", files_));
+    const std::string file = ReadFileText(WindowFile());
+    EXPECT_EQ(file.find("btnOK"), std::string::npos);
+    EXPECT_EQ(file.find("ExitForm"), std::string::npos);
+    EXPECT_EQ(file.find("btnSend"), std::string::npos);
+    ASSERT_TRUE(TranslateWindow(&main.window, "MainForm", files_));
+    EXPECT_EQ(main.button->text(), QStringLiteral("Two\nlines"));
 }
 
 TEST_F(WindowTranslationTest, AWindowWithoutObjectNameUsesTheWindowName) {
