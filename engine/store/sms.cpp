@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "unFiles.h"
 #include "unStrings.h"
 
 namespace nimbra {
@@ -128,19 +129,7 @@ bool TSms::WriteFile(const std::string& target) const {
         content += "\r\n";
     }
 
-    // Written beside the target and renamed over it, so that a crash leaves either the old
-    // file or the new one, never half of one.
-    const std::string temp = target + ".tmp";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(target, content);
 }
 
 bool TSms::Save(const std::string& p) {
