@@ -26,15 +26,22 @@
 // - A message announcing more than 20 parts is not collected: each part is delivered on its
 //   own, so nothing is lost. Part number 0, a part number above the total, a total of 0 or a
 //   header that does not fit the user data make the PDU malformed ("Passz").
-// - Alphanumeric originators (type of number 101, e.g. type of address 0xD0) are read as 7-bit
-//   GSM text: the length field counts semi-octets, so the name has length * 4 / 7 septets.
+// - Alphanumeric addresses (type of number 101, e.g. type of address 0xD0), of senders and of
+//   the recipients status reports speak about, are read as 7-bit GSM text: the length field
+//   counts semi-octets, so the name has length * 4 / 7 septets.
 // - A deliver or status report must hold every field up to TP-UDL / TP-ST, else "Passz".
 // - Both time stamps of a status report get the "20" century like the deliver's time stamp.
+//
+// - With decoding switched off, the text is "_PDU_" + the received PDU without the line-end
+//   character that may follow it.
 //
 // Encoding: a concatenated 7-bit part that starts with a character sent behind ESC keeps ESC
 // and its code together; "_CLASS" takes only the classes 0-3 (any other character sets no
 // class, as it would claim another alphabet); part numbers that do not fit the header, or user
-// data longer than TP-UDL can count, give no PDU at all.
+// data beyond what one SMS carries (160 septets, 140 octets), give no PDU at all, since a
+// device would refuse it. A business card's TP-UDL counts the header actually sent. A stored
+// reference that is not two hexadecimal digits (of either case) reads as the default "60";
+// "\0x" escapes take hexadecimal digits of either case.
 
 #include <filesystem>
 #include <string>

@@ -16,7 +16,9 @@ using pdu::HexValue;
 constexpr int kFirstReference = 60;
 constexpr int kLastReference = 240;
 constexpr int kDefaultStoredReference = 0x60;
-constexpr int kMaxUserDataLength = 255;
+// What one SMS can carry: 140 octets, or 160 septets of 7-bit text.
+constexpr int kMaxUserDataOctets = 140;
+constexpr int kMaxUserDataSeptets = 160;
 
 constexpr std::string_view kVCardHeader = "06050423F40000";  // port 9204 from port 0
 
@@ -173,6 +175,7 @@ bool TsmsPduCodec::AppendUserData(const PreparedUserData& data, std::string& out
     out += "00";  // TP-UDL, known once the user data is written
     out += data.udh;
     int length = 0;
+    int limit = kMaxUserDataOctets;
     if (data.octetMode) {
         out += data.text;
         length = data.udlOverride != 0 ? data.udlOverride
@@ -190,8 +193,10 @@ bool TsmsPduCodec::AppendUserData(const PreparedUserData& data, std::string& out
         pdu::SeptetWriter writer(out, fill);
         length = headerSeptets + pdu::PutTextSeptets(text, options_.convert7Bit, tables_, writer);
         writer.Finish();
+        limit = kMaxUserDataSeptets;
     }
-    if (length > kMaxUserDataLength)
+    // A device refuses a longer PDU; an empty one tells the caller so at once.
+    if (length > limit)
         return false;
     std::string udl;
     AppendHexOctet(udl, static_cast<unsigned>(length));

@@ -204,10 +204,36 @@ TEST(PduEncode, PartNumbersThatCannotBeWrittenGiveNoPdu) {
         EXPECT_TRUE(codec.EncodeSubmit(kNumber, "", "abc", c.count, c.index, false).pdu.empty());
         EXPECT_EQ(references.Value(), "70") << c.count << "/" << c.index;
     }
-    MemoryPduReferenceStore references;
-    TsmsPduCodec codec(references, PduCodecOptions{});
-    EXPECT_TRUE(codec.EncodeSubmit(kNumber, "", std::string(300, 'a'), 1, 1, false).pdu.empty())
-        << "more septets than TP-UDL can count";
+}
+
+// One SMS carries at most 160 septets or 140 octets of user data; a longer PDU would only
+// be refused by the device.
+TEST(PduEncode, UserDataBeyondOneSmsGivesNoPdu) {
+    struct Case {
+        std::string text;
+        int count;
+        bool fits;
+    };
+    // 15 octets once its escapes are resolved, behind a 7-octet header.
+    const std::string vcard = "BEGIN:VCARD\\0x0D\\0x0AN:";
+    const Case cases[] = {
+        {std::string(160, 'a'), 1, true},
+        {std::string(161, 'a'), 1, false},
+        {std::string(80, '{'), 1, true},
+        {std::string(81, '{'), 1, false},
+        {std::string(153, 'a'), 2, true},
+        {std::string(150, 'a') + std::string(20, '{'), 2, false},
+        {"_B64_" + std::string(280, 'A'), 1, true},
+        {"_B64_" + std::string(282, 'A'), 1, false},
+        {vcard + std::string(118, 'x'), 1, true},
+        {vcard + std::string(119, 'x'), 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 20) + " length " + std::to_string(c.text.size()));
+        MemoryPduReferenceStore references;
+        TsmsPduCodec codec(references, PduCodecOptions{});
+        EXPECT_EQ(codec.EncodeSubmit(kNumber, "", c.text, c.count, 1, false).pdu.empty(), !c.fits);
+    }
 }
 
 // A part that starts with a two-position character keeps ESC and its code together.
@@ -324,6 +350,63 @@ TEST(PduTables, ShapeAndInverse) {
     EXPECT_EQ(extensions, 10);
     for (int c = 0; c < 256; ++c)
         EXPECT_LT(t.ansiToGsm[static_cast<std::size_t>(c)], 128) << "character " << c;
+}
+
+// Every entry of the four tables: the listed pairs, and the identity everywhere else.
+TEST(PduTables, EveryEntryIsAsListed) {
+    struct Run {
+        int first;
+        int last;
+        int value;
+    };
+    using Runs = std::vector<Run>;
+    const Runs gsmToAnsi = {
+        {0, 0, 64},      {1, 1, 163},     {2, 2, 36},      {3, 3, 165},    {4, 4, 232},
+        {5, 5, 233},     {6, 6, 250},     {7, 7, 237},     {8, 8, 243},    {9, 9, 199},
+        {11, 11, 216},   {12, 12, 248},   {14, 14, 197},   {15, 15, 229},  {16, 16, 182},
+        {17, 17, 95},    {18, 26, 182},   {28, 28, 198},   {29, 29, 230},  {30, 30, 223},
+        {31, 31, 201},   {36, 36, 164},   {64, 64, 161},   {91, 91, 196},  {92, 92, 214},
+        {93, 93, 209},   {94, 94, 220},   {95, 95, 167},   {96, 96, 191},  {123, 123, 228},
+        {124, 124, 246}, {125, 125, 241}, {126, 126, 252}, {127, 127, 225}};
+    const Runs escToAnsi = {{10, 10, 12},  {20, 20, 94},   {40, 40, 123}, {41, 41, 125},
+                            {47, 47, 92},  {60, 60, 91},   {61, 61, 126}, {62, 62, 93},
+                            {64, 64, 124}, {101, 101, 164}};
+    const Runs ansiToEsc = {{12, 12, 10},   {91, 91, 60},   {92, 92, 47},   {93, 93, 62},
+                            {94, 94, 20},   {123, 123, 40}, {124, 124, 64}, {125, 125, 41},
+                            {126, 126, 61}, {164, 164, 101}};
+    const Runs ansiToGsm = {
+        {36, 36, 2},     {64, 64, 0},     {95, 95, 17},    {128, 128, 9},   {129, 129, 126},
+        {130, 130, 5},   {131, 132, 123}, {133, 133, 127}, {134, 134, 15},  {135, 135, 9},
+        {136, 137, 5},   {138, 138, 4},   {139, 141, 7},   {142, 142, 91},  {143, 143, 14},
+        {144, 144, 69},  {145, 145, 29},  {146, 146, 28},  {147, 148, 124}, {149, 149, 8},
+        {150, 150, 126}, {151, 151, 6},   {152, 152, 17},  {153, 153, 92},  {154, 154, 94},
+        {155, 155, 127}, {156, 156, 1},   {157, 157, 3},   {158, 158, 17},  {159, 159, 96},
+        {160, 160, 127}, {161, 161, 7},   {162, 162, 8},   {163, 163, 6},   {164, 164, 125},
+        {165, 165, 93},  {166, 166, 34},  {167, 167, 36},  {168, 168, 96},  {169, 170, 17},
+        {171, 172, 32},  {173, 173, 64},  {174, 174, 60},  {175, 175, 62},  {176, 191, 32},
+        {192, 196, 65},  {197, 197, 14},  {198, 198, 28},  {199, 199, 9},   {200, 203, 31},
+        {204, 207, 73},  {208, 208, 68},  {209, 209, 93},  {210, 211, 79},  {212, 212, 92},
+        {213, 213, 79},  {214, 214, 92},  {215, 215, 32},  {216, 216, 48},  {217, 219, 85},
+        {220, 220, 94},  {221, 221, 89},  {222, 222, 22},  {223, 223, 30},  {224, 226, 127},
+        {227, 228, 123}, {229, 229, 15},  {230, 230, 29},  {231, 231, 99},  {232, 232, 4},
+        {233, 235, 5},   {236, 239, 7},   {240, 240, 124}, {241, 241, 125}, {242, 243, 8},
+        {244, 246, 124}, {247, 247, 47},  {248, 248, 48},  {249, 251, 6},   {252, 252, 126},
+        {253, 253, 121}, {254, 254, 80},  {255, 255, 121}};
+    const PduTables& t = PduConversionTables();
+    const std::pair<const PduTable*, const Runs*> tables[] = {{&t.gsmToAnsi, &gsmToAnsi},
+                                                              {&t.escToAnsi, &escToAnsi},
+                                                              {&t.ansiToEsc, &ansiToEsc},
+                                                              {&t.ansiToGsm, &ansiToGsm}};
+    for (std::size_t n = 0; n < std::size(tables); ++n) {
+        PduTable expected{};
+        for (std::size_t i = 0; i < kPduTableSize; ++i)
+            expected[i] = static_cast<std::uint16_t>(i);
+        for (const Run& run : *tables[n].second)
+            for (int i = run.first; i <= run.last; ++i)
+                expected[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(run.value);
+        for (std::size_t i = 0; i < kPduTableSize; ++i)
+            EXPECT_EQ((*tables[n].first)[i], expected[i]) << "table " << n << ", entry " << i;
+    }
 }
 
 // Every printable host character the GSM alphabet carries (directly or behind ESC) comes back
