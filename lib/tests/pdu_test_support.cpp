@@ -1,8 +1,6 @@
 #include "pdu_test_support.h"
 
-#include <unistd.h>
 #include <algorithm>
-#include <random>
 #include <stdexcept>
 
 namespace nimbra::test {
@@ -111,18 +109,6 @@ std::string SubmitToDeliver(std::string_view submit) {
     f.udl = octet(pid + 4);
     f.userData = submit.substr(pid + 6);
     return DeliverPdu(f);
-}
-
-TempFolder::TempFolder()
-    : path_(std::filesystem::temp_directory_path() /
-            ("nimbra_pdu_test_" + std::to_string(getpid()) + "_" +
-             std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
 }
 
 std::vector<std::string> TempFolder::PartFiles() const {

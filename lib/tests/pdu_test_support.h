@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pducoder.h"
+#include "temp_dir.h"
 
 namespace nimbra::test {
 
@@ -49,21 +50,17 @@ std::string SevenBitPart(std::string_view header, std::string_view text);
 // would get: same PID, DCS, UDL and user data, originator +12345678901.
 std::string SubmitToDeliver(std::string_view submit);
 
+// A temporary folder holding a part store.
 class TempFolder {
 public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path parts() const { return path_ / "smsparts"; }
+    const std::filesystem::path& path() const { return dir_.path(); }
+    std::filesystem::path parts() const { return path() / "smsparts"; }
     // Sorted names of the files in the part store folder.
     std::vector<std::string> PartFiles() const;
     PduCodecOptions Options() const;
 
 private:
-    std::filesystem::path path_;
+    testing_support::TempDir dir_;
 };
 
 }  // namespace nimbra::test
