@@ -11,6 +11,8 @@ namespace nimbra {
 
 namespace {
 
+constexpr const char* kMessageFileName = "translation.txt";
+
 // Appends one CR LF line, starting a new line first when the file does not end with one
 // (as a file edited by hand may not).
 bool AppendLine(const std::string& file, const std::string& line) {
@@ -64,15 +66,21 @@ void LanguageFiles::SetLanguage(std::string language) {
 }
 
 std::filesystem::path LanguageFiles::LanguagesFolder() const {
+    const std::lock_guard lock(mutex_);
     return home_ / "Languages";
 }
 
 std::filesystem::path LanguageFiles::LanguageFolder() const {
-    return LanguagesFolder() / Language();
+    const std::lock_guard lock(mutex_);
+    return LanguageFolderLocked();
+}
+
+std::filesystem::path LanguageFiles::LanguageFolderLocked() const {
+    return home_ / "Languages" / language_;
 }
 
 std::filesystem::path LanguageFiles::MessageFile() const {
-    return LanguageFolder() / "translation.txt";
+    return LanguageFolder() / kMessageFileName;
 }
 
 std::filesystem::path LanguageFiles::WindowFile(const std::string& windowName) const {
@@ -92,7 +100,7 @@ void LanguageFiles::Reset() {
 void LanguageFiles::LoadTable() {
     loaded_ = true;
     std::string text;
-    if (!ReadWholeFile((home_ / "Languages" / language_ / "translation.txt").string(), text))
+    if (!ReadWholeFile((LanguageFolderLocked() / kMessageFileName).string(), text))
         return;
     std::string key;
     std::string value;
@@ -114,11 +122,11 @@ std::string LanguageFiles::Translate(const std::string& key) {
         table_.emplace(key, key);
         if (key.find_first_of("\r\n=") != std::string::npos)
             return key;
-        const std::filesystem::path folder = home_ / "Languages" / language_;
+        const std::filesystem::path folder = LanguageFolderLocked();
         // A program without windows looks texts up before any window made the folder.
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
-        file = (folder / "translation.txt").string();
+        file = (folder / kMessageFileName).string();
         if (AppendLine(file, key + "=" + key))
             return key;
     }

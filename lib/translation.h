@@ -40,7 +40,9 @@ public:
     bool EnsureFolders();
 
 private:
-    void LoadTable();  // with mutex_ held
+    // With mutex_ held.
+    void LoadTable();
+    std::filesystem::path LanguageFolderLocked() const;
 
     mutable std::mutex mutex_;
     std::filesystem::path home_;
