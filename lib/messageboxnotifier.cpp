@@ -17,16 +17,33 @@ bool MessageBoxNotifier::DisplayAvailable() {
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
-void MessageBoxNotifier::ShowMessage(const std::string& text) {
+bool MessageBoxNotifier::CanShowBox() const {
     // Boxes belong to the window thread; a message from elsewhere goes to the fallback.
     const bool onWindowThread =
         QCoreApplication::instance() && QThread::currentThread() == qApp->thread();
-    if (!DisplayAvailable() || !onWindowThread) {
-        (fallback_ ? *fallback_ : static_cast<Notifier&>(stderr_)).ShowMessage(text);
+    return onWindowThread && DisplayAvailable();
+}
+
+Notifier* MessageBoxNotifier::Fallback() {
+    return fallback_ ? fallback_ : &stderr_;
+}
+
+void MessageBoxNotifier::ShowMessage(const std::string& text) {
+    if (!CanShowBox()) {
+        Fallback()->ShowMessage(text);
         return;
     }
     QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(),
                              QFromAnsi(text));
+}
+
+bool MessageBoxNotifier::AskYesNo(const std::string& question) {
+    if (!CanShowBox())
+        return Fallback()->AskYesNo(question);
+    return QMessageBox::question(QApplication::activeWindow(),
+                                 QApplication::applicationDisplayName(), QFromAnsi(question),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace nimbra

@@ -14,11 +14,16 @@ public:
     explicit MessageBoxNotifier(Notifier* fallback = nullptr);
 
     void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& question) override;
 
     // True when a widget application runs on a platform that shows windows to a person.
     static bool DisplayAvailable();
 
 private:
+    // Null when the message cannot be shown in a box here.
+    Notifier* Fallback();
+    bool CanShowBox() const;
+
     Notifier* fallback_;
     StderrNotifier stderr_;
 };

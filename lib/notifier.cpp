@@ -10,6 +10,11 @@ std::atomic<Notifier*> g_processNotifier{nullptr};
 
 }  // namespace
 
+bool Notifier::AskYesNo(const std::string& question) {
+    ShowMessage(question + " [No]");
+    return false;
+}
+
 void StderrNotifier::ShowMessage(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }

@@ -11,6 +11,9 @@ class Notifier {
 public:
     virtual ~Notifier() = default;
     virtual void ShowMessage(const std::string& text) = 0;
+    // A Yes/No question; true only for Yes. Where nobody can answer, the question is shown
+    // as a message and gets the safe answer, No.
+    virtual bool AskYesNo(const std::string& question);
 };
 
 // Writes each message as one line to stderr.

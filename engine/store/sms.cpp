@@ -38,10 +38,7 @@ TSms::TSms(SmsEnvironment& env, TDateTime now)
 std::string TSms::DisplayForm(const std::string& s) const {
     if (s.find('(') != std::string::npos || !env_.addressBook)
         return TrimBlanks(s);
-    const std::string number = NormalizePhoneNumber(s);
-    if (number.empty())
-        return TrimBlanks(s);
-    return TrimBlanks(env_.addressBook->DisplayForm(number).value_or(s));
+    return env_.addressBook->DisplayName(s);
 }
 
 void TSms::SetFrom(const std::string& s) {

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -14,12 +13,14 @@
 
 namespace nimbra {
 
-// Looks up a normalised phone number. Gives "name (number)" for an entry with a name, the
-// stored number for an entry without one, and nothing when there is no entry.
+// The address book as stored messages see it.
 class AddressLookup {
 public:
     virtual ~AddressLookup() = default;
-    virtual std::optional<std::string> DisplayForm(const std::string& normalizedNumber) const = 0;
+    // Display form of an address: "name (number)" for a contact with a name, the stored
+    // number for a contact without one, the text itself when no contact has its number;
+    // trimmed. Empty text gives empty text.
+    virtual std::string DisplayName(const std::string& text) const = 0;
 };
 
 class SmsEnvironment {

@@ -31,11 +31,9 @@ using testing_support::WriteFileText;
 // Address book keyed by normalised number, giving the display form as stored.
 class FakeAddressBook : public AddressLookup {
 public:
-    std::optional<std::string> DisplayForm(const std::string& number) const override {
-        const auto it = entries.find(number);
-        if (it == entries.end())
-            return std::nullopt;
-        return it->second;
+    std::string DisplayName(const std::string& text) const override {
+        const auto it = entries.find(NormalizePhoneNumber(text));
+        return TrimBlanks(it == entries.end() ? text : it->second);
     }
     std::map<std::string, std::string> entries;
 };
