@@ -33,8 +33,13 @@ void MessageBoxNotifier::ShowMessage(const std::string& text) {
         Fallback()->ShowMessage(text);
         return;
     }
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                             QFromAnsi(text));
+    // The box does not block: a modal loop here would let timers and calls run inside
+    // whatever operation is reporting, in the middle of its work.
+    auto* box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(),
+                                QFromAnsi(text), QMessageBox::Ok, QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 bool MessageBoxNotifier::AskYesNo(const std::string& question) {

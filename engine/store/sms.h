@@ -14,6 +14,8 @@
 
 namespace nimbra {
 
+class TSmsQueue;
+
 inline constexpr int kIconNew = 0;
 inline constexpr int kIconRepliedTo = 2;
 inline constexpr int kIconForwarded = 3;
@@ -60,6 +62,11 @@ public:
 
     // One-line text of the message for logs.
     std::string ListLine() const;
+
+    // Fills empty time fields with now and an empty message id with a fresh one, adds the
+    // message to outbox (which saves it) and traces it to the "main" status slot. False when
+    // the message file could not be written.
+    static bool QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox);
 
     std::string from;
     std::string to;

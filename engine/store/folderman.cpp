@@ -1,0 +1,252 @@
+#include "folderman.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "unStrings.h"
+
+namespace nimbra {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kIllegalNameChars = "\\<>'\"/*!.";
+
+bool IsReadOnly(const fs::directory_entry& entry) {
+    std::error_code ec;
+    const fs::perms perms = entry.symlink_status(ec).permissions();
+    return !ec && (perms & fs::perms::owner_write) == fs::perms::none;
+}
+
+std::vector<std::string> SplitFolderPath(const std::string& path) {
+    std::vector<std::string> levels;
+    std::string level;
+    for (char c : path + "/") {
+        if (c == '/' || c == '\\') {
+            if (!level.empty())
+                levels.push_back(level);
+            level.clear();
+        } else {
+            level.push_back(c);
+        }
+    }
+    return levels;
+}
+
+}  // namespace
+
+bool IsValidFolderName(std::string_view name) {
+    return name.find_first_of(kIllegalNameChars) == std::string_view::npos &&
+           FilterPathChars(name) == name;
+}
+
+TFolderMan::TFolderMan(StoreEnvironment& env) : env_(env) {
+    const std::string root = DirectoryOf(nullptr);
+    std::error_code ec;
+    fs::create_directories(root, ec);
+    if (!fs::is_directory(root, ec))
+        throw std::runtime_error("Cannot create folder");
+    webTree_.LoadFrom(root);
+}
+
+void TFolderMan::ShowFolders() {
+    if (shown_)
+        return;
+    shown_ = true;
+    webTree_.Show(tree_, nullptr);
+}
+
+void TFolderMan::SetFolderGoneHandler(std::function<void(const std::string&)> handler) {
+    folderGone_ = std::move(handler);
+}
+
+void TFolderMan::FolderGone(const std::string& path) const {
+    if (folderGone_)
+        folderGone_(path);
+}
+
+void TFolderMan::Tell(const std::string& text, const std::string& detail) const {
+    env_.Notify(env_.Translate(text) + detail);
+}
+
+TFolderNode* TFolderMan::FindChild(const std::string& name, const TFolderNode* parent) const {
+    for (const auto& child : tree_.ChildrenOf(parent)) {
+        if (NodeName(*child) == name)
+            return child.get();
+    }
+    return nullptr;
+}
+
+int TFolderMan::IndexOf(const std::string& name, const TFolderNode* parent) const {
+    const std::string wanted = UpperAscii(name);
+    for (const auto& child : tree_.ChildrenOf(parent)) {
+        if (UpperAscii(NodeName(*child)) == wanted)
+            return tree_.IndexOfNode(child.get());
+    }
+    return -1;
+}
+
+std::string TFolderMan::DirectoryOf(const TFolderNode* node) const {
+    const std::string root = env_.PathOf(kUserFoldersDirectory);
+    return node ? root + "/" + FolderPath(*node) : root;
+}
+
+bool TFolderMan::IsUserFolder(const TFolderNode* node) const {
+    return node && tree_.IndexOfNode(node) >= kFirstUserFolderIndex;
+}
+
+std::string TFolderMan::UserFolderPathAt(int index) const {
+    if (index < kFirstUserFolderIndex)
+        return {};
+    const TFolderNode* node = tree_.NodeAt(index);
+    return node ? FolderPath(*node) : std::string();
+}
+
+bool TFolderMan::CheckName(const std::string& name) const {
+    if (IsValidFolderName(name))
+        return true;
+    Tell("The folder name contains illegal characters!");
+    return false;
+}
+
+bool TFolderMan::NameTaken(const std::string& name, const TFolderNode* parent,
+                           const TFolderNode* self) const {
+    // Names are compared as the tree finds folders by name: without regard to case.
+    const std::string wanted = UpperAscii(name);
+    for (const auto& child : tree_.ChildrenOf(parent)) {
+        if (child.get() != self && UpperAscii(NodeName(*child)) == wanted)
+            return true;
+    }
+    return false;
+}
+
+TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent) {
+    if (!CheckName(name))
+        return nullptr;
+    const std::string directory = DirectoryOf(parent) + "/" + name;
+    std::error_code ec;
+    if (fs::exists(directory, ec) || NameTaken(name, parent, nullptr)) {
+        Tell("The folder with this name already exists!");
+        return nullptr;
+    }
+    if (!fs::create_directory(directory, ec)) {
+        Tell("Cannot create folder: ", directory);
+        return nullptr;
+    }
+    TFolderNode* node = tree_.AddNode(parent, kUserFolderIcon + name);
+    tree_.Expand(parent);
+    return node;
+}
+
+bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
+    if (!IsUserFolder(node) || !CheckName(name))
+        return false;
+    if (node->parent && name == NodeName(*node->parent)) {
+        Tell("The folder name contains illegal characters!");
+        return false;
+    }
+    const std::string oldName = NodeName(*node);
+    const std::string oldPath = FolderPath(*node);
+    const std::string from = DirectoryOf(node);
+    const std::string to = DirectoryOf(node->parent) + "/" + name;
+    std::error_code ec;
+    // Renaming onto an existing directory would merge two folders (or replace an empty one).
+    const bool sameDirectory = UpperAscii(oldName) == UpperAscii(name);
+    if ((!sameDirectory && (fs::exists(to, ec) || NameTaken(name, node->parent, node))) ||
+        (fs::rename(from, to, ec), ec)) {
+        Tell("Cannot rename folder: ", oldName);
+        return false;
+    }
+    tree_.SetCaption(node, kUserFolderIcon + name);
+    FolderGone(oldPath);
+    return true;
+}
+
+bool TFolderMan::MoveFolder(TFolderNode* node, TFolderNode* target) {
+    if (!IsUserFolder(node) || (target && !IsUserFolder(target)) || target == node->parent)
+        return false;
+    const std::string name = NodeName(*node);
+    const std::string oldPath = FolderPath(*node);
+    bool intoItself = false;
+    for (const TFolderNode* up = target; up; up = up->parent)
+        intoItself = intoItself || up == node;
+    const std::string to = DirectoryOf(target) + "/" + name;
+    std::error_code ec;
+    if (intoItself || fs::exists(to, ec) || NameTaken(name, target, nullptr) ||
+        (fs::rename(DirectoryOf(node), to, ec), ec)) {
+        Tell("Cannot move folder: ", name);
+        return false;
+    }
+    tree_.Reparent(node, target);
+    tree_.Expand(target);
+    FolderGone(oldPath);
+    return true;
+}
+
+bool TFolderMan::DeleteDirectory(const std::string& directory, TFolderNode* node) {
+    std::error_code ec;
+    std::vector<fs::directory_entry> subfolders;
+    for (fs::directory_iterator it(directory, ec), end; it != end; it.increment(ec)) {
+        if (ec)
+            return false;
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            subfolders.push_back(*it);
+            continue;
+        }
+        // A write-protected file is kept, as "rm" would ask before removing it.
+        if (IsReadOnly(*it) || !fs::remove(it->path(), ec))
+            return false;
+    }
+    if (ec)
+        return false;
+    for (const fs::directory_entry& subfolder : subfolders) {
+        TFolderNode* child = node ? FindChild(subfolder.path().filename().string(), node) : nullptr;
+        if (!DeleteDirectory(subfolder.path().string(), child))
+            return false;
+        if (child)
+            tree_.RemoveNode(child);
+    }
+    return fs::remove(directory, ec) && !ec;
+}
+
+bool TFolderMan::DeleteFolder(TFolderNode* node) {
+    if (!IsUserFolder(node))
+        return false;
+    const std::string name = NodeName(*node);
+    if (!env_.Ask(env_.Translate("Are you sure you want to delete folder:") + " " + name) ||
+        !env_.Ask(env_.Translate("The contents will not be saved in Deleted items! Do you still "
+                                 "want to delete the folder?")))
+        return false;
+    const std::string path = FolderPath(*node);
+    const bool deleted = DeleteDirectory(DirectoryOf(node), node);
+    FolderGone(path);
+    if (!deleted) {
+        Tell("Cannot delete folder!");
+        return false;
+    }
+    tree_.RemoveNode(node);
+    return true;
+}
+
+bool TFolderMan::EnsureFolderPath(const std::string& path) {
+    TFolderNode* current = nullptr;
+    std::string accumulated;
+    for (const std::string& level : SplitFolderPath(path)) {
+        accumulated += (accumulated.empty() ? "" : "/") + level;
+        std::error_code ec;
+        if (fs::is_directory(DirectoryOf(nullptr) + "/" + accumulated, ec)) {
+            // A directory made behind the tree's back still becomes a node.
+            TFolderNode* child = FindChild(level, current);
+            current = child ? child : tree_.AddNode(current, kUserFolderIcon + level);
+        } else {
+            current = CreateFolder(level, current);
+        }
+        if (!current)
+            break;
+    }
+    return true;
+}
+
+}  // namespace nimbra

@@ -1,0 +1,78 @@
+#pragma once
+
+// User folders: a tree of directories under "Folders" in the engine's home, each directory
+// one folder, nested to any depth, kept in step with the folder tree model. Every refusal
+// and failure is told to the operator; the tree and the directories then stay as they were
+// before the failing step.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "foldertree.h"
+#include "storeenvironment.h"
+#include "webtree.h"
+
+namespace nimbra {
+
+inline const std::string kUserFoldersDirectory = "Folders";
+
+// A folder name may hold none of \ < > ' " / * ! . and no character that a stored
+// message's path cannot hold (control characters and # $ % & ( ) ,).
+bool IsValidFolderName(std::string_view name);
+
+class TFolderMan {
+public:
+    // Creates "Folders" when missing (throws std::runtime_error "Cannot create folder" when
+    // that fails) and reads its directories.
+    explicit TFolderMan(StoreEnvironment& env);
+    TFolderMan(const TFolderMan&) = delete;
+    TFolderMan& operator=(const TFolderMan&) = delete;
+
+    TFolderTree& Tree() { return tree_; }
+    const TFolderTree& Tree() const { return tree_; }
+
+    // Puts the folders read at start into the tree after the fixed nodes; once.
+    void ShowFolders();
+
+    // The first child of parent (top level when null) named exactly name.
+    TFolderNode* FindChild(const std::string& name, const TFolderNode* parent) const;
+    // Tree index of the first child of parent whose name equals name in ASCII upper case;
+    // -1 when there is none.
+    int IndexOf(const std::string& name, const TFolderNode* parent) const;
+    // The directory of a user folder; "Folders" itself for null.
+    std::string DirectoryOf(const TFolderNode* node) const;
+    // Folder path of the user folder at a tree index; empty for other indexes.
+    std::string UserFolderPathAt(int index) const;
+    bool IsUserFolder(const TFolderNode* node) const;
+
+    TFolderNode* CreateFolder(const std::string& name, TFolderNode* parent);
+    bool RenameFolder(TFolderNode* node, const std::string& name);
+    // Moves node with its subfolders under target (the top level when null).
+    bool MoveFolder(TFolderNode* node, TFolderNode* target);
+    // Asks twice, then deletes the folder's files and subfolders for good.
+    bool DeleteFolder(TFolderNode* node);
+    // Makes sure every level of a "/"- or "\"-separated folder path exists. Always true.
+    bool EnsureFolderPath(const std::string& path);
+
+    // Told the folder path of a folder whose directory was renamed, moved or (partly)
+    // deleted, so that whatever it holds of that folder and the folders below goes.
+    void SetFolderGoneHandler(std::function<void(const std::string& path)> handler);
+
+private:
+    bool CheckName(const std::string& name) const;
+    // A sibling (other than self) under parent named like name, ignoring ASCII case.
+    bool NameTaken(const std::string& name, const TFolderNode* parent,
+                   const TFolderNode* self) const;
+    bool DeleteDirectory(const std::string& directory, TFolderNode* node);
+    void FolderGone(const std::string& path) const;
+    void Tell(const std::string& text, const std::string& detail = "") const;
+
+    StoreEnvironment& env_;
+    TFolderTree tree_;
+    TLocalWebTree webTree_;
+    bool shown_ = false;
+    std::function<void(const std::string&)> folderGone_;
+};
+
+}  // namespace nimbra

@@ -1,0 +1,215 @@
+#include "smsqueue.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "folderman.h"
+#include "messagelist.h"
+#include "unStrings.h"
+
+namespace nimbra {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsMessageFileName(const std::string& name) {
+    return name.size() > 4 && UpperAscii(name.substr(name.size() - 4)) == ".SMS";
+}
+
+// Names of the message files of a directory, in name order.
+std::vector<std::string> MessageFileNames(const std::string& directory) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (IsMessageFileName(name) && !it->is_directory(ec))
+            names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The day a message was created, as a folder name.
+std::string DayFolderName(const StoreEnvironment& env, std::int64_t created) {
+    std::string day = env.shortDate(EpochToDateTime(created));
+    std::replace(day.begin(), day.end(), '.', '_');
+    std::replace(day.begin(), day.end(), '/', '_');
+    return FilterPathChars(day);
+}
+
+}  // namespace
+
+TSmsQueue::TSmsQueue(StoreEnvironment& env, const std::string& directory, QueueFlags flags,
+                     TFolderMan* folders)
+    : env_(env), directory_(directory + "/"), flags_(flags), folders_(folders) {
+    std::error_code ec;
+    fs::create_directories(directory, ec);
+    if (!fs::is_directory(directory, ec))
+        throw std::runtime_error("Cannot find directory " + directory);
+}
+
+TSmsQueue::~TSmsQueue() = default;
+
+void TSmsQueue::LoadFolder() {
+    const std::vector<std::string> names = MessageFileNames(directory_);
+    const std::size_t total = names.size();
+    const std::size_t step = std::max<std::size_t>(1, total / 100);
+    messages_.reserve(messages_.size() + total);
+    for (std::size_t i = 0; i < total; ++i) {
+        if (i % step == 0)
+            env_.Progress(i, total);
+        auto message = std::make_unique<TSms>(env_.sms);
+        if (!message->Load(directory_ + names[i]))
+            continue;
+        message->listId = ++sequence_;
+        messages_.push_back(std::move(message));
+    }
+    env_.Progress(total, total);
+    loaded = true;
+}
+
+bool TSmsQueue::MoveToDayFolder(TSms& message) {
+    const std::string day = DayFolderName(env_, message.created);
+    const std::string folderPath = env_.Translate("Daily") + "/" + day;
+    if (folders_) {
+        folders_->EnsureFolderPath(folderPath);
+    } else {
+        std::error_code ec;
+        fs::create_directories(env_.PathOf(kUserFoldersDirectory + "/" + folderPath), ec);
+    }
+    const std::string oldPath = message.path;
+    const bool saved = message.Save(
+        env_.PathOf(kUserFoldersDirectory + "/" + folderPath + "/" + message.NewFileName()));
+    message.path = oldPath;
+    if (saved) {
+        const std::string line =
+            env_.Translate("Message moved to folder") + " (" + day + ") " + message.ListLine();
+        env_.Log("error", line);
+        env_.Log("screen", line);
+    }
+    return saved;
+}
+
+void TSmsQueue::Housekeeping() {
+    if ((!flags_.ageing && !flags_.dailyMove) || messages_.empty() || IsLocked())
+        return;
+    const HousekeepingRules rules = env_.housekeepingRules();
+    const bool daily = flags_.dailyMove && rules.dailyFolders;
+    const long long ageLimit =
+        flags_.ageing ? std::max(0, rules.deleteOlderThanDays) * kSecondsPerDay : 0;
+    if (!daily && ageLimit == 0)
+        return;
+    const long long now = LocalEpochSeconds(env_.sms.CurrentTime());
+
+    QueueLock lock(*this);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < messages_.size(); ++i) {
+        TSms& message = *messages_[i];
+        bool remove = false;
+        // A message a device is sending stays until its outcome is filed.
+        if (message.IsBusy()) {
+        } else if (daily && message.created + kSecondsPerDay < now) {
+            // When the day folder cannot take it, the message stays where it is.
+            remove = MoveToDayFolder(message);
+        } else if (ageLimit > 0 && message.created + ageLimit < now) {
+            const std::string line =
+                env_.Translate("Message deleted (too old)") + " " + message.ListLine();
+            env_.Log("error", line);
+            env_.Log("screen", line);
+            remove = true;
+        }
+        if (remove) {
+            RemoveRow(message);
+            message.DeleteFile();
+            messages_[i].reset();
+        } else {
+            messages_[kept++] = std::move(messages_[i]);
+        }
+    }
+    messages_.resize(kept);
+}
+
+TSmsQueue::AddResult TSmsQueue::Add(std::unique_ptr<TSms> message, bool housekeeping, bool noSave) {
+    if (housekeeping)
+        Housekeeping();
+    QueueLock lock(*this);
+    AddResult result;
+    message->listId = ++sequence_;
+    if (!noSave)
+        result.saved = message->Save(directory_ + message->NewFileName());
+    if (!loaded)
+        return result;
+    const int listId = message->listId;
+    messages_.push_back(std::move(message));
+    result.index = Count() - 1;
+    if (shownIn_ && !hidden) {
+        shownIn_->Append(listId);
+        env_.SetStatus("status2", std::to_string(shownIn_->RowCount()));
+    }
+    return result;
+}
+
+int TSmsQueue::IndexOfListId(int listId) const {
+    // List ids only grow along the queue.
+    const auto it = std::lower_bound(
+        messages_.begin(), messages_.end(), listId,
+        [](const std::unique_ptr<TSms>& message, int id) { return message->listId < id; });
+    if (it == messages_.end() || (*it)->listId != listId)
+        return -1;
+    return static_cast<int>(it - messages_.begin());
+}
+
+TSms* TSmsQueue::FindByListId(int listId) const {
+    if (listId < 0)
+        return nullptr;
+    const int index = IndexOfListId(listId);
+    return index < 0 ? nullptr : &At(index);
+}
+
+void TSmsQueue::RemoveRow(const TSms& message) {
+    if (shownIn_)
+        shownIn_->RemoveListId(message.listId);
+}
+
+void TSmsQueue::RemoveAt(int index) {
+    if (index < 0 || index >= Count())
+        return;
+    QueueLock lock(*this);
+    const auto it = messages_.begin() + index;
+    RemoveRow(**it);
+    (*it)->DeleteFile();
+    messages_.erase(it);
+}
+
+void TSmsQueue::Clear() {
+    messages_.clear();
+}
+
+bool TSms::QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox) {
+    StoreEnvironment& env = outbox.Environment();
+    const std::string now = NowText(env.sms.CurrentTime());
+    if (message->sentTime.empty())
+        message->sentTime = now;
+    if (message->receivedTime.empty())
+        message->receivedTime = now;
+    if (message->messageId.empty())
+        message->messageId = env.sms.NewMessageId();
+    const std::string trace =
+        "SMS added to queue: " + message->to + "," + message->text + "," + message->spare2;
+    const bool saved = outbox.Add(std::move(message)).saved;
+    env.SetStatus("main", trace);
+    return saved;
+}
+
+void TSmsQueue::Acquire() {
+    ++lockDepth_;
+}
+
+void TSmsQueue::Release() {
+    if (lockDepth_ > 0)
+        --lockDepth_;
+}
+
+}  // namespace nimbra

@@ -1,0 +1,117 @@
+#pragma once
+
+// A folder of the message store: a directory of ".sms" files and, once read, the list of its
+// messages. The queue owns its messages and keeps them in the order they were read
+// (file-name order) followed by the order of addition; it never sorts.
+//
+// Every operation runs on the engine's main thread, and nothing the queue calls runs the event
+// loop (operator messages do not block), so a queue is not entered again from inside its own
+// work. The lock marks an addition or removal in progress all the same: a caller that finds it
+// taken can only be further down the same thread's stack, where waiting would never end, so it
+// goes on, and an addition made that way leaves housekeeping for the next one.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sms.h"
+#include "storeenvironment.h"
+
+namespace nimbra {
+
+class TFolderMan;
+class TMessageList;
+
+struct QueueFlags {
+    // Messages are outgoing: the message list shows their destination.
+    bool outgoing = false;
+    // "Delete messages older than" applies on every addition.
+    bool ageing = false;
+    // "Move incoming messages to a new folder each day" applies on every addition.
+    bool dailyMove = false;
+};
+
+class TSmsQueue {
+public:
+    // Creates the directory when it is missing; throws std::runtime_error
+    // "Cannot find directory " + directory when that fails. folders (optional) makes the
+    // day folders of dailyMove visible in the folder tree.
+    TSmsQueue(StoreEnvironment& env, const std::string& directory, QueueFlags flags,
+              TFolderMan* folders = nullptr);
+    TSmsQueue(const TSmsQueue&) = delete;
+    TSmsQueue& operator=(const TSmsQueue&) = delete;
+    ~TSmsQueue();
+
+    // Reads every "*.sms" file of the directory in name order and appends what loads; a
+    // file that does not load is skipped. Meant for an empty queue.
+    void LoadFolder();
+
+    struct AddResult {
+        // Position of the message in the queue; 0 when the queue is not loaded and the
+        // message was only written to disk.
+        int index = 0;
+        // False when the message file could not be written.
+        bool saved = true;
+    };
+    // Housekeeping first (ageing, day folders), then the message gets the next list id, is
+    // written under a fresh file name unless noSave, shown when the queue is shown, and kept
+    // when the queue is loaded.
+    AddResult Add(std::unique_ptr<TSms> message, bool housekeeping = true, bool noSave = false);
+
+    int IndexOfListId(int listId) const;
+    TSms* FindByListId(int listId) const;
+    // Removes the message's row when shown, deletes its file and the message.
+    void RemoveAt(int index);
+    // Destroys every message; the files stay.
+    void Clear();
+
+    void Acquire();
+    void Release();
+    bool IsLocked() const { return lockDepth_ > 0; }
+
+    int Count() const { return static_cast<int>(messages_.size()); }
+    TSms& At(int index) const { return *messages_[static_cast<std::size_t>(index)]; }
+    // With a trailing "/".
+    const std::string& Directory() const { return directory_; }
+    const QueueFlags& Flags() const { return flags_; }
+    StoreEnvironment& Environment() const { return env_; }
+    int Sequence() const { return sequence_; }
+
+    bool loaded = false;
+    // Additions leave the message list alone (a bulk import runs).
+    bool hidden = false;
+
+    // The message list that shows this queue, or null; set by the queue manager.
+    void SetShownIn(TMessageList* list) { shownIn_ = list; }
+    bool IsShown() const { return shownIn_ != nullptr; }
+
+private:
+    void Housekeeping();
+    // Saves the message into its day folder; true when it was written there.
+    bool MoveToDayFolder(TSms& message);
+    void RemoveRow(const TSms& message);
+
+    StoreEnvironment& env_;
+    std::string directory_;
+    QueueFlags flags_;
+    TFolderMan* folders_;
+    TMessageList* shownIn_ = nullptr;
+    std::vector<std::unique_ptr<TSms>> messages_;
+    int sequence_ = 1;
+    int lockDepth_ = 0;
+};
+
+// RAII holder of a queue's lock.
+class QueueLock {
+public:
+    explicit QueueLock(TSmsQueue& queue) : queue_(queue) { queue_.Acquire(); }
+    ~QueueLock() { queue_.Release(); }
+    QueueLock(const QueueLock&) = delete;
+    QueueLock& operator=(const QueueLock&) = delete;
+
+private:
+    TSmsQueue& queue_;
+};
+
+}  // namespace nimbra
