@@ -36,6 +36,12 @@ inline constexpr const char* kServerSection = "Server";
 inline constexpr const char* kComposerSection = "Composer";
 inline constexpr const char* kUnicodeSection = "Unicode";
 
+// Housekeeping of the message store, in the "Server" section: delete stored messages older
+// than this many days (0 keeps them), and move incoming messages to a folder per day.
+inline constexpr const char* kOlderValue = "eOlder";
+inline constexpr const char* kOlderDefault = "0";
+inline constexpr const char* kDailyLogValue = "cbDailyLog";
+
 // Message list sorting, in the "Server" section.
 inline constexpr const char* kSortColValue = "SortCol";
 inline constexpr const char* kSortColDefault = "3";

@@ -102,18 +102,30 @@ void TSmsQueue::Housekeeping() {
     if (!daily && ageLimit == 0)
         return;
     const long long now = LocalEpochSeconds(env_.sms.CurrentTime());
+    const auto dueForDay = [&](const TSms& message) {
+        return daily && message.created + kSecondsPerDay < now;
+    };
+    const auto tooOld = [&](const TSms& message) {
+        return ageLimit > 0 && message.created + ageLimit < now;
+    };
+    // Most additions find nothing to do; only then is the list rebuilt.
+    const auto first = std::find_if(messages_.begin(), messages_.end(), [&](const auto& message) {
+        return dueForDay(*message) || tooOld(*message);
+    });
+    if (first == messages_.end())
+        return;
 
     QueueLock lock(*this);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < messages_.size(); ++i) {
+    std::size_t kept = static_cast<std::size_t>(first - messages_.begin());
+    for (std::size_t i = kept; i < messages_.size(); ++i) {
         TSms& message = *messages_[i];
         bool remove = false;
         // A message a device is sending stays until its outcome is filed.
         if (message.IsBusy()) {
-        } else if (daily && message.created + kSecondsPerDay < now) {
+        } else if (dueForDay(message)) {
             // When the day folder cannot take it, the message stays where it is.
             remove = MoveToDayFolder(message);
-        } else if (ageLimit > 0 && message.created + ageLimit < now) {
+        } else if (tooOld(message)) {
             const std::string line =
                 env_.Translate("Message deleted (too old)") + " " + message.ListLine();
             env_.Log("error", line);
@@ -124,8 +136,10 @@ void TSmsQueue::Housekeeping() {
             RemoveRow(message);
             message.DeleteFile();
             messages_[i].reset();
-        } else {
+        } else if (kept != i) {
             messages_[kept++] = std::move(messages_[i]);
+        } else {
+            ++kept;
         }
     }
     messages_.resize(kept);

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "unStrings.h"
+
 namespace nimbra {
 namespace {
 
@@ -14,6 +16,15 @@ std::string YearMonthDay(TDateTime date) {
 }
 
 }  // namespace
+
+HousekeepingRules ParseHousekeepingRules(const std::string& olderThanDays,
+                                         const std::string& dailyFolders) {
+    HousekeepingRules rules;
+    if (!ParseInt32(olderThanDays, rules.deleteOlderThanDays))
+        rules.deleteOlderThanDays = 0;
+    rules.dailyFolders = dailyFolders == "1";
+    return rules;
+}
 
 StoreEnvironment::StoreEnvironment(SmsEnvironment& smsEnvironment, std::string homeFolder)
     : sms(smsEnvironment),

@@ -21,6 +21,11 @@ struct HousekeepingRules {
     bool dailyFolders = false;
 };
 
+// The rules from the settings' texts: a day count that is not a number counts as 0, and only
+// "1" switches day folders on.
+HousekeepingRules ParseHousekeepingRules(const std::string& olderThanDays,
+                                         const std::string& dailyFolders);
+
 class StoreEnvironment {
 public:
     // home: prefix of every store path. The engine runs in its home and passes "", so that
