@@ -203,6 +203,13 @@ void TqueueManager::SelectFolder(int index) {
     list_.Fill(shown_);
 }
 
+int TqueueManager::SelectNode(const TFolderNode& node) {
+    const int index = folders_.IndexOf(NodeName(node), node.parent);
+    SelectFolder(index);
+    env_.SetStatus("status2", std::to_string(list_.RowCount()));
+    return index;
+}
+
 void TqueueManager::RefreshShown() {
     if (!shown_)
         return;

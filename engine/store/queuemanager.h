@@ -71,6 +71,9 @@ public:
 
     // Shows the folder at a tree index in the message list, reading it when needed.
     void SelectFolder(int index);
+    // The tree's selection moved to node: shows its folder (nothing for "Server events") and
+    // sets "status2" to the number of messages shown. Gives the folder's tree index.
+    int SelectNode(const TFolderNode& node);
     // Reads the folder shown again from disk.
     void RefreshShown();
     int ShownIndex() const { return shownIndex_; }

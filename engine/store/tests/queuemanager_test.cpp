@@ -158,6 +158,29 @@ TEST_F(QueueManagerTest, SelectingFoldersFillsTheMessageList) {
     EXPECT_EQ(FileCount(Home("SysFolders/Outbox")), 1u);
 }
 
+TEST_F(QueueManagerTest, SelectingANodeShowsItsFolderAndCountsItsMessages) {
+    AddWithId(SystemFolder::WaitingForResend, "1", "retry");
+    TFolderNode* work = folders_->CreateFolder("Work", nullptr);
+    const TFolderTree& tree = folders_->Tree();
+    EXPECT_EQ(queues_->SelectNode(*tree.NodeAt(kTreeWaitingForResend)), kTreeWaitingForResend);
+    EXPECT_EQ(status_["status2"], "1");
+    EXPECT_EQ(queues_->SelectNode(*tree.NodeAt(kTreeServerEvents)), kTreeServerEvents);
+    EXPECT_EQ(queues_->ShownQueue(), nullptr);
+    EXPECT_EQ(status_["status2"], "0");
+    EXPECT_EQ(queues_->SelectNode(*work), kFirstUserFolderIndex);
+    EXPECT_EQ(queues_->ShownQueue()->Directory(), Home("Folders/Work/"));
+}
+
+TEST_F(QueueManagerTest, TheUserFolderCacheDropsTheFolderDisplayedLongestAgo) {
+    for (std::size_t i = 0; i <= kUserFolderCacheSize; ++i) {
+        TFolderNode* node = folders_->CreateFolder("F" + std::to_string(i), nullptr);
+        queues_->SelectFolder(folders_->Tree().IndexOfNode(node));
+    }
+    EXPECT_EQ(queues_->QueueForTreeIndex(kFirstUserFolderIndex), nullptr);
+    EXPECT_NE(queues_->QueueForTreeIndex(kFirstUserFolderIndex + 1), nullptr);
+    EXPECT_EQ(queues_->QueueForTreeIndex(queues_->ShownIndex()), queues_->ShownQueue());
+}
+
 TEST_F(QueueManagerTest, UserFoldersAreReadOnFirstDisplayAndCached) {
     TFolderNode* work = folders_->CreateFolder("Work", nullptr);
     const int index = folders_->Tree().IndexOfNode(work);
