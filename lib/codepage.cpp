@@ -117,4 +117,18 @@ std::string Utf8ToAnsi(std::string_view s) {
     return out;
 }
 
+std::string LowerAnsi(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7))
+            c = static_cast<char>(b + 0x20);
+        else if (b == 0x8A || b == 0x8C || b == 0x8E)  // S with caron, OE, Z with caron
+            c = static_cast<char>(b + 0x10);
+        else if (b == 0x9F)  // Y with diaeresis
+            c = static_cast<char>(0xFF);
+    }
+    return out;
+}
+
 }  // namespace nimbra

@@ -22,4 +22,8 @@ std::string AnsiToUtf8(std::string_view s);
 // Invalid UTF-8 sequences and characters the code page cannot show become one "?" each.
 std::string Utf8ToAnsi(std::string_view s);
 
+// s with the code page's capital letters in lower case: A-Z, the accented capitals
+// 0xC0-0xDE (not the multiplication sign 0xD7) and the capitals at 0x8A, 0x8C, 0x8E and 0x9F.
+std::string LowerAnsi(std::string_view s);
+
 }  // namespace nimbra

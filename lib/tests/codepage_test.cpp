@@ -118,5 +118,31 @@ TEST(CodePage, CharactersOutsideThePageBecomeQuestionMarks) {
     EXPECT_EQ(overlong.find_first_not_of("?", 1), overlong.size() - 1);
 }
 
+TEST(CodePage, LowerAnsiLowersTheLettersOfThePage) {
+    struct Case {
+        std::string in;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"AZaz@[`{", "azaz@[`{"},
+        {"\xC0\xC9\xD6\xD8\xDE", "\xE0\xE9\xF6\xF8\xFE"},  // accented capitals
+        {"\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF"},          // S/Z with caron, OE, Y diaeresis
+        {"\xD7\xDF\xFF\xE0\x80\x9A", "\xD7\xDF\xFF\xE0\x80\x9A"},  // no capital letters
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LowerAnsi(c.in), c.expected);
+    // Every byte that changes is a capital whose small letter is one code point above it in
+    // Unicode (Latin-1: 0x20 above), except Y with diaeresis.
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        const std::string lowered = LowerAnsi(std::string(1, static_cast<char>(byte)));
+        const char16_t from = AnsiCharToWide(byte);
+        const char16_t to = AnsiCharToWide(static_cast<unsigned char>(lowered[0]));
+        if (from != to && from != 0x0178) {
+            EXPECT_TRUE(to - from == 0x20 || to - from == 1) << "byte " << b;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace nimbra
