@@ -78,7 +78,8 @@ void TAddressBook::LoadContacts() {
             MakeContact("NIMBRA", "+441632960123", "Software developer", "All contacts"));
         return;
     }
-    if (!ReadContactsFile(path, contacts_))
+    contactsFileUnread_ = !ReadContactsFile(path, contacts_);
+    if (contactsFileUnread_)
         ProcessNotifier().ShowMessage(CannotReadMessage(path));
 }
 
@@ -96,9 +97,14 @@ void TAddressBook::IndexAppended(std::size_t index) {
 }
 
 std::optional<std::size_t> TAddressBook::FindContact(const std::string& number) const {
+    // Text without a number (an alphanumeric sender) is nobody's number, not that of a
+    // contact whose number is empty.
+    const std::string normalized = NormalizePhoneNumber(number);
+    if (normalized.empty())
+        return std::nullopt;
     if (phoneIndexStale_)
         RebuildPhoneIndex();
-    const auto it = phoneIndex_.find(NormalizePhoneNumber(number));
+    const auto it = phoneIndex_.find(normalized);
     if (it == phoneIndex_.end())
         return std::nullopt;
     return it->second;
@@ -124,7 +130,7 @@ std::string TAddressBook::GroupOf(const std::string& number) const {
 void TAddressBook::AddUnknownContact(const std::string& name, const std::string& number,
                                      const std::string& group, const std::string& note) {
     const std::string normalized = NormalizePhoneNumber(number);
-    if (FindContact(normalized))
+    if (normalized.empty() || FindContact(normalized))
         return;
     AddContact(MakeContact(name, normalized, note, group));
     RequestSave(ContactsFilePath());
@@ -171,6 +177,14 @@ std::vector<std::string> TAddressBook::GroupNames() const {
 }
 
 void TAddressBook::RequestSave(const std::string& path) {
+    // A contacts file that exists but could not be read is never replaced by what this run
+    // holds: that would throw away every contact in it.
+    if (contactsFileUnread_ && path == ContactsFilePath()) {
+        if (!unreadFileReported_)
+            ProcessNotifier().ShowMessage(CannotWriteMessage(path));
+        unreadFileReported_ = true;
+        return;
+    }
     saver_.Request(contacts_, path);
 }
 

@@ -104,6 +104,9 @@ private:
     // move or remove the first contact of a number.
     mutable std::unordered_map<std::string, std::size_t> phoneIndex_;
     mutable bool phoneIndexStale_ = true;
+    // The contacts file exists but could not be read at start: it is left alone.
+    bool contactsFileUnread_ = false;
+    bool unreadFileReported_ = false;
     // Last member: destroyed first, so that it writes what is pending before anything else goes.
     TMyThread saver_;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,9 @@ TEST_F(AddressBookTest, LookupsByNumber) {
         {"+4477002", "+4477002", "", ""},  // normalises differently: no contact
         {" unknown ", "unknown", "", ""},
         {"", "", "", ""},
+        {"Bank", "Bank", "", ""},  // no number: not the contact without a number below
     };
+    book_.AddContact(MakeContact("No number", "", "n", "g"));
     for (const Case& c : cases) {
         EXPECT_EQ(book_.DisplayName(c.text), c.display) << c.text;
         EXPECT_EQ(book_.NoteOf(c.text), c.note) << c.text;
@@ -105,6 +108,7 @@ TEST_F(AddressBookTest, AddUnknownContactAddsEachNormalisedNumberOnceAndSaves) {
     book_.AddUnknownContact("Ann", "+44 7700 900001", "Friends", "met at fair");
     book_.AddUnknownContact("Ann again", "+447700900001", "Customers", "");
     book_.AddUnknownContact("Other", "447700900001", "", "");  // no "+": another number
+    book_.AddUnknownContact("", "Bank", "", "");               // no number: nobody to add
     book_.WaitUntilSaved();
     EXPECT_EQ(Column(kPhoneColumn), (std::vector<std::string>{"+447700900001", "447700900001"}));
     EXPECT_EQ(book_.Contacts()[0], MakeContact("Ann", "+447700900001", "met at fair", "Friends"));
@@ -214,6 +218,23 @@ TEST_F(AddressBookTest, UnreadableAndUnwritableFilesAreReported) {
     EXPECT_EQ(notifier_.messages(),
               (std::vector<std::string>{"Could not open file: " + missing,
                                         "Can't write to file:\r" + badTarget}));
+}
+
+TEST_F(AddressBookTest, AContactsFileThatCannotBeReadIsNeverReplaced) {
+    // A folder where the file belongs cannot be read as contacts.
+    std::filesystem::create_directory(home_ / kContactsFileName);
+    WriteFileText(home_ / kContactsFileName / "keep", "contacts of an earlier run");
+    book_.LoadAddressBook();
+    book_.AddUnknownContact("", "+4470001", "", "");
+    book_.AddUnknownContact("", "+4470002", "", "");
+    book_.WaitUntilSaved();
+    EXPECT_EQ(ReadFileText(home_ / kContactsFileName / "keep"), "contacts of an earlier run");
+    const std::string path = (home_ / kContactsFileName).string();
+    EXPECT_EQ(notifier_.messages(), (std::vector<std::string>{"Could not open file: " + path,
+                                                              "Can't write to file:\r" + path}));
+    // Elsewhere the contacts can still be saved.
+    ASSERT_TRUE(book_.ExportContacts((home_ / "rescue.csv").string()));
+    EXPECT_EQ(ReadFileText(home_ / "rescue.csv"), ContactsFileText(book_.Contacts()));
 }
 
 }  // namespace
