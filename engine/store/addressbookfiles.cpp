@@ -100,10 +100,11 @@ std::optional<GroupNode> ParseGroupsText(std::string_view text) {
     // path[d]: the latest node of depth d, the parent of the next node of depth d + 1.
     std::vector<GroupNode*> path;
     for (const std::string_view line : TextLines(text)) {
-        if (line.empty())
-            continue;
         const std::size_t tabs = std::min(line.find_first_not_of('\t'), line.size());
         std::string nodeText(line.substr(tabs));
+        // A line of tabs alone names no group.
+        if (nodeText.empty())
+            continue;
         if (!root) {
             root = GroupNode{std::move(nodeText), kCheckedPicture, {}};
             path = {&*root};

@@ -122,12 +122,13 @@ TEST(GroupsFile, TreeSurvivesSaveAndLoad) {
 
 TEST(GroupsFile, OddIndentationStillGivesOneTree) {
     // A root line with tabs is still the root; a line two levels deeper than the one before
-    // hangs below that one; untabbed lines after the root are groups.
+    // hangs below that one; untabbed lines after the root are groups; lines of tabs alone
+    // name nothing.
     const std::optional<GroupNode> read =
-        ParseGroupsText("\tRoot\n\t\t\tDeep\nFlat\r\n\r\n\tNext\n\t\t");
+        ParseGroupsText("\t\r\tRoot\n\t\t\tDeep\nFlat\r\n\r\n\tNext\n\t\t");
     ASSERT_TRUE(read);
-    EXPECT_EQ(GroupsFileText(*read), "Root\r\n\tDeep\r\n\tFlat\r\n\tNext\r\n\t\t\r\n");
-    EXPECT_FALSE(ParseGroupsText("\r\n\n"));
+    EXPECT_EQ(GroupsFileText(*read), "Root\r\n\tDeep\r\n\tFlat\r\n\tNext\r\n");
+    EXPECT_FALSE(ParseGroupsText("\r\n\t\n"));
 }
 
 TEST(GroupsFile, EndlessNestingIsCapped) {
