@@ -38,7 +38,8 @@ std::vector<std::string> SplitFolderPath(const std::string& path) {
 }  // namespace
 
 bool IsValidFolderName(std::string_view name) {
-    return name.find_first_of(kIllegalNameChars) == std::string_view::npos &&
+    return !name.empty() && name.front() != ' ' && name.back() != ' ' &&
+           name.find_first_of(kIllegalNameChars) == std::string_view::npos &&
            FilterPathChars(name) == name;
 }
 
@@ -49,6 +50,14 @@ TFolderMan::TFolderMan(StoreEnvironment& env) : env_(env) {
     if (!fs::is_directory(root, ec))
         throw std::runtime_error("Cannot create folder");
     webTree_.LoadFrom(root);
+    // Messages in such a folder could never be read or written, as their paths would
+    // change on the way; and markup in a name would change the name shown.
+    const std::vector<std::string> left = webTree_.RemoveIf([](const TNode& node) {
+        return FilterPathChars(node.name) != node.name ||
+               node.name.find_first_of("<>") != std::string::npos;
+    });
+    for (const std::string& path : left)
+        Tell("Folder not shown, its name cannot hold messages: ", path);
 }
 
 void TFolderMan::ShowFolders() {
@@ -123,6 +132,9 @@ bool TFolderMan::NameTaken(const std::string& name, const TFolderNode* parent,
 }
 
 TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent) {
+    // Below a system folder a node would shift the fixed tree indexes.
+    if (parent && !IsUserFolder(parent))
+        return nullptr;
     if (!CheckName(name))
         return nullptr;
     const std::string directory = DirectoryOf(parent) + "/" + name;
@@ -148,6 +160,8 @@ bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
         return false;
     }
     const std::string oldName = NodeName(*node);
+    if (name == oldName)
+        return true;
     const std::string oldPath = FolderPath(*node);
     const std::string from = DirectoryOf(node);
     const std::string to = DirectoryOf(node->parent) + "/" + name;
@@ -187,6 +201,9 @@ bool TFolderMan::MoveFolder(TFolderNode* node, TFolderNode* target) {
 
 bool TFolderMan::DeleteDirectory(const std::string& directory, TFolderNode* node) {
     std::error_code ec;
+    // A folder that links elsewhere goes as a link; what it points to is not the store's.
+    if (fs::is_symlink(directory, ec))
+        return fs::remove(directory, ec) && !ec;
     std::vector<fs::directory_entry> subfolders;
     for (fs::directory_iterator it(directory, ec), end; it != end; it.increment(ec)) {
         if (ec)
@@ -230,23 +247,41 @@ bool TFolderMan::DeleteFolder(TFolderNode* node) {
     return true;
 }
 
-bool TFolderMan::EnsureFolderPath(const std::string& path) {
-    TFolderNode* current = nullptr;
-    std::string accumulated;
-    for (const std::string& level : SplitFolderPath(path)) {
-        accumulated += (accumulated.empty() ? "" : "/") + level;
-        std::error_code ec;
-        if (fs::is_directory(DirectoryOf(nullptr) + "/" + accumulated, ec)) {
-            // A directory made behind the tree's back still becomes a node.
-            TFolderNode* child = FindChild(level, current);
-            current = child ? child : tree_.AddNode(current, kUserFolderIcon + level);
-        } else {
-            current = CreateFolder(level, current);
-        }
-        if (!current)
-            break;
+TFolderNode* TFolderMan::FindUserChildIgnoringCase(const std::string& name,
+                                                   const TFolderNode* parent) const {
+    const std::string wanted = UpperAscii(name);
+    const auto& children = tree_.ChildrenOf(parent);
+    for (std::size_t i = parent ? 0 : kFirstUserFolderIndex; i < children.size(); ++i) {
+        if (UpperAscii(NodeName(*children[i])) == wanted)
+            return children[i].get();
     }
-    return true;
+    return nullptr;
+}
+
+bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath) {
+    TFolderNode* current = nullptr;
+    for (const std::string& level : SplitFolderPath(path)) {
+        std::error_code ec;
+        TFolderNode* child = FindUserChildIgnoringCase(level, current);
+        if (child) {
+            // The directory may have gone behind the tree's back.
+            fs::create_directories(DirectoryOf(child), ec);
+        } else if (fs::is_directory(DirectoryOf(current) + "/" + level, ec) &&
+                   IsValidFolderName(level)) {
+            child = tree_.AddNode(current, kUserFolderIcon + level);
+        } else {
+            child = CreateFolder(level, current);
+        }
+        if (!child)
+            return false;
+        current = child;
+    }
+    if (!current)
+        return false;
+    if (actualPath)
+        *actualPath = FolderPath(*current);
+    std::error_code ec;
+    return fs::is_directory(DirectoryOf(current), ec);
 }
 
 }  // namespace nimbra

@@ -17,14 +17,16 @@ namespace nimbra {
 
 inline const std::string kUserFoldersDirectory = "Folders";
 
-// A folder name may hold none of \ < > ' " / * ! . and no character that a stored
-// message's path cannot hold (control characters and # $ % & ( ) ,).
+// A folder name is not empty, neither starts nor ends with a space, and holds none of
+// \ < > ' " / * ! . and no character that a stored message's path cannot hold (control
+// characters and # $ % & ( ) ,).
 bool IsValidFolderName(std::string_view name);
 
 class TFolderMan {
 public:
     // Creates "Folders" when missing (throws std::runtime_error "Cannot create folder" when
-    // that fails) and reads its directories.
+    // that fails) and reads its directories. Directories whose names no message path can
+    // hold are left out, and the operator is told.
     explicit TFolderMan(StoreEnvironment& env);
     TFolderMan(const TFolderMan&) = delete;
     TFolderMan& operator=(const TFolderMan&) = delete;
@@ -52,8 +54,11 @@ public:
     bool MoveFolder(TFolderNode* node, TFolderNode* target);
     // Asks twice, then deletes the folder's files and subfolders for good.
     bool DeleteFolder(TFolderNode* node);
-    // Makes sure every level of a "/"- or "\"-separated folder path exists. Always true.
-    bool EnsureFolderPath(const std::string& path);
+    // Makes sure every level of a "/"- or "\"-separated folder path exists, as a folder of
+    // the tree and as a directory; a level may match an existing folder whose name differs
+    // in case only. True when the whole path exists afterwards; actualPath (optional) gets
+    // it as the tree spells it.
+    bool EnsureFolderPath(const std::string& path, std::string* actualPath = nullptr);
 
     // Told the folder path of a folder whose directory was renamed, moved or (partly)
     // deleted, so that whatever it holds of that folder and the folders below goes.
@@ -65,6 +70,9 @@ private:
     bool NameTaken(const std::string& name, const TFolderNode* parent,
                    const TFolderNode* self) const;
     bool DeleteDirectory(const std::string& directory, TFolderNode* node);
+    // A user folder under parent whose name equals name ignoring ASCII case.
+    TFolderNode* FindUserChildIgnoringCase(const std::string& name,
+                                           const TFolderNode* parent) const;
     void FolderGone(const std::string& path) const;
     void Tell(const std::string& text, const std::string& detail = "") const;
 

@@ -53,15 +53,22 @@ std::vector<std::unique_ptr<TFolderNode>>& TFolderTree::MutableChildrenOf(TFolde
     return parent ? parent->children : top_;
 }
 
-TFolderNode* TFolderTree::AddNode(TFolderNode* parent, const std::string& caption) {
-    auto node = std::make_unique<TFolderNode>();
-    node->caption = caption;
+TFolderNode* TFolderTree::Attach(TFolderNode* parent, std::unique_ptr<TFolderNode> node) {
+    auto& siblings = MutableChildrenOf(parent);
+    for (FolderTreeObserver* observer : observers_)
+        observer->NodeAboutToBeAdded(parent, static_cast<int>(siblings.size()));
     node->parent = parent;
     TFolderNode* added = node.get();
-    MutableChildrenOf(parent).push_back(std::move(node));
+    siblings.push_back(std::move(node));
     for (FolderTreeObserver* observer : observers_)
         observer->NodeAdded(*added);
     return added;
+}
+
+TFolderNode* TFolderTree::AddNode(TFolderNode* parent, const std::string& caption) {
+    auto node = std::make_unique<TFolderNode>();
+    node->caption = caption;
+    return Attach(parent, std::move(node));
 }
 
 std::unique_ptr<TFolderNode> TFolderTree::Detach(TFolderNode* node) {
@@ -70,33 +77,23 @@ std::unique_ptr<TFolderNode> TFolderTree::Detach(TFolderNode* node) {
                                  [node](const auto& sibling) { return sibling.get() == node; });
     if (it == siblings.end())
         return nullptr;
+    for (FolderTreeObserver* observer : observers_)
+        observer->NodeAboutToBeRemoved(*node);
+    const int position = static_cast<int>(it - siblings.begin());
     std::unique_ptr<TFolderNode> owned = std::move(*it);
     siblings.erase(it);
+    for (FolderTreeObserver* observer : observers_)
+        observer->NodeRemoved(owned->parent, position);
     return owned;
 }
 
 void TFolderTree::Reparent(TFolderNode* node, TFolderNode* newParent) {
-    for (FolderTreeObserver* observer : observers_)
-        observer->NodeRemoving(*node);
     std::unique_ptr<TFolderNode> owned = Detach(node);
-    if (!owned)
-        return;
-    owned->parent = newParent;
-    MutableChildrenOf(newParent).push_back(std::move(owned));
-    NotifyAdded(*node);
-}
-
-void TFolderTree::NotifyAdded(const TFolderNode& node) {
-    // Views learn of a subtree node by node, parents first.
-    for (FolderTreeObserver* observer : observers_)
-        observer->NodeAdded(node);
-    for (const auto& child : node.children)
-        NotifyAdded(*child);
+    if (owned)
+        Attach(newParent, std::move(owned));
 }
 
 void TFolderTree::RemoveNode(TFolderNode* node) {
-    for (FolderTreeObserver* observer : observers_)
-        observer->NodeRemoving(*node);
     Detach(node);
 }
 

@@ -31,14 +31,18 @@ struct TFolderNode {
     std::vector<std::unique_ptr<TFolderNode>> children;
 };
 
+// Told of every change, before and after, so that an item model can announce it in pairs.
+// A node comes and goes with its children. Observers must not change the tree from inside.
 class FolderTreeObserver {
 public:
     virtual ~FolderTreeObserver() = default;
-    virtual void NodeAdded(const TFolderNode& node) = 0;
-    // Called before the node and its children go.
-    virtual void NodeRemoving(const TFolderNode& node) = 0;
+    // A node is about to become child number position of parent (null: the top level).
+    virtual void NodeAboutToBeAdded(const TFolderNode* /*parent*/, int /*position*/) {}
+    virtual void NodeAdded(const TFolderNode& /*node*/) {}
+    virtual void NodeAboutToBeRemoved(const TFolderNode& /*node*/) {}
+    virtual void NodeRemoved(const TFolderNode* /*parent*/, int /*position*/) {}
     // Caption or expansion changed.
-    virtual void NodeChanged(const TFolderNode& node) = 0;
+    virtual void NodeChanged(const TFolderNode& /*node*/) {}
 };
 
 class TFolderTree {
@@ -71,8 +75,10 @@ public:
 
 private:
     std::vector<std::unique_ptr<TFolderNode>>& MutableChildrenOf(TFolderNode* parent);
+    // Takes node out of its parent's children, telling the observers.
     std::unique_ptr<TFolderNode> Detach(TFolderNode* node);
-    void NotifyAdded(const TFolderNode& node);
+    // Appends node to parent's children, telling the observers.
+    TFolderNode* Attach(TFolderNode* parent, std::unique_ptr<TFolderNode> node);
 
     std::vector<std::unique_ptr<TFolderNode>> top_;
     std::vector<FolderTreeObserver*> observers_;

@@ -15,6 +15,8 @@ void TMessageList::RemoveObserver(MessageListObserver* observer) {
 }
 
 void TMessageList::Fill(const TSmsQueue* queue) {
+    for (MessageListObserver* observer : observers_)
+        observer->ListAboutToBeReset();
     queue_ = queue;
     listIds_.clear();
     if (queue) {
@@ -23,10 +25,12 @@ void TMessageList::Fill(const TSmsQueue* queue) {
             listIds_.push_back(queue->At(i).listId);
     }
     for (MessageListObserver* observer : observers_)
-        observer->RowsReset();
+        observer->ListReset();
 }
 
 void TMessageList::Append(int listId) {
+    for (MessageListObserver* observer : observers_)
+        observer->RowAboutToBeAdded(RowCount());
     listIds_.push_back(listId);
     for (MessageListObserver* observer : observers_)
         observer->RowAdded(RowCount() - 1);
@@ -37,8 +41,10 @@ void TMessageList::RemoveListId(int listId) {
     if (row < 0)
         return;
     for (MessageListObserver* observer : observers_)
-        observer->RowRemoving(row);
+        observer->RowAboutToBeRemoved(row);
     listIds_.erase(listIds_.begin() + row);
+    for (MessageListObserver* observer : observers_)
+        observer->RowRemoved(row);
 }
 
 void TMessageList::Changed(int listId) {

@@ -10,15 +10,19 @@ namespace nimbra {
 
 class TSmsQueue;
 
+// Told of every change, before and after, so that an item model can announce it in pairs.
+// Observers must not change the list or the queue from inside.
 class MessageListObserver {
 public:
     virtual ~MessageListObserver() = default;
-    // Every row may have changed: the list was emptied or filled from another folder.
-    virtual void RowsReset() = 0;
-    virtual void RowAdded(int row) = 0;
-    // Called before the row goes.
-    virtual void RowRemoving(int row) = 0;
-    virtual void RowChanged(int row) = 0;
+    // Every row changes: the list is emptied or filled from another folder.
+    virtual void ListAboutToBeReset() {}
+    virtual void ListReset() {}
+    virtual void RowAboutToBeAdded(int /*row*/) {}
+    virtual void RowAdded(int /*row*/) {}
+    virtual void RowAboutToBeRemoved(int /*row*/) {}
+    virtual void RowRemoved(int /*row*/) {}
+    virtual void RowChanged(int /*row*/) {}
 };
 
 class TMessageList {

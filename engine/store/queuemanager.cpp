@@ -122,14 +122,15 @@ TSmsQueue* TqueueManager::CachedUserQueue(const std::string& path) const {
 }
 
 TSmsQueue& TqueueManager::UserQueue(const std::string& path) {
-    if (TSmsQueue* queue = CachedUserQueue(path))
-        return *queue;
-    if (cache_.size() >= kUserFolderCacheSize) {
-        const auto old = std::find_if(cache_.begin(), cache_.end(), [this](const auto& cached) {
-            return cached.queue.get() != shown_;
-        });
-        cache_.erase(old);
+    const auto hit = std::find_if(cache_.begin(), cache_.end(),
+                                  [&path](const auto& cached) { return cached.path == path; });
+    if (hit != cache_.end()) {
+        // The most recently displayed folders stay at the back.
+        std::rotate(hit, hit + 1, cache_.end());
+        return *cache_.back().queue;
     }
+    if (cache_.size() >= kUserFolderCacheSize)
+        cache_.erase(cache_.begin());
     auto queue = std::make_unique<TSmsQueue>(env_, env_.PathOf(kUserFoldersDirectory + "/" + path),
                                              QueueFlags{}, &folders_);
     cache_.push_back({path, std::move(queue)});
@@ -213,8 +214,7 @@ int TqueueManager::SelectNode(const TFolderNode& node) {
 void TqueueManager::RefreshShown() {
     if (!shown_)
         return;
-    shown_->Clear();
-    shown_->LoadFolder();
+    shown_->Reload();
     list_.Fill(shown_);
 }
 

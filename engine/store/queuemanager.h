@@ -102,7 +102,7 @@ private:
     StoreEnvironment& env_;
     TFolderMan& folders_;
     std::array<std::unique_ptr<TSmsQueue>, kSystemFolderCount> system_;
-    std::vector<CachedFolder> cache_;  // in order of first display
+    std::vector<CachedFolder> cache_;  // the most recently displayed last
     TMessageList list_;
     int shownIndex_ = -1;
     std::string shownPath_;  // folder path when a user folder is shown

@@ -80,8 +80,12 @@ void TSms::FromRecord(TGsmSms& record) {
     idSource = record.idSource;
     sentTime = record.sentTime;
     receivedTime = record.receivedTime;
-    if (record.created.empty())
+    if (record.created.empty()) {
+        // Without a creation time the message counts as created now, not in 1970, where
+        // the store's housekeeping would take it for ancient.
         record.created = "0";
+        return;
+    }
     int value = 0;
     if (ParseInt32(record.created, value))
         created = value;
@@ -215,6 +219,17 @@ std::string TSms::NewFileName() {
     }
     ++env_.fileCounter;  // 16 bits: wraps from 65535 to 0
     return std::to_string(env_.fileCounter) + "_" + name + ".sms";
+}
+
+std::string TSms::FreshPathIn(const std::string& directory) {
+    std::string candidate;
+    std::error_code ec;
+    for (int attempt = 0; attempt <= 0xFFFF; ++attempt) {
+        candidate = directory + NewFileName();
+        if (!std::filesystem::exists(candidate, ec) && !ec)
+            break;
+    }
+    return candidate;
 }
 
 bool TSms::TryLock() {

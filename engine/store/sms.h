@@ -39,7 +39,8 @@ public:
     void SetPath(const std::string& p);
 
     TGsmSms ToRecord() const;
-    // Copies the record's fields; an empty `created` is written back into the record as "0".
+    // Copies the record's fields; an empty `created` keeps the message's own and is written
+    // back into the record as "0".
     void FromRecord(TGsmSms& record);
 
     // Writes the file through a temporary file renamed over the target, after dropping line
@@ -54,6 +55,9 @@ public:
     void DeleteFile();
     // A fresh, readable file name: counter + "_" + at most 40 characters + ".sms".
     std::string NewFileName();
+    // directory + a NewFileName that no file there has yet. The counter starts again every
+    // run and the name part is cut short, so a bare NewFileName may be taken already.
+    std::string FreshPathIn(const std::string& directory);
 
     // Test-and-set of busy: true when this call set it.
     bool TryLock();

@@ -70,26 +70,38 @@ void TSmsQueue::LoadFolder() {
     loaded = true;
 }
 
-bool TSmsQueue::MoveToDayFolder(TSms& message) {
+bool TSmsQueue::MoveToDayFolder(TSms& message, long long now) {
     const std::string day = DayFolderName(env_, message.created);
-    const std::string folderPath = env_.Translate("Daily") + "/" + day;
+    const std::string wanted = env_.Translate("Daily") + "/" + day;
+    // A day folder that could not take a message is left alone for a while, so that the
+    // operator is not told of it again at every arrival.
+    const auto retry = dayFolderRetry_.find(wanted);
+    if (retry != dayFolderRetry_.end() && now < retry->second)
+        return false;
+
+    std::string folderPath = wanted;
+    std::error_code ec;
+    bool ready = false;
     if (folders_) {
-        folders_->EnsureFolderPath(folderPath);
+        ready = folders_->EnsureFolderPath(wanted, &folderPath);
     } else {
-        std::error_code ec;
-        fs::create_directories(env_.PathOf(kUserFoldersDirectory + "/" + folderPath), ec);
+        fs::create_directories(env_.PathOf(kUserFoldersDirectory + "/" + wanted), ec);
+        ready = fs::is_directory(env_.PathOf(kUserFoldersDirectory + "/" + wanted), ec);
     }
     const std::string oldPath = message.path;
-    const bool saved = message.Save(
-        env_.PathOf(kUserFoldersDirectory + "/" + folderPath + "/" + message.NewFileName()));
+    const bool saved = ready && message.Save(message.FreshPathIn(
+                                    env_.PathOf(kUserFoldersDirectory + "/" + folderPath + "/")));
     message.path = oldPath;
-    if (saved) {
-        const std::string line =
-            env_.Translate("Message moved to folder") + " (" + day + ") " + message.ListLine();
-        env_.Log("error", line);
-        env_.Log("screen", line);
+    if (!saved) {
+        dayFolderRetry_[wanted] = now + kDayFolderRetrySeconds;
+        return false;
     }
-    return saved;
+    dayFolderRetry_.erase(wanted);
+    const std::string line =
+        env_.Translate("Message moved to folder") + " (" + day + ") " + message.ListLine();
+    env_.Log("error", line);
+    env_.Log("screen", line);
+    return true;
 }
 
 void TSmsQueue::Housekeeping() {
@@ -102,13 +114,14 @@ void TSmsQueue::Housekeeping() {
     if (!daily && ageLimit == 0)
         return;
     const long long now = LocalEpochSeconds(env_.sms.CurrentTime());
+    // A message without a creation time (0) has no known age.
     const auto dueForDay = [&](const TSms& message) {
-        return daily && message.created + kSecondsPerDay < now;
+        return daily && message.created > 0 && message.created + kSecondsPerDay < now;
     };
     const auto tooOld = [&](const TSms& message) {
-        return ageLimit > 0 && message.created + ageLimit < now;
+        return ageLimit > 0 && message.created > 0 && message.created + ageLimit < now;
     };
-    // Most additions find nothing to do; only then is the list rebuilt.
+    // Most additions find nothing to do.
     const auto first = std::find_if(messages_.begin(), messages_.end(), [&](const auto& message) {
         return dueForDay(*message) || tooOld(*message);
     });
@@ -116,15 +129,18 @@ void TSmsQueue::Housekeeping() {
         return;
 
     QueueLock lock(*this);
-    std::size_t kept = static_cast<std::size_t>(first - messages_.begin());
-    for (std::size_t i = kept; i < messages_.size(); ++i) {
+    // Messages leave the list only after every log line and notification has gone out, so
+    // that whatever those reach finds the queue whole.
+    std::vector<int> gone;
+    for (std::size_t i = static_cast<std::size_t>(first - messages_.begin()); i < messages_.size();
+         ++i) {
         TSms& message = *messages_[i];
         bool remove = false;
         // A message a device is sending stays until its outcome is filed.
         if (message.IsBusy()) {
         } else if (dueForDay(message)) {
             // When the day folder cannot take it, the message stays where it is.
-            remove = MoveToDayFolder(message);
+            remove = MoveToDayFolder(message, now);
         } else if (tooOld(message)) {
             const std::string line =
                 env_.Translate("Message deleted (too old)") + " " + message.ListLine();
@@ -135,14 +151,13 @@ void TSmsQueue::Housekeeping() {
         if (remove) {
             RemoveRow(message);
             message.DeleteFile();
-            messages_[i].reset();
-        } else if (kept != i) {
-            messages_[kept++] = std::move(messages_[i]);
-        } else {
-            ++kept;
+            gone.push_back(message.listId);
         }
     }
-    messages_.resize(kept);
+    // List ids grow along the queue, so gone is sorted.
+    std::erase_if(messages_, [&gone](const std::unique_ptr<TSms>& message) {
+        return std::binary_search(gone.begin(), gone.end(), message->listId);
+    });
 }
 
 TSmsQueue::AddResult TSmsQueue::Add(std::unique_ptr<TSms> message, bool housekeeping, bool noSave) {
@@ -152,7 +167,7 @@ TSmsQueue::AddResult TSmsQueue::Add(std::unique_ptr<TSms> message, bool housekee
     AddResult result;
     message->listId = ++sequence_;
     if (!noSave)
-        result.saved = message->Save(directory_ + message->NewFileName());
+        result.saved = message->Save(message->FreshPathIn(directory_));
     if (!loaded)
         return result;
     const int listId = message->listId;
@@ -199,6 +214,27 @@ void TSmsQueue::RemoveAt(int index) {
 
 void TSmsQueue::Clear() {
     messages_.clear();
+}
+
+void TSmsQueue::Reload() {
+    std::vector<std::unique_ptr<TSms>> busy;
+    for (auto& message : messages_) {
+        if (message->IsBusy())
+            busy.push_back(std::move(message));
+    }
+    messages_.clear();
+    LoadFolder();
+    for (auto& kept : busy) {
+        const auto same = std::find_if(messages_.begin(), messages_.end(),
+                                       [&](const auto& read) { return read->path == kept->path; });
+        if (same != messages_.end()) {
+            kept->listId = (*same)->listId;
+            *same = std::move(kept);
+        } else {
+            kept->listId = ++sequence_;
+            messages_.push_back(std::move(kept));
+        }
+    }
 }
 
 bool TSms::QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox) {

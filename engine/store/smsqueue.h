@@ -11,6 +11,7 @@
 // goes on, and an addition made that way leaves housekeeping for the next one.
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ namespace nimbra {
 
 class TFolderMan;
 class TMessageList;
+
+// Seconds a day folder that could not take a message is left alone.
+inline constexpr long long kDayFolderRetrySeconds = 600;
 
 struct QueueFlags {
     // Messages are outgoing: the message list shows their destination.
@@ -65,6 +69,9 @@ public:
     void RemoveAt(int index);
     // Destroys every message; the files stay.
     void Clear();
+    // Reads the directory again. A message a device is sending stays the same object, so
+    // that the outcome the device reports still finds it.
+    void Reload();
 
     void Acquire();
     void Release();
@@ -89,7 +96,7 @@ public:
 private:
     void Housekeeping();
     // Saves the message into its day folder; true when it was written there.
-    bool MoveToDayFolder(TSms& message);
+    bool MoveToDayFolder(TSms& message, long long now);
     void RemoveRow(const TSms& message);
 
     StoreEnvironment& env_;
@@ -100,6 +107,8 @@ private:
     std::vector<std::unique_ptr<TSms>> messages_;
     int sequence_ = 1;
     int lockDepth_ = 0;
+    // Day folder -> local epoch seconds before which it is not tried again.
+    std::map<std::string, long long> dayFolderRetry_;
 };
 
 // RAII holder of a queue's lock.

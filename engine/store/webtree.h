@@ -5,6 +5,7 @@
 // the message files inside the folders never appear in the tree.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,8 +36,10 @@ public:
     virtual void LoadFrom(const std::string& path);
     // Puts every directory entry not shown yet into the folder tree under parent (the top
     // level when null), children under their parents, and marks it shown.
-    void Show(TFolderTree& tree, TFolderNode* parent);
+    virtual void Show(TFolderTree& tree, TFolderNode* parent);
     const TNodeList& Root() const { return root_; }
+    // Drops the entries (with their children) for which drop is true; gives their paths.
+    std::vector<std::string> RemoveIf(const std::function<bool(const TNode&)>& drop);
 
 protected:
     TNodeList root_;
@@ -45,7 +48,8 @@ private:
     void ShowList(TFolderTree& tree, TFolderNode* parent, TNodeList& list);
 };
 
-// Reads a local directory recursively; entries come in name order.
+// Reads a local directory recursively; entries come in name order. Links to directories
+// are not followed: a link could lead back up and make the tree endless.
 class TLocalWebTree final : public TWebTree {
 public:
     void LoadFrom(const std::string& path) override;

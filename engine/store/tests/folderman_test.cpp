@@ -18,12 +18,21 @@ using testing_support::StoreTest;
 // Records what a view of the folder tree would be told.
 class TreeEvents : public FolderTreeObserver {
 public:
+    void NodeAboutToBeAdded(const TFolderNode* parent, int position) override {
+        events.push_back("adding " + PathOf(parent) + "#" + std::to_string(position));
+    }
     void NodeAdded(const TFolderNode& node) override { events.push_back("+" + FolderPath(node)); }
-    void NodeRemoving(const TFolderNode& node) override {
+    void NodeAboutToBeRemoved(const TFolderNode& node) override {
         events.push_back("-" + FolderPath(node));
+    }
+    void NodeRemoved(const TFolderNode* parent, int position) override {
+        events.push_back("removed " + PathOf(parent) + "#" + std::to_string(position));
     }
     void NodeChanged(const TFolderNode& node) override { events.push_back("~" + FolderPath(node)); }
     std::vector<std::string> events;
+
+private:
+    static std::string PathOf(const TFolderNode* node) { return node ? FolderPath(*node) : "/"; }
 };
 
 class FolderManTest : public StoreTest {
@@ -81,8 +90,8 @@ TEST(IconOfTest, ReadsTheNumberAfterIdx) {
 TEST(FolderNameTest, RefusesTheNineCharactersAndWhatAMessagePathCannotHold) {
     for (const char* name : {"Work", "2004_03_17", "Jo Smith", "a-b+c", "caf\xe9", "x:y"})
         EXPECT_TRUE(IsValidFolderName(name)) << name;
-    for (const char* name : {"a\\b", "a<b", "a>b", "it's", "a\"b", "a/b", "a*b", "a!b", "a.b",
-                             "a(b)", "a,b", "a#b", "a%b", "a\tb"})
+    for (const char* name : {"", " ", " lead", "trail ", "a\\b", "a<b", "a>b", "it's", "a\"b",
+                             "a/b", "a*b", "a!b", "a.b", "a(b)", "a,b", "a#b", "a%b", "a\tb"})
         EXPECT_FALSE(IsValidFolderName(name)) << name;
 }
 
@@ -95,6 +104,8 @@ TEST_F(FolderManTest, CreateChecksTheNameAndRefusesASecondFolderOfTheSameName) {
     EXPECT_EQ(folders.CreateFolder("Work", nullptr), nullptr);
     EXPECT_EQ(folders.CreateFolder("WORK", nullptr), nullptr);   // found by the tree as Work
     EXPECT_EQ(folders.CreateFolder("inbox", nullptr), nullptr);  // would stand for Inbox
+    EXPECT_EQ(folders.CreateFolder("Sub", folders.Tree().NodeAt(kTreeOutbox)), nullptr);
+    EXPECT_EQ(folders.CreateFolder("Sub", folders.Tree().NodeAt(kTreeOutbox)), nullptr);
     EXPECT_EQ(notifier_.messages,
               (std::vector<std::string>{"The folder name contains illegal characters!",
                                         "The folder name contains illegal characters!",
@@ -131,13 +142,59 @@ TEST_F(FolderManTest, EnsureFolderPathCreatesEveryLevelOnceAndFindsThemAfterward
     EXPECT_TRUE(notifier_.messages.empty());
 
     // A level the name rule refuses stops the walk.
-    EXPECT_TRUE(folders.EnsureFolderPath("Daily/bad.name/below"));
+    EXPECT_FALSE(folders.EnsureFolderPath("Daily/bad.name/below"));
     EXPECT_FALSE(IsDir("Daily/bad.name"));
     // A directory made behind the tree's back gets its node.
     fs::create_directories(Home("Folders/Daily/2004_03_18"));
     folders.EnsureFolderPath("Daily/2004_03_18");
     EXPECT_EQ(UserPaths(),
               (std::vector<std::string>{"Daily", "Daily/2004_03_17", "Daily/2004_03_18"}));
+}
+
+TEST_F(FolderManTest, EnsureFolderPathRepairsAndFollowsWhatChangedOnDisk) {
+    TFolderMan& folders = Folders();
+    folders.EnsureFolderPath("Daily/2004_03_17");
+    fs::remove_all(Home("Folders/Daily"));
+    std::string actual;
+    EXPECT_TRUE(folders.EnsureFolderPath("Daily/2004_03_17", &actual));
+    EXPECT_TRUE(IsDir("Daily/2004_03_17"));
+    EXPECT_EQ(actual, "Daily/2004_03_17");
+
+    // A folder whose name differs in case only is the one the path means.
+    folders.CreateFolder("archive", nullptr);
+    EXPECT_TRUE(folders.EnsureFolderPath("Archive/2004", &actual));
+    EXPECT_EQ(actual, "archive/2004");
+    EXPECT_TRUE(IsDir("archive/2004"));
+    EXPECT_FALSE(folders.EnsureFolderPath("Inbox/x"));  // a system folder's name
+    EXPECT_EQ(notifier_.messages.size(), 1u);
+}
+
+TEST_F(FolderManTest, LinksAreNotFollowed) {
+    testing_support::TempDir outside;
+    testing_support::WriteFileText(outside / "precious.txt", "not the store's");
+    fs::create_directories(Home("Folders/a"));
+    fs::create_directory_symlink(Home("Folders"), Home("Folders/a/up"));
+    fs::create_directory_symlink(outside.path(), Home("Folders/Elsewhere"));
+    TFolderMan& folders = Folders();
+    EXPECT_EQ(UserPaths(), std::vector<std::string>{"a"});
+
+    // A link made into a folder is removed as a link.
+    ASSERT_TRUE(folders.EnsureFolderPath("Elsewhere"));
+    notifier_.answers = {true, true};
+    EXPECT_TRUE(folders.DeleteFolder(folders.FindChild("Elsewhere", nullptr)));
+    EXPECT_FALSE(fs::exists(Home("Folders/Elsewhere")));
+    EXPECT_TRUE(fs::exists(outside / "precious.txt"));
+}
+
+TEST_F(FolderManTest, FoldersWhoseNamesNoMessagePathCanHoldAreLeftOut) {
+    for (const char* path : {"Sales (EU)", "Good", "Good/R&D", "a<b>"})
+        fs::create_directories(Home("Folders/") + path);
+    TFolderMan& folders = Folders();
+    EXPECT_EQ(UserPaths(), std::vector<std::string>{"Good"});
+    EXPECT_EQ(notifier_.messages.size(), 3u);
+    EXPECT_EQ(notifier_.messages[0].rfind("Folder not shown, its name cannot hold messages: ", 0),
+              0u);
+    EXPECT_EQ(folders.Tree().NodeCount(), 8);
 }
 
 TEST_F(FolderManTest, FoldersOnDiskAppearOnceInNameOrder) {
@@ -186,8 +243,8 @@ TEST_F(FolderManTest, MoveTakesTheSubfoldersAlong) {
               (std::vector<std::string>{"Archive", "Archive/Work", "Archive/Work/Sub"}));
     EXPECT_TRUE(fs::exists(Home("Folders/Archive/Work/Sub/1_m.sms")));
     EXPECT_TRUE(archive->expanded);
-    EXPECT_EQ(view.events, (std::vector<std::string>{"-Work", "+Archive/Work", "+Archive/Work/Sub",
-                                                     "~Archive"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"-Work", "removed /#7", "adding Archive#0",
+                                                     "+Archive/Work", "~Archive"}));
     folders.Tree().RemoveObserver(&view);
 
     // Into itself or below itself, onto a system folder, or back where it is: nothing moves.

@@ -175,9 +175,12 @@ TEST_F(QueueManagerTest, TheUserFolderCacheDropsTheFolderDisplayedLongestAgo) {
     for (std::size_t i = 0; i <= kUserFolderCacheSize; ++i) {
         TFolderNode* node = folders_->CreateFolder("F" + std::to_string(i), nullptr);
         queues_->SelectFolder(folders_->Tree().IndexOfNode(node));
+        if (i == kUserFolderCacheSize - 1)
+            queues_->SelectFolder(kFirstUserFolderIndex);  // F0 displayed again
     }
-    EXPECT_EQ(queues_->QueueForTreeIndex(kFirstUserFolderIndex), nullptr);
-    EXPECT_NE(queues_->QueueForTreeIndex(kFirstUserFolderIndex + 1), nullptr);
+    EXPECT_NE(queues_->QueueForTreeIndex(kFirstUserFolderIndex), nullptr);
+    EXPECT_EQ(queues_->QueueForTreeIndex(kFirstUserFolderIndex + 1), nullptr);
+    EXPECT_NE(queues_->QueueForTreeIndex(kFirstUserFolderIndex + 2), nullptr);
     EXPECT_EQ(queues_->QueueForTreeIndex(queues_->ShownIndex()), queues_->ShownQueue());
 }
 
@@ -215,6 +218,20 @@ TEST_F(QueueManagerTest, MovingRowsToReadAndUnreadFolders) {
     EXPECT_EQ(Q(SystemFolder::Inbox).Count(), 0);
     EXPECT_EQ(FileCount(Home("SysFolders/Inbox")), 0u);
     EXPECT_EQ(queues_->MessageList().RowCount(), 0);
+}
+
+TEST_F(QueueManagerTest, MovingARowToADisplayedUserFolderAddsItToThatQueue) {
+    AddWithId(SystemFolder::Inbox, "1", "to work");
+    TFolderNode* work = folders_->CreateFolder("Work", nullptr);
+    const int workIndex = folders_->Tree().IndexOfNode(work);
+    queues_->SelectFolder(workIndex);
+    queues_->SelectFolder(kTreeInbox);
+    EXPECT_TRUE(queues_->MoveRow(0, workIndex));
+    TSmsQueue* workQueue = queues_->QueueForTreeIndex(workIndex);
+    ASSERT_EQ(workQueue->Count(), 1);
+    EXPECT_EQ(workQueue->At(0).text, "to work");
+    EXPECT_EQ(FileCount(Home("Folders/Work")), 1u);
+    EXPECT_EQ(FileCount(Home("SysFolders/Inbox")), 0u);
 }
 
 TEST_F(QueueManagerTest, MoveRowRefusesServerEventsTheShownFolderAndNameClashes) {

@@ -376,7 +376,7 @@ TEST_F(SmsTest, FromRecord) {
         {"123", 123, "123"},
         {"abc", 77, "abc"},
         {"99999999999", 77, "99999999999"},
-        {"", 0, "0"},
+        {"", 77, "0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.created);

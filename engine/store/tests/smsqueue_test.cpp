@@ -202,7 +202,7 @@ TEST_F(DailyMoveTest, OnlyWithTheOptionOn) {
     EXPECT_TRUE(FilesIn(Home("Folders")).empty());
 }
 
-TEST_F(DailyMoveTest, AMessageTheDayFolderCannotTakeStaysWhereItIs) {
+TEST_F(DailyMoveTest, AMessageTheDayFolderCannotTakeStaysAndIsTriedAgainLater) {
     rules_.dailyFolders = true;
     testing_support::WriteFileText(Home("Folders/Daily"), "a file where the folder belongs");
     TSmsQueue& queue = NewQueue("SysFolders/Inbox", inbox_);
@@ -213,17 +213,75 @@ TEST_F(DailyMoveTest, AMessageTheDayFolderCannotTakeStaysWhereItIs) {
     EXPECT_EQ(Texts(queue), (std::vector<std::string>{"two days", "new"}));
     EXPECT_TRUE(fs::exists(file));
     EXPECT_EQ(queue.At(0).path, file);
-    EXPECT_FALSE(notifier_.messages.empty());
+    const std::size_t told = notifier_.messages.size();
+    EXPECT_GT(told, 0u);
+
+    // Not again at every arrival ...
+    queue.Add(Message("+444", "soon after"));
+    EXPECT_EQ(notifier_.messages.size(), told);
+    // ... but once the folder can be made and some minutes have passed.
+    fs::remove(Home("Folders/Daily"));
+    now_ += 11.0 / (24 * 60);
+    queue.Add(Message("+555", "later"));
+    EXPECT_EQ(Texts(queue), (std::vector<std::string>{"new", "soon after", "later"}));
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(DailyMoveTest, AMessageDueForItsDayFolderAndTooOldMovesAndIsNotDeleted) {
+    rules_.dailyFolders = true;
+    rules_.deleteOlderThanDays = 1;
+    TSmsQueue& queue = NewQueue("SysFolders/Inbox", inbox_);
+    queue.Add(Message("+111", "both", 72 * kHour), false);
+    queue.Add(Message("+333", "new"));
+    EXPECT_EQ(FilesIn(Home("Folders")).size(), 1u);
+    EXPECT_TRUE(Logged("error")[0].starts_with("Message moved to folder (2004_03_14)"));
+}
+
+TEST_F(DailyMoveTest, AMessageWithoutACreationTimeHasNoAge) {
+    rules_.dailyFolders = true;
+    rules_.deleteOlderThanDays = 1;
+    TSmsQueue& queue = NewQueue("SysFolders/Inbox", inbox_);
+    auto unknown = Message("+111", "unknown age");
+    unknown->created = 0;
+    queue.Add(std::move(unknown), false);
+    queue.Add(Message("+333", "new"));
+    EXPECT_EQ(Texts(queue), (std::vector<std::string>{"unknown age", "new"}));
+}
+
+TEST_F(DailyMoveTest, WhatHousekeepingTellsFindsTheQueueWhole) {
+    rules_.dailyFolders = true;
+    rules_.deleteOlderThanDays = 1;
+    TSmsQueue& queue = NewQueue("SysFolders/Inbox", inbox_);
+    for (int i = 0; i < 4; ++i)
+        queue.Add(Message("+111", "old " + std::to_string(i), (40 + i) * kHour), false);
+    std::vector<int> countsSeen;
+    store_.log = [&](const std::string&, const std::string&) {
+        int readable = 0;
+        for (int i = 0; i < queue.Count(); ++i)
+            readable += queue.At(i).text.empty() ? 0 : 1;
+        countsSeen.push_back(readable);
+    };
+    queue.Add(Message("+333", "new"));
+    EXPECT_EQ(countsSeen, std::vector<int>(8, 4));
+    EXPECT_EQ(Texts(queue), std::vector<std::string>{"new"});
 }
 
 // Records what a view of the message list would be told.
 class ListEvents : public MessageListObserver {
 public:
-    void RowsReset() override { events.push_back("reset"); }
-    void RowAdded(int row) override { events.push_back("added " + std::to_string(row)); }
-    void RowRemoving(int row) override { events.push_back("removing " + std::to_string(row)); }
-    void RowChanged(int row) override { events.push_back("changed " + std::to_string(row)); }
+    void ListAboutToBeReset() override { events.push_back("resetting"); }
+    void ListReset() override { events.push_back("reset"); }
+    void RowAboutToBeAdded(int row) override { Add("adding", row); }
+    void RowAdded(int row) override { Add("added", row); }
+    void RowAboutToBeRemoved(int row) override { Add("removing", row); }
+    void RowRemoved(int row) override { Add("removed", row); }
+    void RowChanged(int row) override { Add("changed", row); }
     std::vector<std::string> events;
+
+private:
+    void Add(const std::string& what, int row) {
+        events.push_back(what + " " + std::to_string(row));
+    }
 };
 
 TEST_F(SmsQueueTest, AShownQueueKeepsTheMessageListInStep) {
@@ -241,7 +299,8 @@ TEST_F(SmsQueueTest, AShownQueueKeepsTheMessageListInStep) {
     queue.Add(Message("c", "hidden"));
     queue.hidden = false;
     queue.RemoveAt(0);
-    EXPECT_EQ(view.events, (std::vector<std::string>{"reset", "added 1", "removing 0"}));
+    EXPECT_EQ(view.events, (std::vector<std::string>{"resetting", "reset", "adding 1", "added 1",
+                                                     "removing 0", "removed 0"}));
     EXPECT_EQ(list.RowCount(), 1);
     EXPECT_EQ(list.ListIdAt(0), 3);
     EXPECT_EQ(list.RowOfListId(3), 0);
@@ -260,6 +319,43 @@ TEST_F(SmsQueueTest, RemoveAtDeletesTheFileAndClearKeepsIt) {
     queue.Clear();
     EXPECT_EQ(queue.Count(), 0);
     EXPECT_TRUE(fs::exists(second));
+}
+
+TEST_F(SmsQueueTest, ANewRunNeverWritesOverTheFilesOfAnEarlierOne) {
+    TSmsQueue& queue = NewQueue("q");
+    queue.Add(Message("Johnathan Smith (+447700900123)", "first run"));
+    // The next run counts file names from the start again.
+    SmsEnvironment nextRun;
+    nextRun.clock = [this] { return now_; };
+    StoreEnvironment nextStore(nextRun, dir_.path().string());
+    TSmsQueue again(nextStore, Home("q"), QueueFlags{});
+    again.LoadFolder();
+    auto message = std::make_unique<TSms>(nextRun);
+    message->from = "Johnathan Smith (+447700900123)";
+    message->to = "+4470000";
+    message->text = "second run";
+    again.Add(std::move(message));
+
+    EXPECT_EQ(FilesIn(Home("q")).size(), 2u);
+    EXPECT_NE(again.At(0).path, again.At(1).path);
+    EXPECT_EQ(Texts(NewQueue("q")), (std::vector<std::string>{"first run", "second run"}));
+}
+
+TEST_F(SmsQueueTest, ReloadKeepsAMessageADeviceIsSending) {
+    TSmsQueue& queue = NewQueue("q");
+    queue.Add(Message("a", "sending"));
+    queue.Add(Message("b", "idle"));
+    TSms* sending = &queue.At(0);
+    ASSERT_TRUE(sending->TryLock());
+    testing_support::WriteFileText(Home("q/0_dropped.sms"), "");  // does not load
+    fs::copy_file(queue.At(1).path, Home("q/9_copy.sms"));
+
+    queue.Reload();
+    ASSERT_EQ(queue.Count(), 3);
+    EXPECT_EQ(&queue.At(0), sending);
+    EXPECT_TRUE(queue.At(0).IsBusy());
+    EXPECT_EQ(queue.FindByListId(queue.At(0).listId), sending);
+    EXPECT_EQ(Texts(queue), (std::vector<std::string>{"sending", "idle", "idle"}));
 }
 
 TEST_F(SmsQueueTest, QueueForSendingFillsWhatIsMissingAndTracesTheMessage) {
