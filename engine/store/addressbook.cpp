@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "addressbookfiles.h"
@@ -27,6 +28,15 @@ std::string WithoutLineBreaks(const std::string& text) {
     return TrimBlanks(out);
 }
 
+// A group name on one line of the groups file: tabs there would change its depth, line
+// breaks would split it.
+std::string CleanGroupName(const std::string& name) {
+    std::string out = name;
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+    return TrimBlanks(out);
+}
+
 void SetPicturesBelow(GroupNode& node, int picture) {
     for (GroupNode& child : node.children) {
         child.picture = picture;
@@ -40,7 +50,7 @@ TAddressBook::TAddressBook(std::string homeFolder, TMyThread::WriteFunction writ
                            TMyThread::ErrorFunction reportSaveError)
     : home_(std::move(homeFolder)),
       groups_(FreshGroupTree()),
-      saver_(std::move(write), std::move(reportSaveError)) {}
+      saver_(contacts_, std::move(write), std::move(reportSaveError)) {}
 
 std::string TAddressBook::ContactsFilePath() const {
     return (std::filesystem::path(home_) / kContactsFileName).string();
@@ -60,7 +70,8 @@ void TAddressBook::LoadGroups() {
     if (!FileExists(path))
         return;
     std::string text;
-    if (!ReadWholeFile(path, text)) {
+    groupsFile_.unread = !ReadWholeFile(path, text);
+    if (groupsFile_.unread) {
         ProcessNotifier().ShowMessage(CannotReadMessage(path));
         return;
     }
@@ -70,17 +81,20 @@ void TAddressBook::LoadGroups() {
 }
 
 void TAddressBook::LoadContacts() {
-    contacts_.clear();
-    phoneIndexStale_ = true;
+    std::vector<Contact> loaded;
     const std::string path = ContactsFilePath();
     if (!FileExists(path)) {
-        contacts_.push_back(
-            MakeContact("NIMBRA", "+441632960123", "Software developer", "All contacts"));
-        return;
+        // The sample contact belongs to the whole book: the root of the groups just loaded.
+        loaded.push_back(
+            MakeContact("NIMBRA", "+441632960123", "Software developer", GroupName(groups_)));
+    } else {
+        contactsFile_.unread = !ReadContactsFile(path, loaded);
+        if (contactsFile_.unread)
+            ProcessNotifier().ShowMessage(CannotReadMessage(path));
     }
-    contactsFileUnread_ = !ReadContactsFile(path, contacts_);
-    if (contactsFileUnread_)
-        ProcessNotifier().ShowMessage(CannotReadMessage(path));
+    const auto lock = saver_.LockContacts();
+    contacts_ = std::move(loaded);
+    phoneIndexStale_ = true;
 }
 
 void TAddressBook::RebuildPhoneIndex() const {
@@ -176,16 +190,21 @@ std::vector<std::string> TAddressBook::GroupNames() const {
     return names;
 }
 
+bool TAddressBook::RefuseToReplace(UnreadFile& file, const std::string& path) {
+    if (!file.unread)
+        return false;
+    if (!file.reported)
+        ProcessNotifier().ShowMessage(CannotWriteMessage(path));
+    file.reported = true;
+    return true;
+}
+
 void TAddressBook::RequestSave(const std::string& path) {
     // A contacts file that exists but could not be read is never replaced by what this run
     // holds: that would throw away every contact in it.
-    if (contactsFileUnread_ && path == ContactsFilePath()) {
-        if (!unreadFileReported_)
-            ProcessNotifier().ShowMessage(CannotWriteMessage(path));
-        unreadFileReported_ = true;
+    if (path == ContactsFilePath() && RefuseToReplace(contactsFile_, path))
         return;
-    }
-    saver_.Request(contacts_, path);
+    saver_.Request(path);
 }
 
 void TAddressBook::WaitUntilSaved() {
@@ -193,6 +212,7 @@ void TAddressBook::WaitUntilSaved() {
 }
 
 std::size_t TAddressBook::AddContact(Contact contact) {
+    const auto lock = saver_.LockContacts();
     contacts_.push_back(std::move(contact));
     IndexAppended(contacts_.size() - 1);
     return contacts_.size() - 1;
@@ -203,6 +223,7 @@ void TAddressBook::ReplaceContact(std::size_t index, Contact contact) {
         return;
     if (contact[kPhoneColumn] != contacts_[index][kPhoneColumn])
         phoneIndexStale_ = true;
+    const auto lock = saver_.LockContacts();
     contacts_[index] = std::move(contact);
 }
 
@@ -212,6 +233,7 @@ void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
         if (index < doomed.size())
             doomed[index] = true;
     }
+    const auto lock = saver_.LockContacts();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < contacts_.size(); ++i) {
         if (!doomed[i])
@@ -222,8 +244,10 @@ void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
 }
 
 void TAddressBook::SetContactChecked(std::size_t index, bool checked) {
-    if (index < contacts_.size())
-        SetChecked(contacts_[index], checked);
+    if (index >= contacts_.size())
+        return;
+    const auto lock = saver_.LockContacts();
+    SetChecked(contacts_[index], checked);
 }
 
 void TAddressBook::SortContacts(ContactColumn column, bool ascending) {
@@ -239,6 +263,7 @@ void TAddressBook::SortContacts(ContactColumn column, bool ascending) {
     });
     std::vector<Contact> sorted;
     sorted.reserve(contacts_.size());
+    const auto lock = saver_.LockContacts();
     for (const auto& key : keys)
         sorted.push_back(std::move(contacts_[key.second]));
     contacts_ = std::move(sorted);
@@ -246,19 +271,26 @@ void TAddressBook::SortContacts(ContactColumn column, bool ascending) {
 }
 
 bool TAddressBook::WriteGroups() {
+    // Like the contacts file: groups that could not be read are not replaced by this run's.
     const std::string path = GroupsFilePath();
+    if (RefuseToReplace(groupsFile_, path))
+        return false;
     if (WriteFileAtomically(path, GroupsFileText(groups_)))
         return true;
     ProcessNotifier().ShowMessage(CannotWriteMessage(path));
     return false;
 }
 
-std::size_t TAddressBook::AddGroup(const std::string& name) {
-    groups_.children.push_back({name, kUncheckedPicture, {}});
+std::optional<std::size_t> TAddressBook::AddGroup(const std::string& name) {
+    std::string text = CleanGroupName(name);
+    if (text.empty())
+        return std::nullopt;
+    groups_.children.push_back({std::move(text), kUncheckedPicture, {}});
     return GroupCount(groups_) - 1;
 }
 
 void TAddressBook::ReplaceGroupCells(const std::string& from, const std::string& to) {
+    const auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         if (contact[kGroupColumn] == from)
             contact[kGroupColumn] = to;
@@ -267,10 +299,11 @@ void TAddressBook::ReplaceGroupCells(const std::string& from, const std::string&
 
 bool TAddressBook::RenameGroup(std::size_t index, const std::string& newName) {
     GroupNode* node = index == 0 ? nullptr : GroupAt(groups_, index);
-    if (!node)
+    std::string text = CleanGroupName(newName);
+    if (!node || text.empty())
         return false;
-    ReplaceGroupCells(node->text, newName);
-    node->text = newName;
+    ReplaceGroupCells(node->text, text);
+    node->text = std::move(text);
     return true;
 }
 
@@ -283,6 +316,7 @@ bool TAddressBook::DeleteGroup(std::size_t index) {
 }
 
 void TAddressBook::SetAllMarks(bool checked) {
+    const auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_)
         SetChecked(contact, checked);
     SetPicturesBelow(groups_, checked ? kCheckedPicture : kUncheckedPicture);
@@ -292,6 +326,7 @@ void TAddressBook::SetGroupMarks(std::size_t index, bool checked) {
     GroupNode* node = GroupAt(groups_, index);
     if (!node)
         return;
+    const auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         if (contact[kGroupColumn] == node->text)
             SetChecked(contact, checked);
@@ -323,6 +358,7 @@ std::pair<std::string, std::string> TAddressBook::ContinueEntries() const {
 }
 
 void TAddressBook::MarkContactsIn(const std::string& text) {
+    const auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         const std::string& phone = contact[kPhoneColumn];
         SetChecked(contact, !phone.empty() && text.find(phone) != std::string::npos);
@@ -330,10 +366,16 @@ void TAddressBook::MarkContactsIn(const std::string& text) {
 }
 
 bool TAddressBook::ImportContacts(const std::string& path) {
-    const std::size_t before = contacts_.size();
-    if (!ReadContactsFile(path, contacts_)) {
+    std::vector<Contact> read;
+    if (!ReadContactsFile(path, read)) {
         ProcessNotifier().ShowMessage(CannotReadMessage(path));
         return false;
+    }
+    const std::size_t before = contacts_.size();
+    {
+        const auto lock = saver_.LockContacts();
+        contacts_.insert(contacts_.end(), std::make_move_iterator(read.begin()),
+                         std::make_move_iterator(read.end()));
     }
     for (std::size_t i = before; i < contacts_.size(); ++i)
         IndexAppended(i);

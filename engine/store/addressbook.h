@@ -2,8 +2,8 @@
 
 // The address book's data: the contacts in their shown order, the group tree, the files in
 // the engine home, and the lookups the rest of the engine makes. Used on one thread (the
-// window's); only the writing of the contacts file runs on the saver thread, which gets a
-// copy of the contacts.
+// window's); only the writing of the contacts file runs on the saver thread, which copies
+// the contacts when a write starts. So every change of contacts_ holds the saver's lock.
 
 #include <cstddef>
 #include <optional>
@@ -67,9 +67,13 @@ public:
     void SortContacts(ContactColumn column, bool ascending);
 
     // Groups, by their pre-order number in GroupTree() (the root is 0).
+    // Writes the groups file now; false, with a message, when that fails or when the file
+    // existed but could not be read at start (it is then never replaced; told once).
     bool WriteGroups();
-    std::size_t AddGroup(const std::string& name);
-    // Renames the group and moves its contacts along; false for the root.
+    // Group names lose tabs and line breaks (each becomes a space) and are trimmed; a name
+    // left blank is refused: AddGroup gives nullopt, RenameGroup false.
+    std::optional<std::size_t> AddGroup(const std::string& name);
+    // Renames the group and moves its contacts along; false for the root or a blank name.
     bool RenameGroup(std::size_t index, const std::string& newName);
     // Removes the group; its contacts go to the root's group. False for the root.
     bool DeleteGroup(std::size_t index);
@@ -97,6 +101,14 @@ private:
     void RebuildPhoneIndex() const;
     void ReplaceGroupCells(const std::string& from, const std::string& to);
 
+    // A file that exists but could not be read at start: it is left alone, and the first
+    // attempt to replace it is reported.
+    struct UnreadFile {
+        bool unread = false;
+        bool reported = false;
+    };
+    static bool RefuseToReplace(UnreadFile& file, const std::string& path);
+
     std::string home_;
     std::vector<Contact> contacts_;
     GroupNode groups_;
@@ -104,9 +116,8 @@ private:
     // move or remove the first contact of a number.
     mutable std::unordered_map<std::string, std::size_t> phoneIndex_;
     mutable bool phoneIndexStale_ = true;
-    // The contacts file exists but could not be read at start: it is left alone.
-    bool contactsFileUnread_ = false;
-    bool unreadFileReported_ = false;
+    UnreadFile contactsFile_;
+    UnreadFile groupsFile_;
     // Last member: destroyed first, so that it writes what is pending before anything else goes.
     TMyThread saver_;
 };

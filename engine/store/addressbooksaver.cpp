@@ -8,8 +8,9 @@
 
 namespace nimbra {
 
-TMyThread::TMyThread(WriteFunction write, ErrorFunction reportError)
-    : write_(std::move(write)), reportError_(std::move(reportError)) {
+TMyThread::TMyThread(const std::vector<Contact>& contacts, WriteFunction write,
+                     ErrorFunction reportError)
+    : contacts_(contacts), write_(std::move(write)), reportError_(std::move(reportError)) {
     if (!write_)
         write_ = [](const std::string& path, const std::string& text) {
             return WriteFileAtomically(path, text);
@@ -28,17 +29,21 @@ TMyThread::~TMyThread() {
         thread_.join();
 }
 
-void TMyThread::Request(std::vector<Contact> contacts, std::string path) {
+std::unique_lock<std::mutex> TMyThread::LockContacts() {
+    return std::unique_lock(mutex_);
+}
+
+void TMyThread::Request(std::string path) {
+    // The thread starts before anything is marked pending: should starting it throw, no
+    // request is left that WaitUntilSaved() would wait for forever.
+    if (!thread_.joinable())
+        thread_ = std::thread(&TMyThread::Run, this);
     {
         std::lock_guard lock(mutex_);
-        contacts_ = std::move(contacts);
         path_ = std::move(path);
         pending_ = true;
     }
-    if (!thread_.joinable())
-        thread_ = std::thread(&TMyThread::Run, this);
-    else
-        wake_.notify_one();
+    wake_.notify_one();
 }
 
 void TMyThread::WaitUntilSaved() {
@@ -53,9 +58,11 @@ void TMyThread::Run() {
         // Stopping waits for the last pending request to be written.
         if (!pending_)
             return;
-        const std::vector<Contact> contacts = std::move(contacts_);
+        // The one copy of this write, taken while the owner cannot change the contacts. An
+        // edit after it comes with a request of its own, which makes the next write.
+        const std::vector<Contact> contacts = contacts_;
         const std::string path = std::move(path_);
-        contacts_.clear();
+        path_.clear();
         pending_ = false;
         writing_ = true;
         lock.unlock();

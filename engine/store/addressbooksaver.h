@@ -1,8 +1,10 @@
 #pragma once
 
 // Writes the contacts file on a thread of its own, so that the window never waits for the
-// disk. Requests that come while one is pending are combined: the latest contacts and the
-// latest path are written once.
+// disk. The saver reads the owner's contact list itself: a request only records the path, and
+// the list is copied once per write, when the write starts, under a mutex the owner holds
+// while it changes the list. Requests that come while one is pending are combined: the
+// contacts as they are when the write starts go to the latest path, once.
 
 #include <condition_variable>
 #include <functional>
@@ -22,29 +24,36 @@ public:
     // Tells the operator about a failed write; called on the saver thread.
     using ErrorFunction = std::function<void(const std::string& message)>;
 
-    // Without functions: WriteFileAtomically, and the process notifier for errors.
-    explicit TMyThread(WriteFunction write = {}, ErrorFunction reportError = {});
+    // contacts must outlive the saver, and may be changed only while LockContacts() is held;
+    // reading them needs no lock on the one thread that changes them. Without functions:
+    // WriteFileAtomically, and the process notifier for errors.
+    explicit TMyThread(const std::vector<Contact>& contacts, WriteFunction write = {},
+                       ErrorFunction reportError = {});
     // Writes what is still pending, then stops the thread.
     ~TMyThread();
     TMyThread(const TMyThread&) = delete;
     TMyThread& operator=(const TMyThread&) = delete;
 
-    // Hands over a copy of the contacts to be written to path; starts the thread the first
-    // time.
-    void Request(std::vector<Contact> contacts, std::string path);
+    // Held by the owner while it changes the contacts, so that a write never copies half an
+    // edit. Request() and WaitUntilSaved() must not be called while it is held.
+    [[nodiscard]] std::unique_lock<std::mutex> LockContacts();
+    // Marks the contacts to be written to path; starts the thread the first time. Takes
+    // constant time: nothing is copied here.
+    void Request(std::string path);
     // Blocks until nothing is pending or being written.
     void WaitUntilSaved();
 
 private:
     void Run();
 
+    const std::vector<Contact>& contacts_;
     WriteFunction write_;
     ErrorFunction reportError_;
 
+    // Guards the owner's changes of contacts_ and the state below.
     std::mutex mutex_;
     std::condition_variable wake_;  // a request is pending or the thread is to stop
     std::condition_variable idle_;  // a write has finished
-    std::vector<Contact> contacts_;
     std::string path_;
     bool pending_ = false;
     bool writing_ = false;

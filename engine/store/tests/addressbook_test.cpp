@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,30 @@ TEST_F(AddressBookTest, FreshInstallationHasDefaultGroupsAndSampleContact) {
     EXPECT_EQ(book_.Contacts()[0],
               MakeContact("NIMBRA", "+441632960123", "Software developer", "All contacts"));
     EXPECT_TRUE(notifier_.messages().empty());
+}
+
+TEST(AddressBookSampleTest, SampleContactJoinsTheLoadedRootGroup) {
+    struct Case {
+        std::optional<std::string> groupsFile;
+        std::string group;
+    };
+    const std::vector<Case> cases = {
+        {std::nullopt, "All contacts"},
+        {"Everyone\r\n\tFamily\r\n", "Everyone"},
+        {"<b> Whole book </b>\r\n", "Whole book"},
+        {"\r\n", "All contacts"},  // no node: the groups of a fresh installation
+    };
+    for (const Case& c : cases) {
+        ScopedProcessNotifier notifier;
+        TempDir home;
+        if (c.groupsFile)
+            WriteFileText(home / kGroupsFileName, *c.groupsFile);
+        TAddressBook book(home.path().string());
+        book.LoadAddressBook();
+        ASSERT_EQ(book.ContactCount(), 1u);
+        EXPECT_EQ(book.Contacts()[0][kGroupColumn], c.group) << c.group;
+        EXPECT_EQ(book.GroupNames().front(), c.group);
+    }
 }
 
 TEST_F(AddressBookTest, LoadsStoredGroupsUncheckedAndStoredContacts) {
@@ -167,6 +192,67 @@ TEST_F(AddressBookTest, RenamingAndDeletingGroupsMovesTheirContacts) {
     TAddressBook reloaded(home_.path().string());
     reloaded.LoadAddressBook();
     EXPECT_EQ(reloaded.GroupNames(), book_.GroupNames());
+}
+
+TEST_F(AddressBookTest, GroupNamesLoseTabsAndLineBreaksAndMayNotBeBlank) {
+    LoadWith({MakeContact("A", "1", "", "Friends")});
+    struct Case {
+        std::string name;
+        std::optional<std::string> stored;  // nullopt: refused
+    };
+    const std::vector<Case> cases = {
+        {"\tKids", "Kids"},
+        {" Two\r\nLines\n", "Two  Lines"},
+        {"Tab\tinside\t\t", "Tab inside"},
+        {"Plain", "Plain"},
+        {"", std::nullopt},
+        {"\t\r\n \t", std::nullopt},
+    };
+    std::vector<std::string> names = book_.GroupNames();
+    for (const Case& c : cases) {
+        const std::optional<std::size_t> added = book_.AddGroup(c.name);
+        if (c.stored)
+            names.push_back(*c.stored);
+        EXPECT_EQ(added.has_value(), c.stored.has_value()) << c.name;
+        EXPECT_EQ(book_.GroupNames(), names) << c.name;
+        if (added) {
+            EXPECT_EQ(*added, names.size() - 1);
+        }
+    }
+
+    for (const Case& c : cases) {
+        const std::string before = book_.GroupNames()[1];
+        EXPECT_EQ(book_.RenameGroup(1, c.name), c.stored.has_value()) << c.name;
+        names[1] = c.stored.value_or(before);
+        EXPECT_EQ(book_.GroupNames(), names) << c.name;
+        EXPECT_EQ(book_.Contacts()[0][kGroupColumn], names[1]) << c.name;
+    }
+
+    // Every group stays one level below the root after a reload.
+    ASSERT_TRUE(book_.WriteGroups());
+    TAddressBook reloaded(home_.path().string());
+    reloaded.LoadAddressBook();
+    EXPECT_EQ(reloaded.GroupNames(), names);
+    EXPECT_EQ(reloaded.GroupTree().children.size(), names.size() - 1);
+}
+
+TEST_F(AddressBookTest, AGroupsFileThatCannotBeReadIsNeverReplaced) {
+    const std::filesystem::path groups = home_ / kGroupsFileName;
+    const std::string path = groups.string();
+    std::filesystem::create_directory(groups);
+    LoadWith({});
+    EXPECT_EQ(book_.GroupNames(),
+              (std::vector<std::string>{"All contacts", "Friends", "Customers", "Distributors"}));
+    EXPECT_FALSE(book_.WriteGroups());
+    // Should the file turn readable later in the run, it still holds groups this run never
+    // saw: it is kept, and the operator is told only once.
+    std::filesystem::remove(groups);
+    WriteFileText(groups, "Earlier\r\n\tGroups\r\n");
+    ASSERT_TRUE(book_.AddGroup("New"));
+    EXPECT_FALSE(book_.WriteGroups());
+    EXPECT_EQ(ReadFileText(groups), "Earlier\r\n\tGroups\r\n");
+    EXPECT_EQ(notifier_.messages(), (std::vector<std::string>{"Could not open file: " + path,
+                                                              "Can't write to file:\r" + path}));
 }
 
 TEST_F(AddressBookTest, MarksAndContinuedEntries) {
