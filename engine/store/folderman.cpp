@@ -88,13 +88,21 @@ TFolderNode* TFolderMan::FindChild(const std::string& name, const TFolderNode* p
     return nullptr;
 }
 
-int TFolderMan::IndexOf(const std::string& name, const TFolderNode* parent) const {
+TFolderNode* TFolderMan::ChildIgnoringCase(const std::string& name, const TFolderNode* parent,
+                                           bool userFoldersOnly, const TFolderNode* except) const {
     const std::string wanted = UpperAscii(name);
-    for (const auto& child : tree_.ChildrenOf(parent)) {
-        if (UpperAscii(NodeName(*child)) == wanted)
-            return tree_.IndexOfNode(child.get());
+    const auto& children = tree_.ChildrenOf(parent);
+    const std::size_t first = parent || !userFoldersOnly ? 0 : kFirstUserFolderIndex;
+    for (std::size_t i = first; i < children.size(); ++i) {
+        if (children[i].get() != except && UpperAscii(NodeName(*children[i])) == wanted)
+            return children[i].get();
     }
-    return -1;
+    return nullptr;
+}
+
+int TFolderMan::IndexOf(const std::string& name, const TFolderNode* parent) const {
+    const TFolderNode* child = ChildIgnoringCase(name, parent, false);
+    return child ? tree_.IndexOfNode(child) : -1;
 }
 
 std::string TFolderMan::DirectoryOf(const TFolderNode* node) const {
@@ -123,12 +131,7 @@ bool TFolderMan::CheckName(const std::string& name) const {
 bool TFolderMan::NameTaken(const std::string& name, const TFolderNode* parent,
                            const TFolderNode* self) const {
     // Names are compared as the tree finds folders by name: without regard to case.
-    const std::string wanted = UpperAscii(name);
-    for (const auto& child : tree_.ChildrenOf(parent)) {
-        if (child.get() != self && UpperAscii(NodeName(*child)) == wanted)
-            return true;
-    }
-    return false;
+    return ChildIgnoringCase(name, parent, false, self) != nullptr;
 }
 
 TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent) {
@@ -247,22 +250,11 @@ bool TFolderMan::DeleteFolder(TFolderNode* node) {
     return true;
 }
 
-TFolderNode* TFolderMan::FindUserChildIgnoringCase(const std::string& name,
-                                                   const TFolderNode* parent) const {
-    const std::string wanted = UpperAscii(name);
-    const auto& children = tree_.ChildrenOf(parent);
-    for (std::size_t i = parent ? 0 : kFirstUserFolderIndex; i < children.size(); ++i) {
-        if (UpperAscii(NodeName(*children[i])) == wanted)
-            return children[i].get();
-    }
-    return nullptr;
-}
-
 bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath) {
     TFolderNode* current = nullptr;
     for (const std::string& level : SplitFolderPath(path)) {
         std::error_code ec;
-        TFolderNode* child = FindUserChildIgnoringCase(level, current);
+        TFolderNode* child = ChildIgnoringCase(level, current, true);
         if (child) {
             // The directory may have gone behind the tree's back.
             fs::create_directories(DirectoryOf(child), ec);

@@ -70,9 +70,10 @@ private:
     bool NameTaken(const std::string& name, const TFolderNode* parent,
                    const TFolderNode* self) const;
     bool DeleteDirectory(const std::string& directory, TFolderNode* node);
-    // A user folder under parent whose name equals name ignoring ASCII case.
-    TFolderNode* FindUserChildIgnoringCase(const std::string& name,
-                                           const TFolderNode* parent) const;
+    // The first child of parent (other than except) named like name ignoring ASCII case;
+    // userFoldersOnly leaves out the fixed nodes of the top level.
+    TFolderNode* ChildIgnoringCase(const std::string& name, const TFolderNode* parent,
+                                   bool userFoldersOnly, const TFolderNode* except = nullptr) const;
     void FolderGone(const std::string& path) const;
     void Tell(const std::string& text, const std::string& detail = "") const;
 

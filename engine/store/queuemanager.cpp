@@ -113,17 +113,19 @@ TqueueManager::Location TqueueManager::LocateMessage(const std::string& id) {
     return {};
 }
 
+std::vector<TqueueManager::CachedFolder>::const_iterator TqueueManager::FindCached(
+    const std::string& path) const {
+    return std::find_if(cache_.begin(), cache_.end(),
+                        [&path](const CachedFolder& cached) { return cached.path == path; });
+}
+
 TSmsQueue* TqueueManager::CachedUserQueue(const std::string& path) const {
-    for (const CachedFolder& cached : cache_) {
-        if (cached.path == path)
-            return cached.queue.get();
-    }
-    return nullptr;
+    const auto hit = FindCached(path);
+    return hit == cache_.end() ? nullptr : hit->queue.get();
 }
 
 TSmsQueue& TqueueManager::UserQueue(const std::string& path) {
-    const auto hit = std::find_if(cache_.begin(), cache_.end(),
-                                  [&path](const auto& cached) { return cached.path == path; });
+    const auto hit = cache_.begin() + (FindCached(path) - cache_.cbegin());
     if (hit != cache_.end()) {
         // The most recently displayed folders stay at the back.
         std::rotate(hit, hit + 1, cache_.end());

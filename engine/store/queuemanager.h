@@ -86,6 +86,12 @@ public:
     bool MoveRow(int row, int target);
 
 private:
+    struct CachedFolder {
+        std::string path;
+        std::unique_ptr<TSmsQueue> queue;
+    };
+
+    std::vector<CachedFolder>::const_iterator FindCached(const std::string& path) const;
     TSmsQueue* CachedUserQueue(const std::string& path) const;
     TSmsQueue& UserQueue(const std::string& path);
     // Directory of the folder at a tree index; empty when there is none.
@@ -93,11 +99,6 @@ private:
     bool IsShown(int index) const;
     void StopShowing();
     void ForgetFolder(const std::string& path);
-
-    struct CachedFolder {
-        std::string path;
-        std::unique_ptr<TSmsQueue> queue;
-    };
 
     StoreEnvironment& env_;
     TFolderMan& folders_;
