@@ -1,0 +1,117 @@
+// transmit, the engine: finds its home, claims its place on the session bus (a second start
+// hands over to the running engine and ends), starts the engine core and runs the event loop
+// until the engine has shut down. The engine has no windows yet; it always runs headless.
+
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+
+#include "engine.h"
+#include "enginebus.h"
+#include "qtenginehost.h"
+#include "stopsignals.h"
+
+namespace {
+
+void Say(const QString& text) {
+    std::fprintf(stderr, "transmit: %s\n", text.toLocal8Bit().constData());
+}
+
+// The home given on the command line, else $NIMBRA_HOME, else the program's own folder.
+QString ParseHome(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The Nimbra engine: keeps the message store, hands messages to the device drivers and\n"
+        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM."));
+    parser.addHelpOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("headless"),
+        QStringLiteral("Run without windows. The engine has no windows yet and always runs "
+                       "this way; the option is accepted for when it has them.")));
+    const QCommandLineOption homeOption(
+        QStringLiteral("home"),
+        QStringLiteral("The engine home <dir> (default: $NIMBRA_HOME, else the folder of this "
+                       "program)."),
+        QStringLiteral("dir"));
+    parser.addOption(homeOption);
+    parser.process(app);
+
+    if (parser.isSet(homeOption))
+        return parser.value(homeOption);
+    const QString fromEnvironment = qEnvironmentVariable("NIMBRA_HOME");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QCoreApplication::applicationDirPath();
+}
+
+// False when the engine is not to run: it runs already (handed over) or the bus failed;
+// exitCode says how to end.
+bool ClaimBus(nimbra::EngineBus& bus, int& exitCode) {
+    QString error;
+    switch (bus.ClaimName(error)) {
+        case nimbra::EngineBus::Claim::Owned:
+            return true;
+        case nimbra::EngineBus::Claim::HandedOver:
+            if (!error.isEmpty())
+                Say(QStringLiteral("the running engine did not answer: %1").arg(error));
+            exitCode = 0;
+            return false;
+        case nimbra::EngineBus::Claim::NoBus:
+            Say(QStringLiteral("cannot reach the D-Bus session bus: %1; set "
+                               "DBUS_SESSION_BUS_ADDRESS or start one with dbus-run-session")
+                    .arg(error));
+            break;
+        case nimbra::EngineBus::Claim::Refused:
+            Say(QStringLiteral("the D-Bus session bus refused the engine: %1").arg(error));
+            break;
+    }
+    exitCode = 1;
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("transmit"));
+    const QString home = ParseHome(app);
+    if (!QDir::setCurrent(home)) {
+        Say(QStringLiteral("cannot enter the engine home %1").arg(home));
+        return 1;
+    }
+
+    // The bus name decides which engine runs, before anything is written into the home.
+    nimbra::EngineBus bus;
+    int exitCode = 0;
+    if (!ClaimBus(bus, exitCode))
+        return exitCode;
+
+    nimbra::QtEngineHost host;
+    host.SetCloseNotice([&bus] { bus.EmitEngineClosing(); });
+    std::unique_ptr<nimbra::Engine> engine;
+    // A stop signal that comes during start-up is handled once the event loop runs.
+    const nimbra::StopSignals stopSignals([&engine] {
+        if (engine)
+            engine->Exit();
+    });
+    try {
+        engine = std::make_unique<nimbra::Engine>(host);
+        bus.Root().SetActivateHandler([&engine] { engine->Activate(); });
+        engine->Init();
+    } catch (const nimbra::EngineStartError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    } catch (const std::exception& e) {
+        Say(QStringLiteral("start-up failed: %1").arg(QString::fromLocal8Bit(e.what())));
+        return 1;
+    }
+    const int result = QCoreApplication::exec();
+    bus.Root().SetActivateHandler({});
+    return result;
+}

@@ -1,0 +1,10 @@
+#include "rootobject.h"
+
+namespace nimbra {
+
+void TransmitRootObject::Activate() {
+    if (activate_)
+        activate_();
+}
+
+}  // namespace nimbra

@@ -1,0 +1,53 @@
+#include "private_bus.h"
+
+#include <stdexcept>
+
+#include "file_text.h"
+#include "wait.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(10);
+
+std::string Configuration(const std::filesystem::path& socketDir) {
+    return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig>\n"
+           "  <type>session</type>\n"
+           "  <listen>unix:dir=" +
+           socketDir.string() +
+           "</listen>\n"
+           "  <auth>EXTERNAL</auth>\n"
+           "  <policy context=\"default\">\n"
+           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+           "    <allow eavesdrop=\"true\"/>\n"
+           "    <allow own=\"*\"/>\n"
+           "  </policy>\n"
+           "</busconfig>\n";
+}
+
+}  // namespace
+
+PrivateBus::PrivateBus() {
+    const auto config = dir_ / "bus.conf";
+    WriteFileText(config, Configuration(dir_.path()));
+    daemon_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+        "dbus-daemon",
+        {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=1"},
+        {},
+        {}});
+    // The daemon prints its address as one line once it listens.
+    const bool listening = WaitUntil(
+        [this] { return daemon_->Output().find('\n') != std::string::npos || !daemon_->Running(); },
+        kStartTimeout);
+    const std::string output = daemon_->Output();
+    const auto end = output.find('\n');
+    if (!listening || end == std::string::npos)
+        throw std::runtime_error("dbus-daemon gave no address: " + daemon_->Errors());
+    address_ = output.substr(0, end);
+}
+
+PrivateBus::~PrivateBus() = default;
+
+}  // namespace nimbra::testing_support
