@@ -40,6 +40,12 @@ bool ReferencesAgree(const std::string& a, const std::string& b) {
     return false;
 }
 
+// An address that is no phone number (a report without receiver) matches no number.
+bool SameKnownNumber(const std::string& a, const std::string& b) {
+    return !NormalizePhoneNumber(a).empty() && !NormalizePhoneNumber(b).empty() &&
+           SamePhoneNumber(a, b);
+}
+
 }  // namespace
 
 void Engine::ReceiveMessage(TGsmSms& record) {
@@ -89,7 +95,7 @@ void Engine::CopyToGroupFolder(const TSms& message) {
         queue->Add(std::move(copy));
         return;
     }
-    copy->Save(copy->FreshPathIn(folders_->DirectoryOf(node)));
+    copy->Save(copy->FreshPathIn(folders_->DirectoryOf(node) + "/"));
 }
 
 bool Engine::matchReport(const TGsmSms& report) {
@@ -105,8 +111,8 @@ bool Engine::matchReport(const TGsmSms& report) {
             continue;
         if (message.iconIndex == kIconDeliveryConfirmed)
             continue;
-        if (!SamePhoneNumber(message.to, report.sender) &&
-            !SamePhoneNumber(message.to, report.receiver))
+        if (!SameKnownNumber(message.to, report.sender) &&
+            !SameKnownNumber(message.to, report.receiver))
             continue;
         message.iconIndex = kIconDeliveryConfirmed;
         message.Save(message.path);
