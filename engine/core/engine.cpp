@@ -38,6 +38,8 @@ Engine::Engine(EngineHost& host, std::string home)
 }
 
 Engine::~Engine() {
+    if (&ProcessNotifier() == &notifier_)
+        SetProcessNotifier(nullptr);
     if (addressBook_)
         addressBook_->WaitUntilSaved();
 }
@@ -106,6 +108,7 @@ void Engine::EnsureDirectory(const std::string& relative) {
 void Engine::Init() {
     // The logs come first, so that nothing said during start-up is lost and the last run's
     // screen log is kept rather than replaced by the first new line.
+    SetProcessNotifier(&notifier_);
     EnsureDirectory("logs");
     logs_.LoadScreenLog();
     logs_.OpenFiles();

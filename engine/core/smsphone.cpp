@@ -50,6 +50,14 @@ void TnbSMSPhone::enableMenuItem(const std::string& name) {
     engine_.Menu().SetEnabled(name, menuTag, true);
 }
 
+void TnbSMSPhone::lock(std::function<void()> granted) {
+    engine_.Lock().Request(std::move(granted));
+}
+
+void TnbSMSPhone::unlock() {
+    engine_.Lock().Unlock();
+}
+
 void TnbSMSPhone::statusInfo(const std::string& info) {
     if (info == "ping") {
         if (connState == kConnected)

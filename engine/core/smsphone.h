@@ -3,6 +3,7 @@
 // operator, its lines in the device panel and commands in the Server menu. The driver's calls
 // arrive here; the engine raises the driver's events through the sink the driver advised.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,10 @@ public:
     void log(const std::string& context, const std::string& msg);
     void sendSuccess(const std::string& msgId, const std::string& senderPhone);
     void sendFailed(const std::string& msgId, const std::string& reason);
+    // granted runs once this device holds the engine's device lock; unlock releases it,
+    // whoever holds it.
+    void lock(std::function<void()> granted);
+    void unlock();
     void connectionSuccess() { sendState = kIdle; }
     void connectionFailed() { sendState = kNotConnected; }
     std::string sendInfo(const std::string& name, const std::string& value);
