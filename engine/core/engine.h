@@ -3,11 +3,28 @@
 // slots, the timers that drive the scheduler, and the queue of requests ("window messages")
 // carried out on the main thread. It runs the same with or without windows; windows observe
 // its state.
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "addressbook.h"
+#include "devicelist.h"
+#include "devicepanel.h"
+#include "engineclient.h"
 #include "enginehost.h"
+#include "enginenotifier.h"
+#include "folderman.h"
+#include "logchannels.h"
+#include "messagefilters.h"
+#include "notificationslots.h"
+#include "queuemanager.h"
+#include "servermenu.h"
+#include "serveroptions.h"
+#include "smsenvironment.h"
+#include "statusslots.h"
+#include "storeenvironment.h"
 #include "windowmessages.h"
 
 namespace nimbra {
@@ -18,15 +35,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Timer intervals in milliseconds.
+inline constexpr int kSendTickMs = 1000;
+inline constexpr int kListSortDelayMs = 2000;
+inline constexpr int kMessageCountMs = 500;
+inline constexpr int kServerControlMs = 1000;
+inline constexpr int kDeviceStatusMs = 1000;
+
 class Engine {
 public:
-    // The process runs in the engine home; every path is relative to it.
-    explicit Engine(EngineHost& host);
+    // home: prefix of every path of the engine; "" when the process runs in its home, so
+    // that paths stay relative.
+    explicit Engine(EngineHost& host, std::string home = "");
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // The start-up sequence: directories, logs, message store, options, device programs,
+    // The start-up sequence: message store, options, device programs, directories, logs,
     // filters, the timers. Throws EngineStartError.
     void Init();
     // Another copy of the engine was started and handed over to this one.
@@ -34,17 +59,138 @@ public:
     // The operator asked to close (exit command, Ctrl-C, a termination signal): timers stop
     // and the shutdown runs from the event loop; the host's Quit ends the run.
     void Exit();
+    bool HasShutDown() const { return shutDown_; }
 
     void StartbtnClick(bool notify);
     void StopbtnClick();
-    bool IsRunning() const;
+    bool IsRunning() const { return running_; }
+    bool IsStarting() const { return starting_; }
+    // While the options window is open a start does not take effect.
+    bool preferencesOpen = false;
 
     void PostMessage(WindowMessage message, long long wParam = 0, long long lParam = 0);
     void HandleMessage(WindowMessage message, long long wParam, long long lParam);
+    // Stores id in the next notification slot and posts message with the slot's number.
+    void PostWithSlot(WindowMessage message, const std::string& id, long long lParam = 0);
+
+    void Log(const std::string& channel, const std::string& text);
+    void SetStatus(const std::string& name, const std::string& text);
+    std::string Translate(const std::string& text) const;
+    // The user-interface language.
+    std::string LanguageName() const;
+    TDateTime Now() const { return sms_.CurrentTime(); }
+    // home + relative.
+    std::string PathOf(const std::string& relative) const;
+
+    // Requests that only a window can carry out (show the main window, repaint or re-sort
+    // the message list, tray and composer requests); without windows nobody listens.
+    std::function<void(WindowMessage)> onWindowRequest;
+
+    // Devices and clients.
+    std::shared_ptr<TnbSMSPhone> CreateDevice();
+    void AddClient(std::shared_ptr<EngineClient> client);
+    int NextTag() { return tagCounter_++; }
+    void ClickServerMenuItem(std::size_t index);
+    // Raises info("devicename") on every live device after clearing the panel.
+    void RefreshDevicePanel();
+    // Uninstalls the last device of a kind (1 gsm, 2 ucp, 3 smpp, 4 cimd).
+    void UninstallDeviceKind(int kind);
+    // The state of the heartbeat check, once a second.
+    void CheckDevices();
+
+    // The once-a-second scheduler tick and the retry timer's action.
+    void SendTick();
+    void PutBackDue();
+    bool IsPutBackDue() const { return putBackDue_; }
+    // Moves up to 20 messages from "Waiting for resend" back to the Outbox.
+    void PutBack();
+    // "Resend failed messages": the next tick puts failed messages back.
+    void ResendFailedMessages() { PutBackDue(); }
+    // A live device that is idle and may send.
+    bool AnyDeviceReady();
+    // The first device that can take the message (dropping devices that left on the way);
+    // the message then carries the device's operator.
+    TnbSMSPhone* ChooseDevice(TSms& message);
+    // The control folder check, once a second.
+    void CheckControlFolder();
+
+    // Incoming messages and delivery reports.
+    void ReceiveMessage(TGsmSms& record);
+    bool matchReport(const TGsmSms& report);
+
+    // The outgoing filter applied to a message text, the incoming one to a record text.
+    std::string FilterOutgoing(const std::string& text) const { return outFilter_.Apply(text); }
+    std::string FilterIncoming(const std::string& text) const { return inFilter_.Apply(text); }
+    MessageFilter& IncomingFilter() { return inFilter_; }
+    MessageFilter& OutgoingFilter() { return outFilter_; }
+
+    EngineHost& Host() { return host_; }
+    SmsEnvironment& Sms() { return sms_; }
+    StoreEnvironment& Store() { return store_; }
+    LogChannels& Logs() { return logs_; }
+    StatusSlots& Status() { return status_; }
+    ServerControls& Controls() { return controls_; }
+    NotificationSlots& Slots() { return slots_; }
+    ServerOptions& Options() { return options_; }
+    TAddressBook& AddressBook() { return *addressBook_; }
+    TFolderMan& Folders() { return *folders_; }
+    TqueueManager& Queues() { return *queues_; }
+    TSmsQueue& Queue(SystemFolder folder) { return queues_->Queue(folder); }
+    DeviceList& Devices() { return devices_; }
+    DeviceLock& Lock() { return deviceLock_; }
+    DevicePanel& Panel() { return panel_; }
+    ServerMenu& Menu() { return serverMenu_; }
+    const std::vector<std::shared_ptr<EngineClient>>& Clients() const { return clients_; }
+    EngineTimer& SendTimer() { return *tSend_; }
+    EngineTimer& PutBackTimer() { return *putBackTimer_; }
+    EngineTimer& AutostartTimer() { return *tStartAtStartup_; }
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    void CreateTimers();
+    void LoadAndLaunch();
+    void StartDevice(int kindIndex);
+    TnbSMSPhone* FindDeviceFor(const TSms& message);
+    void RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
+                        bool spaceBeforeLine);
+    void EnsureDirectory(const std::string& relative);
+    void RestartPutBackTimer();
+    void ForEachClient(const std::function<void(EngineClient&)>& action);
+    void Shutdown();
+    void CopyToGroupFolder(const TSms& message);
+
+    EngineHost& host_;
+    std::string home_;
+    EngineNotifier notifier_;
+    SmsEnvironment sms_;
+    StoreEnvironment store_;
+    LogChannels logs_;
+    StatusSlots status_;
+    ServerControls controls_;
+    NotificationSlots slots_;
+    ServerOptions options_;
+    std::unique_ptr<TAddressBook> addressBook_;
+    std::unique_ptr<TFolderMan> folders_;
+    std::unique_ptr<TqueueManager> queues_;
+    DeviceList devices_;
+    DeviceLock deviceLock_;
+    DevicePanel panel_;
+    ServerMenu serverMenu_;
+    std::vector<std::shared_ptr<EngineClient>> clients_;
+    MessageFilter inFilter_;
+    MessageFilter outFilter_;
+    int tagCounter_ = 0;
+    bool running_ = false;
+    bool starting_ = false;
+    bool putBackDue_ = false;
+    bool shutDown_ = false;
+
+    std::unique_ptr<EngineTimer> tSend_;
+    std::unique_ptr<EngineTimer> putBackTimer_;
+    std::unique_ptr<EngineTimer> tStartAtStartup_;
+    std::unique_ptr<EngineTimer> tScreenrefresh_;
+    std::unique_ptr<EngineTimer> tScreenRefresh500_;
+    std::unique_ptr<EngineTimer> tServerControl_;
+    std::unique_ptr<EngineTimer> tDevinfoStatus_;
 };
 
 }  // namespace nimbra

@@ -41,7 +41,8 @@ public:
     // singleShot timers fire once per Start.
     virtual std::unique_ptr<EngineTimer> CreateTimer(std::function<void()> action,
                                                      bool singleShot) = 0;
-    // Runs action later on the main thread, after every action posted before it.
+    // Runs action later on the main thread, after every action posted before it. Safe to call
+    // from any thread.
     virtual void Post(std::function<void()> action) = 0;
     // Starts a program of the engine home on its own, without arguments, in the engine's
     // folder; false when it could not be started.

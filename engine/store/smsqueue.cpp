@@ -262,4 +262,25 @@ void TSmsQueue::Release() {
         --lockDepth_;
 }
 
+bool MoveMessage(TSmsQueue& from, int index, TSmsQueue& to,
+                 const std::function<void(TSms&)>& change) {
+    TSms& original = from.At(index);
+    const int listId = original.listId;
+    std::unique_ptr<TSms> copy = original.Clone();
+    copy->Unlock();
+    if (change)
+        change(*copy);
+    const TSmsQueue::AddResult added = to.Add(std::move(copy));
+    if (!added.saved) {
+        if (to.loaded && added.index >= 0 && added.index < to.Count())
+            to.RemoveAt(added.index);
+        return false;
+    }
+    // Housekeeping of the addition may have moved or removed the original.
+    const int now = from.IndexOfListId(listId);
+    if (now >= 0)
+        from.RemoveAt(now);
+    return true;
+}
+
 }  // namespace nimbra

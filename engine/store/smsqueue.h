@@ -11,6 +11,7 @@
 // goes on, and an addition made that way leaves housekeeping for the next one.
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -110,6 +111,13 @@ private:
     // Day folder -> local epoch seconds before which it is not tried again.
     std::map<std::string, long long> dayFolderRetry_;
 };
+
+// Files a copy of from's message at index in to (after change has edited the copy), then
+// removes the original. When the copy cannot be written the original stays where it is, so a
+// failure or a crash in between leaves the message in one folder, at worst in two, never in
+// none. True when the message moved.
+bool MoveMessage(TSmsQueue& from, int index, TSmsQueue& to,
+                 const std::function<void(TSms&)>& change = {});
 
 // RAII holder of a queue's lock.
 class QueueLock {

@@ -1,0 +1,127 @@
+// Incoming messages and delivery reports, as devices deliver them.
+#include <optional>
+
+#include "engine.h"
+#include "unStrings.h"
+
+namespace nimbra {
+
+namespace {
+
+constexpr const char* kStatusReportText = "STATUS REPORT: Received (";
+
+std::optional<long long> DecimalReading(const std::string& text) {
+    int value = 0;
+    if (!ParseInt32(text, value))
+        return std::nullopt;
+    return value;
+}
+
+// Message centres write references in either case; empty reads as 0.
+std::optional<long long> HexReading(const std::string& text) {
+    if (text.size() > 8)
+        return std::nullopt;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+    }
+    return static_cast<unsigned>(HexTextToInt(UpperAscii(text)));
+}
+
+bool ReferencesAgree(const std::string& a, const std::string& b) {
+    const std::optional<long long> readingsA[] = {DecimalReading(a), HexReading(a)};
+    const std::optional<long long> readingsB[] = {DecimalReading(b), HexReading(b)};
+    for (const auto& x : readingsA) {
+        for (const auto& y : readingsB) {
+            if (x && y && *x == *y)
+                return true;
+        }
+    }
+    return false;
+}
+
+// An address that is no phone number (a report without receiver) matches no number.
+bool SameKnownNumber(const std::string& a, const std::string& b) {
+    return !NormalizePhoneNumber(a).empty() && !NormalizePhoneNumber(b).empty() &&
+           SamePhoneNumber(a, b);
+}
+
+}  // namespace
+
+void Engine::ReceiveMessage(TGsmSms& record) {
+    if (inFilter_.IsActive())
+        record.FromText(inFilter_.Apply(record.ToText()));
+    auto message = std::make_unique<TSms>(sms_);
+    message->FromRecord(record);
+    if (message->text.find(kStatusReportText) != std::string::npos)
+        return;
+    message->messageId = sms_.NewMessageId();
+
+    if (options_.saveSenders) {
+        std::string group = options_.senderGroup;
+        if (group.empty()) {
+            const std::vector<std::string> groups = addressBook_->GroupNames();
+            group = groups.empty() ? std::string() : groups.front();
+        }
+        addressBook_->AddUnknownContact("", NormalizePhoneNumber(message->from), group,
+                                        NowText(Now()));
+    }
+    if (options_.sortByGroup)
+        CopyToGroupFolder(*message);
+
+    const std::string id = message->messageId;
+    Queue(SystemFolder::Inbox).Add(std::move(message));
+    if (queues_->ShownIndex() == kTreeInbox && onWindowRequest)
+        onWindowRequest(WindowMessage::RestartListSort);
+    int number = 0;
+    ParseInt32(id, number);
+    PostMessage(WindowMessage::MessageReceivedEvent, number);
+    if (options_.playSound)
+        host_.PlaySound(PathOf("Notify.wav"));
+}
+
+void Engine::CopyToGroupFolder(const TSms& message) {
+    const std::string group = addressBook_->GroupOf(NormalizePhoneNumber(message.from));
+    if (group.empty())
+        return;
+    std::string name;
+    if (!folders_->EnsureFolderPath(group, &name))
+        return;
+    const TFolderNode* node = folders_->FindChild(name, nullptr);
+    if (!node)
+        return;
+    std::unique_ptr<TSms> copy = message.Clone();
+    if (TSmsQueue* queue = queues_->QueueForTreeIndex(folders_->IndexOf(name, nullptr))) {
+        queue->Add(std::move(copy));
+        return;
+    }
+    copy->Save(copy->FreshPathIn(folders_->DirectoryOf(node) + "/"));
+}
+
+bool Engine::matchReport(const TGsmSms& report) {
+    TSmsQueue& sent = Queue(SystemFolder::SentItems);
+    if (!sent.loaded)
+        sent.LoadFolder();
+    bool agreed = false;
+    for (int i = 0; i < sent.Count(); ++i) {
+        TSms& message = sent.At(i);
+        const bool numeric = ReferencesAgree(report.reference, message.reference);
+        agreed = agreed || numeric;
+        if (message.reference != report.reference && !numeric)
+            continue;
+        if (message.iconIndex == kIconDeliveryConfirmed)
+            continue;
+        if (!SameKnownNumber(message.to, report.sender) &&
+            !SameKnownNumber(message.to, report.receiver))
+            continue;
+        message.iconIndex = kIconDeliveryConfirmed;
+        message.Save(message.path);
+        if (sent.IsShown() && onWindowRequest)
+            onWindowRequest(WindowMessage::RepaintMessageList);
+        PostWithSlot(WindowMessage::MessageDeliveredEvent, message.messageId);
+        return true;
+    }
+    return agreed;
+}
+
+}  // namespace nimbra

@@ -1,0 +1,61 @@
+#pragma once
+// The engine's options of the "Server" settings section: installed devices and plugins,
+// start-up, message handling and filters. Values are kept as the option fields hold them.
+#include <string>
+#include <vector>
+
+#include "notifier.h"
+
+namespace nimbra {
+
+inline const std::string kNoFilterInstalled = "No filter is installed";
+
+// One kind of device program.
+struct DeviceKind {
+    int number;               // 1 gsm, 2 ucp, 3 smpp, 4 cimd
+    const char* word;         // what its devices' names contain
+    const char* program;      // under the engine home
+    const char* countOption;  // the option holding how many are installed
+};
+inline constexpr DeviceKind kDeviceKinds[] = {
+    {1, "gsm", "Devices/handset", "eInstalledNumber"},
+    {2, "ucp", "Devices/ucp", "eUCPInstalledNumber"},
+    {3, "smpp", "Devices/smpp", "eSMPPInstalledNumber"},
+    {4, "cimd", "Devices/cimd", "eCIMDInstalledNumber"},
+};
+
+struct ServerOptions {
+    std::string dateFormat = "c";
+    std::string sendRetries = "5";
+    std::string resendDelay = "1";
+    // Installed count per device kind, in the order of kDeviceKinds.
+    std::string installed[4] = {"1", "0", "0", "0"};
+    bool autostart = false;
+    std::string autostartSeconds = "8";
+    bool showMonitor = true;
+    bool tips = true;
+    bool saveSenders = false;
+    std::string senderGroup;
+    bool sortByGroup = false;
+    bool dailyFolders = false;
+    bool playSound = true;
+    std::string olderThanDays = "0";
+    std::vector<std::string> plugins;
+    std::string filterIn = kNoFilterInstalled;
+    std::string filterOut = kNoFilterInstalled;
+
+    // The retry count of new messages and the resend interval in milliseconds, as taken at
+    // start-up: a field that is not a whole number is reset ("6", "3") and the operator told.
+    int retries = 5;
+    int resendIntervalMs = 60000;
+    // Seconds after start-up for the automatic start: not a number 8, at least 2.
+    int AutostartDelaySeconds() const;
+    // How many programs of a kind to start: the count as a number, 0 when it is not one.
+    int InstalledCount(int kindIndex) const;
+};
+
+// Reads the options from the settings store and settles the retry fields, telling the
+// operator about a field that is not a whole number.
+ServerOptions LoadServerOptions(Notifier& notifier);
+
+}  // namespace nimbra

@@ -1,0 +1,169 @@
+#include "smsphone.h"
+
+#include <filesystem>
+
+#include "codepage.h"
+#include "engine.h"
+#include "unGSMSMS.h"
+
+namespace nimbra {
+
+TnbSMSPhone::TnbSMSPhone(Engine& engine, int tag) : menuTag(tag), engine_(engine) {}
+
+std::string TnbSMSPhone::tr(const std::string& text) const {
+    return engine_.Translate(text);
+}
+
+std::string TnbSMSPhone::login(const std::string& name) {
+    return engine_.Devices().Login(shared_from_this(), name);
+}
+
+void TnbSMSPhone::smsReceived(const std::string& sms) {
+    TGsmSms record(engine_.Now());
+    record.FromText(sms);
+    if (record.type == kTypeDeliveryReport) {
+        engine_.matchReport(record);
+        return;
+    }
+    if (record.text.empty())
+        return;
+    const std::string who = "[" + realName + "] ";
+    engine_.Log("screen", who + tr("SMS_RECEIVED") + " " + record.Summary());
+    engine_.Log("receive", who + tr("SMS_RECEIVED") + " " + record.ToText());
+    engine_.SetStatus("status3", who + "SMS Received " + record.Summary());
+    engine_.ReceiveMessage(record);
+}
+
+void TnbSMSPhone::registerMenuItem(const std::string& name) {
+    engine_.Menu().Register(name, menuTag);
+}
+
+void TnbSMSPhone::unRegisterMenuItem(const std::string& name) {
+    engine_.Menu().Unregister(name, menuTag);
+}
+
+void TnbSMSPhone::disableMenuItem(const std::string& name) {
+    engine_.Menu().SetEnabled(name, menuTag, false);
+}
+
+void TnbSMSPhone::enableMenuItem(const std::string& name) {
+    engine_.Menu().SetEnabled(name, menuTag, true);
+}
+
+void TnbSMSPhone::lock(std::function<void()> granted) {
+    engine_.Lock().Request(std::move(granted));
+}
+
+void TnbSMSPhone::unlock() {
+    engine_.Lock().Unlock();
+}
+
+void TnbSMSPhone::statusInfo(const std::string& info) {
+    if (info == "ping") {
+        if (connState == kConnected)
+            lastHeard = LocalEpochSeconds(engine_.Now());
+        return;
+    }
+    engine_.SetStatus("status3", "[" + realName + "] " + info);
+}
+
+void TnbSMSPhone::log(const std::string& context, const std::string& msg) {
+    engine_.SetStatus(context, msg);
+}
+
+std::string TnbSMSPhone::sendInfo(const std::string& name, const std::string& value) {
+    if (name == "operator") {
+        operatorName = value;
+    } else if (name == "cansend") {
+        canSend = value == "1";
+    } else if (name == "system") {
+        if (value == "exedir") {
+            std::string dir =
+                std::filesystem::absolute(engine_.PathOf(".")).lexically_normal().string();
+            if (dir.empty() || dir.back() != '/')
+                dir += '/';
+            return dir;
+        }
+        if (value == "language")
+            return engine_.LanguageName();
+    }
+    return {};
+}
+
+bool TnbSMSPhone::CanTake(const std::string& messageOperator) const {
+    return IsLive() && sendState == kIdle && canSend &&
+           (messageOperator.empty() || messageOperator == operatorName);
+}
+
+void TnbSMSPhone::RaiseConnect() {
+    if (!sink_)
+        return;
+    sendState = kConnecting;
+    sink_->Connect();
+}
+
+void TnbSMSPhone::RaiseDisconnect() {
+    if (!sink_)
+        return;
+    sendState = kNotConnected;
+    connState = kNotConnected;
+    sink_->Disconnect();
+    RedrawPicture();
+}
+
+void TnbSMSPhone::RaiseTransmit(const std::string& record) {
+    if (!sink_)
+        return;
+    sendState = kSending;
+    sink_->Transmit(record);
+}
+
+void TnbSMSPhone::RaiseServerShutdown() {
+    if (sink_)
+        sink_->ServerShutdown();
+}
+
+void TnbSMSPhone::RaiseMenuItemClick(const std::string& caption) {
+    if (sink_)
+        sink_->MenuItemClick(caption);
+}
+
+void TnbSMSPhone::RaiseInfo(const std::string& text) {
+    if (sink_)
+        sink_->Info(text);
+}
+
+void TnbSMSPhone::RaiseUnInstall() {
+    if (sink_)
+        sink_->UnInstall();
+}
+
+void TnbSMSPhone::CheckHeartbeat(long long now) {
+    if (!IsLive())
+        return;
+    if (now - lastHeard > kHeartbeatSeconds) {
+        connState = kNotConnected;
+        RedrawPicture();
+    }
+}
+
+void TnbSMSPhone::RedrawPicture() {
+    DevicePanel::Entry* entry = engine_.Panel().Find(realName);
+    if (!entry)
+        return;
+    const bool relay =
+        realName.find("ucp") != std::string::npos || realName.find("smpp") != std::string::npos;
+    const std::string kind = relay ? "UCP" : "DEV";
+    std::string picture;
+    if (connState != kConnected && connState != kConnecting) {
+        picture = kind + "OFFLINE";
+        if (entry->status == tr("Connection: ok"))
+            entry->status = tr("Connection: down");
+    } else {
+        picture = kind + "ONLINE";
+    }
+    entry->picture = picture;
+    engine_.Panel().Changed();
+}
+
+}  // namespace nimbra

@@ -1,0 +1,169 @@
+// What a device reports: the outcome of a message it was given, and its link state.
+#include <algorithm>
+
+#include "codepage.h"
+#include "engine.h"
+#include "smsphone.h"
+#include "unStrings.h"
+
+namespace nimbra {
+
+namespace {
+
+// The sender and the message centre's reference from a driver's "{sender},{reference}".
+std::pair<std::string, std::string> SenderAndReference(const std::string& senderPhone) {
+    std::vector<std::string> groups;
+    std::string* target = nullptr;
+    for (std::size_t i = 0; i < senderPhone.size(); ++i) {
+        const char c = senderPhone[i];
+        if (c == '{') {
+            groups.emplace_back();
+            target = &groups.back();
+        } else if (c == '}') {
+            continue;
+        } else if (target) {
+            target->push_back(c);
+            if (c == '\\' && i + 1 < senderPhone.size())
+                target->push_back(senderPhone[++i]);
+        }
+    }
+    groups.resize(std::max<std::size_t>(groups.size(), 2));
+    // The comma between the groups separates them; it is not part of the sender.
+    std::string sender = groups[0];
+    if (!sender.empty() && sender.back() == ',')
+        sender.pop_back();
+    return {sender, groups[1]};
+}
+
+}  // namespace
+
+int TnbSMSPhone::OutboxIndexOf(const std::string& msgId) const {
+    TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
+    for (int i = 0; i < outbox.Count(); ++i) {
+        if (outbox.At(i).messageId == msgId)
+            return i;
+    }
+    return -1;
+}
+
+void TnbSMSPhone::sendSuccess(const std::string& msgId, const std::string& senderPhone) {
+    TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
+    const int index = OutboxIndexOf(msgId);
+    if (index >= 0) {
+        TSms& message = outbox.At(index);
+        if (message.operatorName.empty())
+            message.operatorName = operatorName;
+        if (!senderPhone.empty() && senderPhone.front() == '{') {
+            auto [sender, reference] = SenderAndReference(senderPhone);
+            message.SetFrom(sender);
+            message.reference = reference;
+        } else {
+            message.SetFrom(senderPhone);
+        }
+        const std::string line = "[" + realName + "] " + tr("SMS_SENT") + " (" +
+                                 message.operatorName + ") " + message.ListLine();
+        engine_.Log("send", line);
+        engine_.Log("screen", line);
+        const std::string id = message.messageId;
+        MoveMessage(outbox, index, engine_.Queue(SystemFolder::SentItems));
+        if (!id.empty())
+            engine_.PostWithSlot(WindowMessage::MessageSentEvent, id);
+        engine_.SetStatus("status2", std::to_string(engine_.Queues().MessageList().RowCount()));
+    }
+    sendState = kIdle;
+}
+
+void TnbSMSPhone::sendFailed(const std::string& msgId, const std::string& reason) {
+    TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
+    const int index = OutboxIndexOf(msgId);
+    if (index >= 0) {
+        TSms& message = outbox.At(index);
+        engine_.Logs().AppendToPane(DateTimeText(engine_.Now()) + " [" + realName + "] " +
+                                        "SMS_SEND_FAILED (" + operatorName + ")" +
+                                        message.ListLine(),
+                                    PaneStyle::Red);
+        const std::string id = message.messageId;
+        if (reason == "phone busy") {
+            MoveMessage(outbox, index, outbox);
+        } else {
+            const int retriesLeft = message.retriesLeft - 1;
+            const auto lessRetries = [retriesLeft](TSms& copy) { copy.retriesLeft = retriesLeft; };
+            if (!id.empty())
+                engine_.PostWithSlot(WindowMessage::SendAttemptFailedEvent, id, 1);
+            if (retriesLeft >= 0) {
+                MoveMessage(outbox, index, engine_.Queue(SystemFolder::WaitingForResend),
+                            lessRetries);
+            } else {
+                const std::string line = "[" + realName + "] " + tr("SMS_DELETED") + " (" +
+                                         operatorName + ")" + message.ListLine();
+                MoveMessage(outbox, index, engine_.Queue(SystemFolder::CouldNotBeSent),
+                            lessRetries);
+                engine_.Log("screen", line);
+                engine_.Log("error", line);
+                engine_.PostWithSlot(WindowMessage::MessageDeletedEvent, id);
+            }
+        }
+        engine_.SetStatus("status2", std::to_string(engine_.Queues().MessageList().RowCount()));
+    }
+    sendState = kIdle;
+}
+
+std::string TnbSMSPhone::AdvanceDots(bool connectOnFourth) {
+    if (progressDots == "...") {
+        if (connectOnFourth)
+            connState = kConnected;
+        progressDots = ".";
+    } else if (progressDots == "..") {
+        progressDots = "...";
+    } else {
+        progressDots = "..";
+    }
+    return progressDots;
+}
+
+void TnbSMSPhone::ApplyLinkRules(const std::string& text, std::string& status) {
+    if (text.find(tr("Could not connect to ")) != std::string::npos) {
+        connState = kNotConnected;
+        status = text;
+    } else if (text.find("Successful login") != std::string::npos) {
+        connState = kConnected;
+    } else if (text.find("Disconnected") != std::string::npos) {
+        connState = kNotConnected;
+    } else if (LowerAnsi(text).find("connected") != std::string::npos) {
+        connState = kConnecting;
+    }
+}
+
+void TnbSMSPhone::UpdateStatusLine(const std::string& text, std::string& status) {
+    if (text == tr("Reading phone memory")) {
+        const std::string dots = progressDots;
+        if (connState == kConnected)
+            status = tr("Connection: ok");
+        else
+            status = text + dots;
+        AdvanceDots(true);
+    } else if (text == tr("Checking link")) {
+        status = text + AdvanceDots(false);
+    } else {
+        status = text;
+    }
+}
+
+void TnbSMSPhone::deviceInfo(const std::string& info) {
+    lastHeard = LocalEpochSeconds(engine_.Now());
+    if (info.empty())
+        return;
+    const bool direct = info.front() == '@';
+    if (!direct && !engine_.IsStarting() && !engine_.IsRunning())
+        return;
+    const std::string text = direct ? info.substr(1) : info;
+    DevicePanel::Entry& entry = engine_.Panel().FindOrAppend(realName);
+    ApplyLinkRules(text, entry.status);
+    UpdateStatusLine(text, entry.status);
+    const std::string sending = tr("Sending message");
+    if (text != tr("Reading phone memory") && text.compare(0, sending.size(), sending) != 0)
+        engine_.Log("screen", "[" + realName + "] " + text);
+    RedrawPicture();
+}
+
+}  // namespace nimbra

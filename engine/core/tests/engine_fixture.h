@@ -1,0 +1,80 @@
+#pragma once
+// An engine in a temporary home with a manual host and the test's clock. Devices and clients
+// are in-process objects that record what the engine raises on them.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "manual_host.h"
+#include "temp_dir.h"
+
+namespace nimbra::testing_support {
+
+// 2004-03-17 12:00:00 local time.
+inline constexpr TDateTime kEngineNow = 38063.5;
+
+class RecordingClient final : public EngineClient {
+public:
+    bool IsLive() const override { return live; }
+    void ServerStarted() override { events.push_back("ServerStarted"); }
+    void ServerStopped() override { events.push_back("ServerStopped"); }
+    void MessageSent(const std::string& id) override { events.push_back("MessageSent:" + id); }
+    void MessageReceived(const std::string& id) override {
+        events.push_back("MessageReceived:" + id);
+    }
+    void MessageDeleted(const std::string& id) override {
+        events.push_back("MessageDeleted:" + id);
+    }
+    void SendAttemptFailed(const std::string& id, int code) override {
+        events.push_back("Error" + std::to_string(code) + ":" + id);
+    }
+    void MessageDelivered(const std::string& id) override {
+        events.push_back("MessageDelivered:" + id);
+    }
+    void ServerShutdown() override { events.push_back("ServerShutdown"); }
+
+    bool live = true;
+    std::vector<std::string> events;
+};
+
+class EngineTest : public testing::Test {
+protected:
+    // Creates the engine and runs its start-up.
+    void StartEngine();
+    // Starts the server and lets the devices connect.
+    void StartServer();
+    struct Device {
+        std::shared_ptr<TnbSMSPhone> phone;
+        std::unique_ptr<RecordingDevice> sink;
+    };
+    // A device logged in under name, connected and idle.
+    Device& AddDevice(const std::string& name = "smpp", const std::string& operatorName = "");
+    RecordingClient& AddClient();
+    // Queues a message for sending; gives its message id.
+    std::string QueueOutgoing(const std::string& to, const std::string& text);
+    // One scheduler tick, then the posted requests.
+    void Tick();
+    TSmsQueue& Folder(SystemFolder folder) const { return engine->Queue(folder); }
+    // Files of a folder under the home.
+    std::size_t FilesIn(const std::string& relative) const;
+    std::vector<std::string> PaneTexts() const;
+    std::string Home(const std::string& relative) const { return (home / relative).string(); }
+    void WriteOption(const std::string& name, const std::string& value) const;
+
+    ScopedSettingsDir settings;
+    TempDir home;
+    ManualHost host;
+    TDateTime now = kEngineNow;
+    std::unique_ptr<Engine> engine;
+    std::deque<Device> devices;
+    std::deque<std::shared_ptr<RecordingClient>> clients;
+};
+
+}  // namespace nimbra::testing_support
