@@ -1,7 +1,9 @@
 #include "engine_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include "atomicfile.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 
@@ -69,6 +71,19 @@ std::vector<std::string> EngineTest::PaneTexts() const {
     for (const PaneLine& line : engine->Logs().Pane())
         texts.push_back(line.text);
     return texts;
+}
+
+bool EngineTest::PaneContains(const std::string& text) const {
+    const auto& pane = engine->Logs().Pane();
+    return std::any_of(pane.begin(), pane.end(), [&text](const PaneLine& line) {
+        return line.text.find(text) != std::string::npos;
+    });
+}
+
+std::string EngineTest::ReadHomeFile(const std::string& relative) const {
+    std::string text;
+    ReadWholeFile(Home(relative), text);
+    return text;
 }
 
 void EngineTest::WriteOption(const std::string& name, const std::string& value) const {

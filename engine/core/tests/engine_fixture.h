@@ -65,6 +65,14 @@ protected:
     // Files of a folder under the home.
     std::size_t FilesIn(const std::string& relative) const;
     std::vector<std::string> PaneTexts() const;
+    // Some line of the log pane contains text.
+    bool PaneContains(const std::string& text) const;
+    // The whole of a file under the home; empty when it cannot be read.
+    std::string ReadHomeFile(const std::string& relative) const;
+    // The heartbeat timer, the last one the engine creates.
+    ManualTimer& DeviceStatusTimer() const { return *host.timers.back(); }
+    // Sets the test clock to seconds after kEngineNow.
+    void SecondsLater(double seconds) { now = kEngineNow + seconds / 86400.0; }
     std::string Home(const std::string& relative) const { return (home / relative).string(); }
     void WriteOption(const std::string& name, const std::string& value) const;
 
