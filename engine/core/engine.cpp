@@ -217,7 +217,8 @@ void Engine::StartbtnClick(bool notify) {
         SetStatus("main", "Threadcontrol: Start ended");
     }
     SetStatus("status0", "The Server is Started");
-    if (notify)
+    // Clients hear of a start only when one took place.
+    if (notify && running_)
         PostMessage(WindowMessage::ServerStartedEvents);
 }
 

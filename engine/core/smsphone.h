@@ -19,7 +19,7 @@ inline constexpr const char* kConnected = "connected";
 inline constexpr const char* kIdle = "idle";
 inline constexpr const char* kSending = "sending";
 
-// Seconds without a sign of life after which a connected device counts as disconnected.
+// Seconds without a sign of life after which a device counts as disconnected.
 inline constexpr long long kHeartbeatSeconds = 4;
 
 class TnbSMSPhone : public std::enable_shared_from_this<TnbSMSPhone> {
@@ -63,7 +63,7 @@ public:
     void RaiseInfo(const std::string& text);
     void RaiseUnInstall();
 
-    // The heartbeat: a connected device silent for too long falls back to "notconnected".
+    // The heartbeat: a live device silent for too long counts as "notconnected".
     void CheckHeartbeat(long long now);
     // Draws the state picture beside the device's header line, when it has one.
     void RedrawPicture();

@@ -79,6 +79,7 @@ TEST_F(LifecycleTest, StopDisconnectsDevicesAndTellsClients) {
 TEST_F(LifecycleTest, StartWhileOptionsAreOpenOnlySetsTheStatus) {
     StartEngine();
     Device& device = AddDevice();
+    RecordingClient& client = AddClient();
     engine->preferencesOpen = true;
     engine->StartbtnClick(true);
     host.RunPosted();
@@ -88,6 +89,7 @@ TEST_F(LifecycleTest, StartWhileOptionsAreOpenOnlySetsTheStatus) {
     EXPECT_FALSE(engine->SendTimer().IsActive());
     EXPECT_EQ(ReadHomeFile("logs/startbtn.state"), "enabled\r\n");
     EXPECT_TRUE(device.sink->events.empty());
+    EXPECT_TRUE(client.events.empty());
 }
 
 struct ControlCase {
