@@ -30,7 +30,8 @@ void Engine::CheckControlFolder() {
             StartbtnClick(true);
         else if (name == "StopServer" && controls_.stopButton)
             StopbtnClick();
-        if (!fs::remove(command, ec) || ec)
+        fs::remove(command, ec);
+        if (ec && fs::exists(command, ec))
             WriteFileAtomically(lockFile, "Cannot delete\r\n");
     }
 }

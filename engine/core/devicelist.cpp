@@ -37,26 +37,44 @@ std::vector<std::string> DeviceList::InstalledListing() const {
 }
 
 void DeviceList::DropNotLive() {
-    if (std::erase_if(devices_, [](const Device& d) { return !d->IsLive(); }) > 0)
-        Changed();
+    std::vector<Device> gone;
+    std::erase_if(devices_, [&gone](const Device& d) {
+        if (d->IsLive())
+            return false;
+        gone.push_back(d);
+        return true;
+    });
+    if (gone.empty())
+        return;
+    std::vector<const TnbSMSPhone*> removed;
+    for (const Device& device : gone)
+        removed.push_back(device.get());
+    Removed(removed);
+    Changed();
 }
 
 void DeviceList::Remove(const TnbSMSPhone* device) {
-    if (std::erase_if(devices_, [device](const Device& d) { return d.get() == device; }) > 0)
+    if (std::erase_if(devices_, [device](const Device& d) { return d.get() == device; }) > 0) {
+        Removed({device});
         Changed();
+    }
+}
+
+void DeviceList::Clear() {
+    const std::vector<Device> gone = std::move(devices_);
+    devices_.clear();
+    std::vector<const TnbSMSPhone*> removed;
+    for (const Device& device : gone)
+        removed.push_back(device.get());
+    Removed(removed);
+    Changed();
 }
 
 TnbSMSPhone* DeviceList::FirstLive(const std::function<bool(const TnbSMSPhone&)>& pick) {
-    for (std::size_t i = 0; i < devices_.size();) {
-        TnbSMSPhone& device = *devices_[i];
-        if (!device.IsLive()) {
-            devices_.erase(devices_.begin() + static_cast<std::ptrdiff_t>(i));
-            Changed();
-            continue;
-        }
-        if (pick(device))
-            return &device;
-        ++i;
+    DropNotLive();
+    for (const Device& device : devices_) {
+        if (pick(*device))
+            return device.get();
     }
     return nullptr;
 }
@@ -70,28 +88,43 @@ DeviceList::Device DeviceList::LastOfKind(const std::string& word, const std::st
     return nullptr;
 }
 
+void DeviceList::Removed(const std::vector<const TnbSMSPhone*>& devices) const {
+    if (onRemoved && !devices.empty())
+        onRemoved(devices);
+}
+
 void DeviceList::Changed() const {
     if (onChange)
         onChange();
 }
 
-void DeviceLock::Request(std::function<void()> granted) {
-    if (!taken_) {
-        taken_ = true;
-        granted();
-        return;
-    }
-    waiting_.push_back(std::move(granted));
+void DeviceLock::Request(const void* owner, std::function<void()> granted) {
+    waiting_.push_back({owner, std::move(granted)});
+    if (!holder_)
+        GrantNext();
 }
 
 void DeviceLock::Unlock() {
-    taken_ = false;
-    if (waiting_.empty())
+    holder_ = nullptr;
+    GrantNext();
+}
+
+void DeviceLock::Forget(const std::vector<const void*>& owners) {
+    const auto gone = [&owners](const void* owner) {
+        return std::find(owners.begin(), owners.end(), owner) != owners.end();
+    };
+    std::erase_if(waiting_, [&gone](const Request_& r) { return gone(r.owner); });
+    if (gone(holder_))
+        Unlock();
+}
+
+void DeviceLock::GrantNext() {
+    if (holder_ || waiting_.empty())
         return;
-    std::function<void()> next = std::move(waiting_.front());
+    Request_ next = std::move(waiting_.front());
     waiting_.pop_front();
-    taken_ = true;
-    next();
+    holder_ = next.owner;
+    next.granted();
 }
 
 }  // namespace nimbra

@@ -30,11 +30,14 @@ public:
     Device LastOfKind(const std::string& word, const std::string& label) const;
     const std::vector<Device>& All() const { return devices_; }
     bool Empty() const { return devices_.empty(); }
-    void Clear() { devices_.clear(); }
+    void Clear();
     std::function<void()> onChange;
+    // Called with the devices that left the list, after they left.
+    std::function<void(const std::vector<const TnbSMSPhone*>&)> onRemoved;
 
 private:
     void Changed() const;
+    void Removed(const std::vector<const TnbSMSPhone*>& devices) const;
     std::vector<Device> devices_;
 };
 
@@ -42,16 +45,24 @@ private:
 // goes on serving everything else meanwhile.
 class DeviceLock {
 public:
-    // granted runs when the lock is this request's: at once when it is free.
-    void Request(std::function<void()> granted);
+    // granted runs when the lock is owner's: at once when it is free.
+    void Request(const void* owner, std::function<void()> granted);
     // Releases the lock, whoever holds it, and hands it to the next request.
     void Unlock();
-    bool IsTaken() const { return taken_; }
+    // The owners have gone: their waiting requests are dropped and a lock one of them holds
+    // is released, so that a driver that ends between lock and unlock holds up nobody.
+    void Forget(const std::vector<const void*>& owners);
+    bool IsTaken() const { return holder_ != nullptr; }
     std::size_t Waiting() const { return waiting_.size(); }
 
 private:
-    bool taken_ = false;
-    std::deque<std::function<void()>> waiting_;
+    struct Request_ {
+        const void* owner;
+        std::function<void()> granted;
+    };
+    void GrantNext();
+    const void* holder_ = nullptr;
+    std::deque<Request_> waiting_;
 };
 
 }  // namespace nimbra

@@ -34,6 +34,11 @@ Engine::Engine(EngineHost& host, std::string home)
         SetStatus(slot, text);
     };
     store_.translate = [](const std::string& text) { return nimbra::Translate(text); };
+    devices_.onRemoved = [this](const std::vector<const TnbSMSPhone*>& gone) {
+        deviceLock_.Forget({gone.begin(), gone.end()});
+        for (const TnbSMSPhone* device : gone)
+            serverMenu_.RemoveTag(device->menuTag);
+    };
     CreateTimers();
 }
 
@@ -113,6 +118,8 @@ void Engine::Init() {
     logs_.LoadScreenLog();
     logs_.OpenFiles();
     controls_.Publish();
+    // A state file left by a run that ended abruptly would say the server runs.
+    SetStatus("status0", "The Server is Stoped");
 
     ProcessLanguage().SetHome(PathOf("").empty() ? fs::path(".") : fs::path(PathOf("")));
     ProcessLanguage().SetLanguage(
@@ -160,7 +167,8 @@ void Engine::Init() {
 void Engine::LoadAndLaunch() {
     options_ = LoadServerOptions(notifier_);
     sms_.retries = options_.retries;
-    for (int kind = 0; kind < 4; ++kind) {
+    // Handsets, then message-centre connections: ucp, cimd, smpp.
+    for (int kind : {0, 1, 3, 2}) {
         for (int copy = 0; copy < options_.InstalledCount(kind); ++copy)
             StartDevice(kind);
     }
@@ -169,6 +177,8 @@ void Engine::LoadAndLaunch() {
     if (fs::is_regular_file(pictureGate, ec))
         host_.StartProgram(fs::absolute(pictureGate).string());
     for (const std::string& plugin : options_.plugins) {
+        if (!IsPlainFileName(plugin))
+            continue;
         const std::string path = PathOf("Plugins/" + plugin);
         if (fs::is_regular_file(path, ec))
             host_.StartProgram(fs::absolute(path).string());
@@ -190,6 +200,12 @@ void Engine::Activate() {
     SetStatus("main", "Activate: another copy of the engine was started");
     if (onWindowRequest)
         onWindowRequest(WindowMessage::ShowMonitor);
+}
+
+void Engine::LanguageChanged(const std::string& language) {
+    WriteSetting(settings::kServicePidKey, settings::kPidValue, host_.ProcessId());
+    ForEachDevice(
+        [&language](TnbSMSPhone& device) { device.RaiseInfo("setlanguage(" + language + ")"); });
 }
 
 void Engine::StartbtnClick(bool notify) {
@@ -217,8 +233,7 @@ void Engine::StartbtnClick(bool notify) {
         SetStatus("main", "Threadcontrol: Start ended");
     }
     SetStatus("status0", "The Server is Started");
-    // Clients hear of a start only when one took place.
-    if (notify && running_)
+    if (notify)
         PostMessage(WindowMessage::ServerStartedEvents);
 }
 
@@ -240,13 +255,17 @@ void Engine::StopbtnClick() {
     SetStatus("main", "Threadcontrol: Stop ended");
 }
 
-void Engine::Exit() {
-    if (shutDown_)
-        return;
+void Engine::StopTimers() {
     for (EngineTimer* timer :
          {tSend_.get(), putBackTimer_.get(), tStartAtStartup_.get(), tScreenrefresh_.get(),
           tScreenRefresh500_.get(), tServerControl_.get(), tDevinfoStatus_.get()})
         timer->Stop();
+}
+
+void Engine::Exit() {
+    if (shutDown_)
+        return;
+    StopTimers();
     PostMessage(WindowMessage::Shutdown);
 }
 
@@ -254,23 +273,35 @@ void Engine::Shutdown() {
     if (shutDown_)
         return;
     shutDown_ = true;
+    StopTimers();
+    // A failing step ends only itself: the engine closes in any case.
+    const auto step = [this](const char* name, const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const std::exception& e) {
+            Log("error", std::string("Shutdown, ") + name + ": " + e.what());
+        }
+    };
     if (running_) {
-        ForEachClient([](EngineClient& client) { client.ServerStopped(); });
         running_ = false;
-        for (const DeviceList::Device& device : devices_.All())
-            device->RaiseDisconnect();
+        step("clients", [this] { ForEachClient([](EngineClient& c) { c.ServerStopped(); }); });
+        step("devices", [this] { ForEachDevice([](TnbSMSPhone& d) { d.RaiseDisconnect(); }); });
     }
-    for (const auto& client : clients_) {
-        if (client->IsLive())
-            client->ServerShutdown();
-    }
+    step("clients", [this] {
+        const auto clients = clients_;
+        for (const auto& client : clients) {
+            if (client->IsLive())
+                client->ServerShutdown();
+        }
+    });
     clients_.clear();
-    for (const DeviceList::Device& device : devices_.All())
-        device->RaiseServerShutdown();
+    step("devices", [this] { ForEachDevice([](TnbSMSPhone& d) { d.RaiseServerShutdown(); }); });
     devices_.Clear();
-    inFilter_.Unload();
-    outFilter_.Unload();
-    host_.TellHandsetToClose();
+    step("filters", [this] {
+        inFilter_.Unload();
+        outFilter_.Unload();
+    });
+    step("handset", [this] { host_.TellHandsetToClose(); });
     if (addressBook_)
         addressBook_->WaitUntilSaved();
     logs_.CloseFiles();

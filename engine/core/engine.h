@@ -56,6 +56,9 @@ public:
     void Init();
     // Another copy of the engine was started and handed over to this one.
     void Activate();
+    // The user-interface language changed: the engine publishes its identifier again and
+    // tells every device.
+    void LanguageChanged(const std::string& language);
     // The operator asked to close (exit command, Ctrl-C, a termination signal): timers stop
     // and the shutdown runs from the event loop; the host's Quit ends the run.
     void Exit();
@@ -150,12 +153,17 @@ private:
     void LoadAndLaunch();
     void StartDevice(int kindIndex);
     TnbSMSPhone* FindDeviceFor(const TSms& message);
-    void RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
+    // Moves an Outbox message to "Could not be sent" with the reason logged; false when it
+    // could not be moved.
+    bool RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
                         bool spaceBeforeLine);
     void EnsureDirectory(const std::string& relative);
     void RestartPutBackTimer();
     void ForEachClient(const std::function<void(EngineClient&)>& action);
     void Shutdown();
+    void StopTimers();
+    void ForEachDevice(const std::function<void(TnbSMSPhone&)>& action);
+    void RaiseMessageEvent(WindowMessage message, const std::string& id, long long lParam);
     void CopyToGroupFolder(const TSms& message);
 
     EngineHost& host_;

@@ -29,9 +29,7 @@ void Engine::ClickServerMenuItem(std::size_t index) {
 
 void Engine::RefreshDevicePanel() {
     panel_.Clear();
-    const auto devices = devices_.All();
-    for (const DeviceList::Device& device : devices)
-        device->RaiseInfo("devicename");
+    ForEachDevice([](TnbSMSPhone& device) { device.RaiseInfo("devicename"); });
 }
 
 void Engine::UninstallDeviceKind(int kind) {
@@ -42,7 +40,6 @@ void Engine::UninstallDeviceKind(int kind) {
     if (DeviceList::Device device = devices_.LastOfKind(kWords[kind - 1], label)) {
         device->RaiseUnInstall();
         device->RaiseServerShutdown();
-        serverMenu_.RemoveTag(device->menuTag);
         devices_.Remove(device.get());
     }
     RefreshDevicePanel();
@@ -52,7 +49,8 @@ void Engine::CheckDevices() {
     const long long now = LocalEpochSeconds(Now());
     devices_.DropNotLive();
     bool connecting = false;
-    for (const DeviceList::Device& device : devices_.All()) {
+    const auto devices = devices_.All();
+    for (const DeviceList::Device& device : devices) {
         device->CheckHeartbeat(now);
         connecting = connecting || device->sendState == kConnecting;
     }

@@ -8,7 +8,13 @@ void Engine::PostMessage(WindowMessage message, long long wParam, long long lPar
 }
 
 void Engine::PostWithSlot(WindowMessage message, const std::string& id, long long lParam) {
-    PostMessage(message, slots_.Store(id), lParam);
+    // The slot keeps the id for whoever reads the table; the request carries it as well, so
+    // that a burst of more requests than slots never hands a client the wrong id.
+    slots_.Store(id);
+    host_.Post([this, message, id, lParam] {
+        if (!shutDown_)
+            RaiseMessageEvent(message, id, lParam);
+    });
 }
 
 void Engine::ForEachClient(const std::function<void(EngineClient&)>& action) {
@@ -18,6 +24,35 @@ void Engine::ForEachClient(const std::function<void(EngineClient&)>& action) {
     for (const auto& client : clients) {
         if (client->IsLive())
             action(*client);
+    }
+}
+
+void Engine::ForEachDevice(const std::function<void(TnbSMSPhone&)>& action) {
+    // A device may log in or leave while it is told; walk a copy.
+    const auto devices = devices_.All();
+    for (const DeviceList::Device& device : devices)
+        action(*device);
+}
+
+void Engine::RaiseMessageEvent(WindowMessage message, const std::string& id, long long lParam) {
+    switch (message) {
+        case WindowMessage::MessageSentEvent:
+            ForEachClient([&id](EngineClient& client) { client.MessageSent(id); });
+            break;
+        case WindowMessage::MessageDeletedEvent:
+            ForEachClient([&id](EngineClient& client) { client.MessageDeleted(id); });
+            break;
+        case WindowMessage::SendAttemptFailedEvent: {
+            const int code = static_cast<int>(lParam);
+            ForEachClient(
+                [&id, code](EngineClient& client) { client.SendAttemptFailed(id, code); });
+            break;
+        }
+        case WindowMessage::MessageDeliveredEvent:
+            ForEachClient([&id](EngineClient& client) { client.MessageDelivered(id); });
+            break;
+        default:
+            break;
     }
 }
 
@@ -32,12 +67,10 @@ void Engine::HandleMessage(WindowMessage message, long long wParam, long long lP
             UninstallDeviceKind(static_cast<int>(lParam));
             break;
         case WindowMessage::ConnectDevices:
-            for (const DeviceList::Device& device : devices_.All())
-                device->RaiseConnect();
+            ForEachDevice([](TnbSMSPhone& device) { device.RaiseConnect(); });
             break;
         case WindowMessage::DisconnectDevices:
-            for (const DeviceList::Device& device : devices_.All())
-                device->RaiseDisconnect();
+            ForEachDevice([](TnbSMSPhone& device) { device.RaiseDisconnect(); });
             break;
         case WindowMessage::ServerStartedEvents:
             ForEachClient([](EngineClient& client) { client.ServerStarted(); });
@@ -48,31 +81,15 @@ void Engine::HandleMessage(WindowMessage message, long long wParam, long long lP
         case WindowMessage::Shutdown:
             Shutdown();
             break;
-        case WindowMessage::MessageSentEvent: {
-            const std::string id = slots_.Read(wParam);
-            ForEachClient([&id](EngineClient& client) { client.MessageSent(id); });
+        case WindowMessage::MessageSentEvent:
+        case WindowMessage::MessageDeletedEvent:
+        case WindowMessage::SendAttemptFailedEvent:
+        case WindowMessage::MessageDeliveredEvent:
+            RaiseMessageEvent(message, slots_.Read(wParam), lParam);
             break;
-        }
         case WindowMessage::MessageReceivedEvent: {
             const std::string id = std::to_string(wParam);
             ForEachClient([&id](EngineClient& client) { client.MessageReceived(id); });
-            break;
-        }
-        case WindowMessage::MessageDeletedEvent: {
-            const std::string id = slots_.Read(wParam);
-            ForEachClient([&id](EngineClient& client) { client.MessageDeleted(id); });
-            break;
-        }
-        case WindowMessage::SendAttemptFailedEvent: {
-            const std::string id = slots_.Read(wParam);
-            const int code = static_cast<int>(lParam);
-            ForEachClient(
-                [&id, code](EngineClient& client) { client.SendAttemptFailed(id, code); });
-            break;
-        }
-        case WindowMessage::MessageDeliveredEvent: {
-            const std::string id = slots_.Read(wParam);
-            ForEachClient([&id](EngineClient& client) { client.MessageDelivered(id); });
             break;
         }
         case WindowMessage::PressStart:
@@ -85,12 +102,9 @@ void Engine::HandleMessage(WindowMessage message, long long wParam, long long lP
         case WindowMessage::RestartListSort:
             tScreenrefresh_->Start(kListSortDelayMs);
             break;
-        case WindowMessage::Exit:
-            Exit();
-            break;
         default:
-            // Plugin requests and window requests: the automation layer and the windows
-            // carry them out.
+            // Window requests (the exit command, which asks first, among them) and plugin
+            // requests: the windows and the automation layer carry them out.
             if (onWindowRequest)
                 onWindowRequest(message);
             break;

@@ -84,14 +84,14 @@ void Engine::CopyToGroupFolder(const TSms& message) {
     const std::string group = addressBook_->GroupOf(NormalizePhoneNumber(message.from));
     if (group.empty())
         return;
-    std::string name;
-    if (!folders_->EnsureFolderPath(group, &name))
-        return;
-    const TFolderNode* node = folders_->FindChild(name, nullptr);
+    // The top-level user folder named after the group, whatever characters the name holds.
+    TFolderNode* node = folders_->FindChild(group, nullptr);
+    if (!folders_->IsUserFolder(node))
+        node = folders_->CreateFolder(group, nullptr);
     if (!node)
         return;
     std::unique_ptr<TSms> copy = message.Clone();
-    if (TSmsQueue* queue = queues_->QueueForTreeIndex(folders_->IndexOf(name, nullptr))) {
+    if (TSmsQueue* queue = queues_->QueueForTreeIndex(folders_->Tree().IndexOfNode(node))) {
         queue->Add(std::move(copy));
         return;
     }

@@ -12,10 +12,12 @@ namespace {
 
 constexpr const char* kScreenLogFile = "screen-log.txt";
 
-std::string WithoutTrailingLineBreaks(std::string text) {
+// One line whatever the text holds: a line break from a message or a peer must not start a
+// log line of its own.
+std::string OneLine(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
-    return text;
+    return ReplaceAll("\n", " ", ReplaceAll("\r", " ", ReplaceAll("\r\n", " ", text)));
 }
 
 }  // namespace
@@ -81,9 +83,9 @@ bool LogChannels::IsOpen(const std::string& channel) const {
 }
 
 void LogChannels::Log(const std::string& channel, const std::string& text) {
-    const std::string line = Stamp() + " " + text;
+    const std::string line = OneLine(Stamp() + " " + text);
     if (channel == "screen") {
-        AddToPane({WithoutTrailingLineBreaks(line), PaneStyle::Plain});
+        AddToPane({line, PaneStyle::Plain});
         return;
     }
     const auto found = files_.find(channel);
@@ -92,7 +94,7 @@ void LogChannels::Log(const std::string& channel, const std::string& text) {
 }
 
 void LogChannels::AppendToPane(const std::string& line, PaneStyle style) {
-    AddToPane({WithoutTrailingLineBreaks(line), style});
+    AddToPane({OneLine(line), style});
 }
 
 void LogChannels::WriteFileChannel(FileChannel& channel, const std::string& line) {

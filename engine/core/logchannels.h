@@ -34,7 +34,8 @@ public:
     // Opens the file channels in the order sql, send, receive, error, status.
     void OpenFiles();
     void CloseFiles();
-    // Time stamp + " " + text to a channel; unknown channels are ignored.
+    // Time stamp + " " + text to a channel, line breaks within it made spaces; unknown
+    // channels are ignored.
     void Log(const std::string& channel, const std::string& text);
     // A line of the pane exactly as given (a trailing line break is dropped).
     void AppendToPane(const std::string& line, PaneStyle style = PaneStyle::Plain);

@@ -36,7 +36,8 @@ void MessageFilter::Load(const std::string& chosenName) {
     chosen_ = chosenName;
     const std::string path = home_ + texts_.folder + "/" + chosenName;
     std::error_code ec;
-    if (chosenName == kNoFilterInstalled || chosenName.empty() || !fs::is_regular_file(path, ec)) {
+    if (chosenName == kNoFilterInstalled || !IsPlainFileName(chosenName) ||
+        !fs::is_regular_file(path, ec)) {
         log_(texts_.checking + chosenName);
         return;
     }

@@ -43,15 +43,16 @@ void Engine::PutBack() {
     }
 }
 
-void Engine::RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
+bool Engine::RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
                             bool spaceBeforeLine) {
     const std::string line = outbox.At(position).ListLine();
     const std::string failure = "[System] SMS_SEND_FAILED (" + reason + ")";
     logs_.AppendToPane(NowText(Now()) + " " + failure + (spaceBeforeLine ? " " : "") + line,
                        PaneStyle::BoldRed);
     Log("error", failure + (spaceBeforeLine ? "" : " ") + line);
-    MoveMessage(outbox, position, Queue(SystemFolder::CouldNotBeSent));
+    const bool moved = MoveMessage(outbox, position, Queue(SystemFolder::CouldNotBeSent));
     SetStatus("status2", std::to_string(queues_->MessageList().RowCount()));
+    return moved;
 }
 
 void Engine::SendTick() {
@@ -63,6 +64,8 @@ void Engine::SendTick() {
         HandleMessage(WindowMessage::RestartPutBack, 0, 0);
     }
     TSmsQueue& outbox = Queue(SystemFolder::Outbox);
+    // Messages filed during the tick (one a device gave back at once) wait for the next one.
+    const int lastListId = outbox.Count() > 0 ? outbox.At(outbox.Count() - 1).listId : 0;
     int handedOver = 0;
     for (int position = 0; position < outbox.Count() && handedOver < kHandOversPerTick;) {
         // Only a hand-over makes a device busy, so once none is ready none will be in
@@ -71,6 +74,8 @@ void Engine::SendTick() {
             break;
         TSms& message = outbox.At(position);
         const int listId = message.listId;
+        if (listId > lastListId)
+            break;
         if (NormalizePhoneNumber(message.to).empty()) {
             RejectOutgoing(outbox, position, "Invalid Phone Number", true);
             if (position < outbox.Count() && outbox.At(position).listId == listId)
@@ -88,7 +93,8 @@ void Engine::SendTick() {
             message.text = outFilter_.Apply(message.text);
         const TGsmSms record = message.ToRecord();
         if (record.text.empty()) {
-            RejectOutgoing(outbox, position, "Empty message", false);
+            if (!RejectOutgoing(outbox, position, "Empty message", false))
+                message.Unlock();
         } else {
             device->RaiseTransmit(record.ToText());
             ++handedOver;

@@ -10,8 +10,10 @@ namespace nimbra {
 
 namespace {
 
-// A resend interval under a second would make the retry timer spin.
-constexpr int kShortestResendIntervalMs = 1000;
+// Under a minute the retry timer would hand failed messages back almost at once and use up
+// their retries in seconds; the timer's interval is an int of milliseconds.
+constexpr long long kShortestResendIntervalMs = 60000;
+constexpr long long kLongestResendIntervalMs = 2147483647;
 
 std::string Read(const char* name, const std::string& def) {
     return ReadPluginSetting(settings::kServerSection, name, def);
@@ -23,18 +25,22 @@ bool ReadCheck(const char* name, bool def) {
 
 }  // namespace
 
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
 int ServerOptions::AutostartDelaySeconds() const {
     int seconds = 0;
     if (!ParseInt32(TrimBlanks(autostartSeconds), seconds))
         seconds = 8;
-    return std::max(2, seconds);
+    return std::clamp(seconds, 2, kLongestAutostartDelaySeconds);
 }
 
 int ServerOptions::InstalledCount(int kindIndex) const {
     int count = 0;
     if (!ParseInt32(TrimBlanks(installed[kindIndex]), count) || count < 0)
         return 0;
-    return count;
+    return std::min(count, kMostInstalledOfAKind);
 }
 
 ServerOptions LoadServerOptions(Notifier& notifier) {
@@ -51,7 +57,7 @@ ServerOptions LoadServerOptions(Notifier& notifier) {
     int minutes = 0;
     if (ParseInt32(TrimBlanks(options.resendDelay), minutes)) {
         options.resendIntervalMs = static_cast<int>(
-            std::clamp<long long>(minutes * 60000LL, kShortestResendIntervalMs, 24LL * 60 * 60000));
+            std::clamp(minutes * 60000LL, kShortestResendIntervalMs, kLongestResendIntervalMs));
     } else {
         notifier.ShowMessage("The send retry interval is not valid");
         options.resendDelay = "3";

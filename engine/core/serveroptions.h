@@ -24,6 +24,10 @@ inline constexpr DeviceKind kDeviceKinds[] = {
     {4, "cimd", "Devices/cimd", "eCIMDInstalledNumber"},
 };
 
+// Programs of one device kind started at most, whatever the settings say.
+inline constexpr int kMostInstalledOfAKind = 24;
+inline constexpr int kLongestAutostartDelaySeconds = 24 * 60 * 60;
+
 struct ServerOptions {
     std::string dateFormat = "c";
     std::string sendRetries = "5";
@@ -48,11 +52,16 @@ struct ServerOptions {
     // start-up: a field that is not a whole number is reset ("6", "3") and the operator told.
     int retries = 5;
     int resendIntervalMs = 60000;
-    // Seconds after start-up for the automatic start: not a number 8, at least 2.
+    // Seconds after start-up for the automatic start: not a number 8, at least 2, at most a
+    // day.
     int AutostartDelaySeconds() const;
-    // How many programs of a kind to start: the count as a number, 0 when it is not one.
+    // How many programs of a kind to start: the count as a number, 0 when it is not one, at
+    // most kMostInstalledOfAKind.
     int InstalledCount(int kindIndex) const;
 };
+
+// A name that stays inside the folder it is joined to: not empty, no "/", not "." or "..".
+bool IsPlainFileName(const std::string& name);
 
 // Reads the options from the settings store and settles the retry fields, telling the
 // operator about a field that is not a whole number.

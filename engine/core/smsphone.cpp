@@ -22,6 +22,8 @@ void TnbSMSPhone::smsReceived(const std::string& sms) {
     TGsmSms record(engine_.Now());
     record.FromText(sms);
     if (record.type == kTypeDeliveryReport) {
+        // A report is never stored; its text is kept in the receive log only.
+        engine_.Log("receive", "[" + realName + "] " + record.ToText());
         engine_.matchReport(record);
         return;
     }
@@ -51,7 +53,7 @@ void TnbSMSPhone::enableMenuItem(const std::string& name) {
 }
 
 void TnbSMSPhone::lock(std::function<void()> granted) {
-    engine_.Lock().Request(std::move(granted));
+    engine_.Lock().Request(this, std::move(granted));
 }
 
 void TnbSMSPhone::unlock() {

@@ -65,7 +65,10 @@ void TnbSMSPhone::sendSuccess(const std::string& msgId, const std::string& sende
         engine_.Log("send", line);
         engine_.Log("screen", line);
         const std::string id = message.messageId;
-        MoveMessage(outbox, index, engine_.Queue(SystemFolder::SentItems));
+        // A sent message that Sent Items cannot take stays busy in the Outbox, so that it is
+        // not sent a second time in this run.
+        if (!MoveMessage(outbox, index, engine_.Queue(SystemFolder::SentItems)))
+            engine_.Log("error", "[" + realName + "] Cannot file the sent message: " + line);
         if (!id.empty())
             engine_.PostWithSlot(WindowMessage::MessageSentEvent, id);
         engine_.SetStatus("status2", std::to_string(engine_.Queues().MessageList().RowCount()));
@@ -83,23 +86,30 @@ void TnbSMSPhone::sendFailed(const std::string& msgId, const std::string& reason
                                         message.ListLine(),
                                     PaneStyle::Red);
         const std::string id = message.messageId;
-        if (reason == "phone busy") {
-            MoveMessage(outbox, index, outbox);
-        } else {
-            const int retriesLeft = message.retriesLeft - 1;
-            const auto lessRetries = [retriesLeft](TSms& copy) { copy.retriesLeft = retriesLeft; };
+        const int listId = message.listId;
+        const int retriesLeft =
+            reason == "phone busy" ? message.retriesLeft : message.retriesLeft - 1;
+        const bool retry = reason != "phone busy";
+        const bool givenUp = retriesLeft < 0;
+        const std::string deleted = "[" + realName + "] " + tr("SMS_DELETED") + " (" +
+                                    operatorName + ")" + message.ListLine();
+        TSmsQueue& target = !retry    ? outbox
+                            : givenUp ? engine_.Queue(SystemFolder::CouldNotBeSent)
+                                      : engine_.Queue(SystemFolder::WaitingForResend);
+        const bool moved = MoveMessage(
+            outbox, index, target, [retriesLeft](TSms& copy) { copy.retriesLeft = retriesLeft; });
+        if (!moved) {
+            // It could not be filed: it stays in the Outbox, counted down, for another try.
+            if (TSms* kept = outbox.FindByListId(listId)) {
+                kept->retriesLeft = retriesLeft;
+                kept->Unlock();
+            }
+        } else if (retry) {
             if (!id.empty())
                 engine_.PostWithSlot(WindowMessage::SendAttemptFailedEvent, id, 1);
-            if (retriesLeft >= 0) {
-                MoveMessage(outbox, index, engine_.Queue(SystemFolder::WaitingForResend),
-                            lessRetries);
-            } else {
-                const std::string line = "[" + realName + "] " + tr("SMS_DELETED") + " (" +
-                                         operatorName + ")" + message.ListLine();
-                MoveMessage(outbox, index, engine_.Queue(SystemFolder::CouldNotBeSent),
-                            lessRetries);
-                engine_.Log("screen", line);
-                engine_.Log("error", line);
+            if (givenUp) {
+                engine_.Log("screen", deleted);
+                engine_.Log("error", deleted);
                 engine_.PostWithSlot(WindowMessage::MessageDeletedEvent, id);
             }
         }

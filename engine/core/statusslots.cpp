@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "atomicfile.h"
+#include "unStrings.h"
 
 namespace nimbra {
 
@@ -22,7 +23,9 @@ bool StatusSlots::SetStatus(const std::string& name, const std::string& text) {
     return true;
 }
 
-bool StatusSlots::SetPanel(int index, const std::string& text, const char* fileName) {
+bool StatusSlots::SetPanel(int index, const std::string& raw, const char* fileName) {
+    // A panel and its file hold one line.
+    const std::string text = ReplaceAll("\n", " ", ReplaceAll("\r", " ", raw));
     panels_[static_cast<std::size_t>(index)] = text;
     if (onPanel)
         onPanel(index, text);

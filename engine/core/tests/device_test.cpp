@@ -252,22 +252,42 @@ TEST_F(DeviceTest, MenuCommandsReachOnlyTheDeviceThatAddedThem) {
 }
 
 TEST_F(DeviceTest, DeviceLockIsHandedOverInRequestOrder) {
-    DeviceLock& lock = engine->Lock();
+    Device& a = AddDevice("cimd");
+    Device& b = AddDevice("cimd");
+    Device& c = AddDevice("cimd");
     std::vector<int> granted;
-    lock.Request([&granted] { granted.push_back(1); });
+    a.phone->lock([&granted] { granted.push_back(1); });
     EXPECT_EQ(granted, std::vector<int>{1});
-    lock.Request([&granted] { granted.push_back(2); });
-    lock.Request([&granted] { granted.push_back(3); });
+    b.phone->lock([&granted] { granted.push_back(2); });
+    c.phone->lock([&granted] { granted.push_back(3); });
     EXPECT_EQ(granted, std::vector<int>{1});
-    EXPECT_EQ(lock.Waiting(), 2u);
+    EXPECT_EQ(engine->Lock().Waiting(), 2u);
 
-    lock.Unlock();
+    a.phone->unlock();
     EXPECT_EQ(granted, (std::vector<int>{1, 2}));
-    lock.Unlock();
+    // Any device may unlock.
+    a.phone->unlock();
     EXPECT_EQ(granted, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(lock.IsTaken());
-    lock.Unlock();
-    EXPECT_FALSE(lock.IsTaken());
+    EXPECT_TRUE(engine->Lock().IsTaken());
+    c.phone->unlock();
+    EXPECT_FALSE(engine->Lock().IsTaken());
+}
+
+TEST_F(DeviceTest, DeviceLockOfADriverThatLeftIsReleased) {
+    Device& holder = AddDevice("cimd");
+    Device& waiter = AddDevice("cimd");
+    Device& quitter = AddDevice("cimd");
+    std::vector<int> granted;
+    holder.phone->lock([&granted] { granted.push_back(1); });
+    quitter.phone->lock([&granted] { granted.push_back(3); });
+    waiter.phone->lock([&granted] { granted.push_back(2); });
+
+    // The holder and a waiting driver end without unlocking.
+    holder.phone->SetSink(nullptr);
+    quitter.phone->SetSink(nullptr);
+    engine->CheckDevices();
+    EXPECT_EQ(granted, (std::vector<int>{1, 2}));
+    EXPECT_EQ(engine->Lock().Waiting(), 0u);
 }
 
 class UninstallTest : public DeviceTest, public testing::WithParamInterface<bool> {};

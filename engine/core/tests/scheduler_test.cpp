@@ -252,5 +252,56 @@ TEST_F(SchedulerTest, OutgoingFilterSignsAgainOnEveryAttempt) {
     EXPECT_EQ(device.sink->transmitted.at(1).text, "hello -- sig -- sig");
 }
 
+TEST_F(SchedulerTest, DeviceAnsweringAtOnceIsServedUpToTenTimesATick) {
+    StartServer();
+    Device& device = AddDevice();
+    device.sink->answer = [&device](const TGsmSms& sms) {
+        device.phone->sendSuccess(sms.messageId, "+4470000");
+    };
+    for (int i = 0; i < 12; ++i)
+        QueueOutgoing("+44700900" + std::to_string(100 + i), "at once " + std::to_string(i));
+    Tick();
+    EXPECT_EQ(device.sink->transmitted.size(), 10u);
+    EXPECT_EQ(Folder(SystemFolder::Outbox).Count(), 2);
+    Tick();
+    EXPECT_EQ(FilesIn("SysFolders/Sent Items"), 12u);
+    EXPECT_EQ(device.sink->transmitted.back().text, "at once 11");
+}
+
+TEST_F(SchedulerTest, MessageGivenBackAtOnceWaitsForTheNextTick) {
+    StartServer();
+    Device& device = AddDevice();
+    device.sink->answer = [&device](const TGsmSms& sms) {
+        device.phone->sendFailed(sms.messageId, "phone busy");
+    };
+    QueueOutgoing("+447009001", "busy");
+    Tick();
+    EXPECT_EQ(device.sink->transmitted.size(), 1u);
+    Tick();
+    EXPECT_EQ(device.sink->transmitted.size(), 2u);
+    EXPECT_EQ(FilesIn("SysFolders/Outbox"), 1u);
+}
+
+TEST_F(SchedulerTest, FailureThatCannotBeFiledKeepsTheMessageForAnotherTry) {
+    StartServer();
+    RecordingClient& client = AddClient();
+    Device& device = AddDevice();
+    const std::string id = QueueOutgoing("+447009001", "stuck");
+    const int retries = Folder(SystemFolder::Outbox).At(0).retriesLeft;
+    Tick();
+    const fs::path waiting = home / "SysFolders" / "Waiting for resend";
+    fs::remove_all(waiting);
+    { std::ofstream(waiting) << "not a folder"; }
+
+    device.phone->sendFailed(id, "no answer");
+    host.RunPosted();
+    ASSERT_EQ(Folder(SystemFolder::Outbox).Count(), 1);
+    EXPECT_FALSE(Folder(SystemFolder::Outbox).At(0).IsBusy());
+    EXPECT_EQ(Folder(SystemFolder::Outbox).At(0).retriesLeft, retries - 1);
+    EXPECT_TRUE(client.events.empty());
+    Tick();
+    EXPECT_EQ(device.sink->transmitted.size(), 2u);
+}
+
 }  // namespace
 }  // namespace nimbra::testing_support
