@@ -6,8 +6,9 @@
 #include <stdexcept>
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "file_text.h"
 #include "wait.h"
@@ -48,18 +49,22 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     return pointers;
 }
 
-// posix_spawn's file actions, released at the end of the scope.
-class FileActions {
-public:
-    FileActions() { posix_spawn_file_actions_init(&actions_); }
-    ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
-    FileActions(const FileActions&) = delete;
-    FileActions& operator=(const FileActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &actions_; }
+// Opens path on fd in a child before exec; only async-signal-safe calls.
+bool OpenOnto(int fd, const char* path, int flags) {
+    const int opened = ::open(path, flags | O_CLOEXEC, 0644);
+    if (opened < 0)
+        return false;
+    const bool moved = ::dup2(opened, fd) == fd;
+    ::close(opened);
+    return moved;
+}
 
-private:
-    posix_spawn_file_actions_t actions_;
-};
+// Tells the parent through the report pipe why the child could not start, and ends it.
+[[noreturn]] void FailInChild(int reportFd) {
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(reportFd, &error, sizeof error);
+    ::_exit(127);
+}
 
 }  // namespace
 
@@ -70,23 +75,51 @@ ChildProcess::ChildProcess(const Options& options) {
     std::vector<std::string> environmentStrings = ChildEnvironment(options.environment);
     std::vector<char*> argv = Pointers(argumentStrings);
     std::vector<char*> envp = Pointers(environmentStrings);
-
     const std::string outputPath = outputDir_ / "stdout";
     const std::string errorPath = outputDir_ / "stderr";
-    FileActions actions;
-    posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, outputPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, errorPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!options.workingDirectory.empty())
-        posix_spawn_file_actions_addchdir_np(actions.get(), options.workingDirectory.c_str());
+    const std::string workingDirectory = options.workingDirectory.string();
 
-    const int error = posix_spawnp(&pid_, options.program.c_str(), actions.get(), nullptr,
-                                   argv.data(), envp.data());
-    if (error != 0) {
+    // The child writes errno here when it cannot start; a successful exec closes it empty.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        throw std::runtime_error("cannot start " + options.program + ": " + std::strerror(errno));
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // Between fork and exec only async-signal-safe calls: the test may have threads.
+        // The child dies with the test, even when the test crashes or is killed. The death
+        // signal follows the thread that forked; tests start children from their main thread.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+            FailInChild(report[1]);
+        if (::getppid() != parent)
+            ::_exit(127);  // the test ended before the death signal was set up
+        if (!OpenOnto(STDIN_FILENO, "/dev/null", O_RDONLY) ||
+            !OpenOnto(STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC) ||
+            !OpenOnto(STDERR_FILENO, errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC))
+            FailInChild(report[1]);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0)
+            FailInChild(report[1]);
+        ::execvpe(argv[0], argv.data(), envp.data());
+        FailInChild(report[1]);
+    }
+    const int forkError = errno;
+    ::close(report[1]);
+    if (pid_ < 0) {
+        ::close(report[0]);
+        throw std::runtime_error("cannot start " + options.program + ": " +
+                                 std::strerror(forkError));
+    }
+    int childError = 0;
+    ssize_t got;
+    do {
+        got = ::read(report[0], &childError, sizeof childError);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got > 0) {
+        Reap(true);
         pid_ = -1;
-        throw std::runtime_error("cannot start " + options.program + ": " + std::strerror(error));
+        throw std::runtime_error("cannot start " + options.program + ": " +
+                                 std::strerror(childError));
     }
 }
 

@@ -15,7 +15,8 @@ namespace nimbra::testing_support {
 
 // A program run as a child of the test. Its environment is the test's own with the given
 // variables set (or removed, for nullopt); its standard output and error go to files the test
-// reads at any time. Destroying a child that still runs ends it: SIGTERM, then SIGKILL.
+// reads at any time. Destroying a child that still runs ends it: SIGTERM, then SIGKILL. A
+// child is killed as well when the test ends in any other way, by a crash or a signal.
 class ChildProcess {
 public:
     struct Options {
