@@ -197,7 +197,7 @@ void Engine::StartDevice(int kindIndex) {
 }
 
 void Engine::Activate() {
-    SetStatus("main", "Activate: another copy of the engine was started");
+    Log("screen", "Another start of transmit was handed over to this engine");
     if (onWindowRequest)
         onWindowRequest(WindowMessage::ShowMonitor);
 }

@@ -61,7 +61,8 @@ void LogChannels::OpenFiles() {
         if (channel.file || channel.switchedOff)
             continue;
         const std::string path = folder_ + channel.fileName;
-        channel.file = std::fopen(path.c_str(), "ab");
+        // "e": programs the engine starts do not inherit its log files.
+        channel.file = std::fopen(path.c_str(), "abe");
         if (!channel.file) {
             channel.switchedOff = true;
             Log("screen", "Cannot open logfile:" + path);

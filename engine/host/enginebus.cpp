@@ -10,6 +10,8 @@ namespace {
 
 // How long a second start waits for the running engine to answer Activate.
 constexpr int kHandOverTimeoutMs = 5000;
+// Claims of the name after an owner that left without answering.
+constexpr int kClaimAttempts = 3;
 
 }  // namespace
 
@@ -39,17 +41,26 @@ EngineBus::Claim EngineBus::ClaimName(QString& error) {
             return Claim::Refused;
         }
     }
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        connection_.interface()->registerService(QString::fromLatin1(kTransmitBusName),
-                                                 QDBusConnectionInterface::DontQueueService,
-                                                 QDBusConnectionInterface::DontAllowReplacement);
-    if (!reply.isValid()) {
-        error = reply.error().message();
-        return Claim::Refused;
+    // When the engine that owns the name leaves without answering (it was closing), the name
+    // is free again: claim it rather than leave no engine running.
+    for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
+        const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+            connection_.interface()->registerService(
+                QString::fromLatin1(kTransmitBusName), QDBusConnectionInterface::DontQueueService,
+                QDBusConnectionInterface::DontAllowReplacement);
+        if (!reply.isValid()) {
+            error = reply.error().message();
+            return Claim::Refused;
+        }
+        if (reply.value() == QDBusConnectionInterface::ServiceRegistered) {
+            error.clear();
+            return Claim::Owned;
+        }
+        error = HandOver();
+        if (error.isEmpty() ||
+            connection_.interface()->isServiceRegistered(QString::fromLatin1(kTransmitBusName)))
+            return Claim::HandedOver;
     }
-    if (reply.value() == QDBusConnectionInterface::ServiceRegistered)
-        return Claim::Owned;
-    error = HandOver();
     return Claim::HandedOver;
 }
 

@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QString>
 
 #include "engine.h"
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
         Say(QStringLiteral("cannot enter the engine home %1").arg(home));
         return 1;
     }
+    // The programs the engine starts run in its home and find it here too.
+    qputenv("NIMBRA_HOME", QFile::encodeName(QDir::currentPath()));
 
     // The bus name decides which engine runs, before anything is written into the home.
     nimbra::EngineBus bus;
@@ -102,7 +105,8 @@ int main(int argc, char** argv) {
     });
     try {
         engine = std::make_unique<nimbra::Engine>(host);
-        bus.Root().SetActivateHandler([&engine] { engine->Activate(); });
+        bus.Root().SetActivateHandler(
+            [&engine] { nimbra::RunGuarded([&] { engine->Activate(); }); });
         engine->Init();
     } catch (const nimbra::EngineStartError& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -15,38 +15,29 @@
 namespace nimbra {
 namespace {
 
-void RunGuarded(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        ProcessNotifier().ShowMessage(std::string("Internal error: ") + e.what());
-    } catch (...) {
-        ProcessNotifier().ShowMessage("Internal error: unknown exception");
-    }
-}
-
 // A QTimer owned through the engine's handle. The engine may destroy the handle from inside
 // the timer's own action; the QTimer is then deleted once control is back in the event loop.
 class QtEngineTimer final : public EngineTimer {
 public:
     QtEngineTimer(QObject* parent, std::function<void()> action, bool singleShot)
-        : timer_(new QTimer(parent)), firing_(std::make_shared<bool>(false)) {
+        : timer_(new QTimer(parent)), firing_(std::make_shared<int>(0)) {
         timer_->setSingleShot(singleShot);
         auto shared = std::make_shared<std::function<void()>>(std::move(action));
         QObject::connect(timer_, &QTimer::timeout, timer_, [shared, firing = firing_] {
             // Local copies: the handle (and the connection) may be gone when the action ends.
             const auto keep = shared;
-            const auto flag = firing;
-            *flag = true;
+            // A depth, not a flag: the action may run again inside a nested event loop.
+            const auto depth = firing;
+            ++*depth;
             RunGuarded(*keep);
-            *flag = false;
+            --*depth;
         });
     }
 
     ~QtEngineTimer() override {
         timer_->stop();
         QObject::disconnect(timer_, nullptr, nullptr, nullptr);
-        if (*firing_)
+        if (*firing_ > 0)
             timer_->deleteLater();
         else
             delete timer_;
@@ -62,10 +53,20 @@ public:
 
 private:
     QTimer* timer_;
-    std::shared_ptr<bool> firing_;
+    std::shared_ptr<int> firing_;
 };
 
 }  // namespace
+
+void RunGuarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ProcessNotifier().ShowMessage(std::string("Internal error: ") + e.what());
+    } catch (...) {
+        ProcessNotifier().ShowMessage("Internal error: unknown exception");
+    }
+}
 
 QtEngineHost::QtEngineHost() = default;
 

@@ -16,6 +16,10 @@
 
 namespace nimbra {
 
+// Runs engine work from the event loop: an exception it lets out is reported to the operator
+// instead of ending the program.
+void RunGuarded(const std::function<void()>& action);
+
 class QtEngineHost final : public EngineHost {
 public:
     QtEngineHost();

@@ -11,7 +11,8 @@
 namespace nimbra {
 namespace {
 
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+// SIGHUP: the terminal that started the engine was closed.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 int g_pipe[2] = {-1, -1};
 

@@ -1,7 +1,7 @@
 #pragma once
-// Turns SIGINT and SIGTERM into a call on the event loop: the signal handler only writes a
-// byte to a pipe, and a socket notifier reads it on the main thread. After the first signal
-// the default handling is back, so a second Ctrl-C ends a program whose shutdown hangs.
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop: the signal handler only
+// writes a byte to a pipe, and a socket notifier reads it on the main thread. After the first
+// signal the default handling is back, so a second Ctrl-C ends a program whose shutdown hangs.
 // One instance per process.
 
 #include <functional>
