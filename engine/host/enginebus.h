@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QString>
 
 #include "rootobject.h"
@@ -39,7 +40,12 @@ public:
 
     TransmitRootObject& Root() { return root_; }
     // Broadcasts EngineClosing() from the root object.
-    void EmitEngineClosing() { emit root_.EngineClosing(); }
+    // Sends EngineClosing and gives up the name; the blocking call returns only after the
+    // signal queued before it has left, so the signal is not lost when the process ends.
+    void EmitEngineClosing() {
+        emit root_.EngineClosing();
+        connection_.interface()->unregisterService(QString::fromLatin1(kTransmitBusName));
+    }
 
 private:
     QString HandOver();
