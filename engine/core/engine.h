@@ -12,16 +12,19 @@
 #include "addressbook.h"
 #include "devicelist.h"
 #include "devicepanel.h"
+#include "easysms.h"
 #include "engineclient.h"
 #include "enginehost.h"
 #include "enginenotifier.h"
 #include "folderman.h"
 #include "logchannels.h"
 #include "messagefilters.h"
+#include "messageserver.h"
 #include "notificationslots.h"
 #include "queuemanager.h"
 #include "servermenu.h"
 #include "serveroptions.h"
+#include "servicecontrol.h"
 #include "smsenvironment.h"
 #include "statusslots.h"
 #include "storeenvironment.h"
@@ -144,6 +147,48 @@ public:
     DevicePanel& Panel() { return panel_; }
     ServerMenu& Menu() { return serverMenu_; }
     const std::vector<std::shared_ptr<EngineClient>>& Clients() const { return clients_; }
+
+    // Client objects of other programs; each joins the client list at creation.
+    std::shared_ptr<TnbMessageServer> CreateMessageServer();
+    std::shared_ptr<TnbEasySMS> CreateEasySms();
+    std::shared_ptr<TnbServiceControl> CreateServiceControl();
+    // How many objects of kind T the client list holds.
+    template <class T>
+    int CountClients() const {
+        int count = 0;
+        for (const auto& client : clients_)
+            count += dynamic_cast<const T*>(client.get()) != nullptr ? 1 : 0;
+        return count;
+    }
+    // Raises MessageAcceptedForDelivery on every live message-server client.
+    void RaiseAcceptedForDelivery(const std::string& source, const std::string& messageId,
+                                  const std::string& record);
+    // The Plugins menu: a separator per client, then its commands, tagged like the Server
+    // menu's.
+    ServerMenu& PluginMenu() { return pluginMenu_; }
+    void ClickPluginMenuItem(std::size_t index);
+    // The client lock message-server clients take around work that must not overlap.
+    DeviceLock& ClientLock() { return clientLock_; }
+    // Shuts down the first live client whose name is plugin's: its commands go, it hears
+    // ServerShutdown and leaves the client list.
+    void UninstallPlugin(const std::string& plugin);
+    // The names of the live message-server clients: the "Currently active plugins" listing.
+    std::vector<std::string> ActiveClientsListing() const;
+    std::function<void()> onClientsChange;
+    // The progress bar a long piece of work (a mass send) shows.
+    struct Progress {
+        bool visible = false;
+        int maximum = 0;
+        int position = 0;
+    };
+    const Progress& WorkProgress() const { return progress_; }
+    void SetProgress(const Progress& progress);
+    std::function<void()> onProgress;
+    // Whether the Start and the Stop command are available now.
+    bool StartAvailable() const { return controls_.startButton; }
+    bool StopAvailable() const { return controls_.stopButton; }
+    // The engine's program directory, ending in "/".
+    std::string ProgramDirectory() const;
     EngineTimer& SendTimer() { return *tSend_; }
     EngineTimer& PutBackTimer() { return *putBackTimer_; }
     EngineTimer& AutostartTimer() { return *tStartAtStartup_; }
@@ -184,6 +229,9 @@ private:
     DevicePanel panel_;
     ServerMenu serverMenu_;
     std::vector<std::shared_ptr<EngineClient>> clients_;
+    ServerMenu pluginMenu_;
+    DeviceLock clientLock_;
+    Progress progress_;
     MessageFilter inFilter_;
     MessageFilter outFilter_;
     int tagCounter_ = 0;
