@@ -13,6 +13,8 @@ inline bool IsEmpty(const AutoValue& value) {
 }
 
 // The status result of an operation: 1 done, 0 not done.
-inline AutoValue Status(bool done) { return AutoValue(done ? 1 : 0); }
+inline AutoValue Status(bool done) {
+    return AutoValue(done ? 1 : 0);
+}
 
 }  // namespace nimbra

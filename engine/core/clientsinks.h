@@ -15,12 +15,11 @@ public:
     // record: the text form of the stored incoming message.
     virtual void MessageReceived(const std::string& record) = 0;
     virtual void MessageDeleted(const std::string& messageId) = 0;
-    virtual void Error(int errorCode, const std::string& errorMessage,
-                       const std::string& errorData, const std::string& errorLevel) = 0;
+    virtual void Error(int errorCode, const std::string& errorMessage, const std::string& errorData,
+                       const std::string& errorLevel) = 0;
     virtual void Info(const std::string& content) = 0;
     virtual void ServerShutdown() = 0;
-    virtual void MessageAcceptedForDelivery(const std::string& source,
-                                            const std::string& messageId,
+    virtual void MessageAcceptedForDelivery(const std::string& source, const std::string& messageId,
                                             const std::string& record) = 0;
     virtual void MenuItemClick(const std::string& name) = 0;
 };

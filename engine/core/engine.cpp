@@ -204,8 +204,9 @@ void Engine::Activate() {
 
 void Engine::LanguageChanged(const std::string& language) {
     WriteSetting(settings::kServicePidKey, settings::kPidValue, host_.ProcessId());
-    ForEachDevice(
-        [&language](TnbSMSPhone& device) { device.RaiseInfo("setlanguage(" + language + ")"); });
+    const std::string notice = "setlanguage(" + language + ")";
+    ForEachClient([&notice](EngineClient& client) { client.Info(notice); });
+    ForEachDevice([&notice](TnbSMSPhone& device) { device.RaiseInfo(notice); });
 }
 
 void Engine::StartbtnClick(bool notify) {

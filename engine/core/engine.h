@@ -95,7 +95,8 @@ public:
     // Devices and clients.
     std::shared_ptr<TnbSMSPhone> CreateDevice();
     void AddClient(std::shared_ptr<EngineClient> client);
-    int NextTag() { return tagCounter_++; }
+    // Tags start at 1: tag 0 marks a menu item of nobody.
+    int NextTag() { return ++tagCounter_; }
     void ClickServerMenuItem(std::size_t index);
     // Raises info("devicename") on every live device after clearing the panel.
     void RefreshDevicePanel();
@@ -175,6 +176,8 @@ public:
     // The names of the live message-server clients: the "Currently active plugins" listing.
     std::vector<std::string> ActiveClientsListing() const;
     std::function<void()> onClientsChange;
+    // A client's name or sink changed, or clients left the list: the listing may differ.
+    void ClientsChanged();
     // The progress bar a long piece of work (a mass send) shows.
     struct Progress {
         bool visible = false;
@@ -204,7 +207,10 @@ private:
                         bool spaceBeforeLine);
     void EnsureDirectory(const std::string& relative);
     void RestartPutBackTimer();
+    // Drops the clients that are gone, then acts on each live one in list order.
     void ForEachClient(const std::function<void(EngineClient&)>& action);
+    // Drops the clients whose programs let go of them; they are never put back.
+    void DropGoneClients();
     void Shutdown();
     void StopTimers();
     void ForEachDevice(const std::function<void(TnbSMSPhone&)>& action);

@@ -18,7 +18,7 @@ void Engine::AddClient(std::shared_ptr<EngineClient> client) {
 
 void Engine::ClickServerMenuItem(std::size_t index) {
     const auto& items = serverMenu_.Items();
-    if (index >= items.size() || !items[index].enabled)
+    if (index >= items.size() || !items[index].enabled || items[index].separator)
         return;
     const ServerMenu::Item item = items[index];
     const int tag = item.tag;

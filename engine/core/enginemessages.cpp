@@ -18,8 +18,9 @@ void Engine::PostWithSlot(WindowMessage message, const std::string& id, long lon
 }
 
 void Engine::ForEachClient(const std::function<void(EngineClient&)>& action) {
-    std::erase_if(clients_, [](const auto& client) { return !client->IsLive(); });
-    // A client may be added or leave while it is told; walk a copy.
+    DropGoneClients();
+    // A client may be added or leave while it is told; walk a copy. A client without a sink
+    // or a name yet is skipped and stays listed.
     const auto clients = clients_;
     for (const auto& client : clients) {
         if (client->IsLive())

@@ -76,6 +76,10 @@ public:
     std::string firstCommand;
 
 private:
+    // getSystemInfo("masssend"): every line of the file becomes an Outbox message with a new
+    // id; throws std::runtime_error when the file cannot be read.
+    void MassSend(const std::string& path);
+
     Engine& engine_;
     MessageServerEventSink* sink_ = nullptr;
     // Had a sink once: without one now it has been let go.

@@ -1,7 +1,5 @@
 #include "smsphone.h"
 
-#include <filesystem>
-
 #include "codepage.h"
 #include "engine.h"
 #include "unGSMSMS.h"
@@ -79,13 +77,8 @@ std::string TnbSMSPhone::sendInfo(const std::string& name, const std::string& va
     } else if (name == "cansend") {
         canSend = value == "1";
     } else if (name == "system") {
-        if (value == "exedir") {
-            std::string dir =
-                std::filesystem::absolute(engine_.PathOf(".")).lexically_normal().string();
-            if (dir.empty() || dir.back() != '/')
-                dir += '/';
-            return dir;
-        }
+        if (value == "exedir")
+            return engine_.ProgramDirectory();
         if (value == "language")
             return engine_.LanguageName();
     }

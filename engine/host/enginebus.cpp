@@ -34,7 +34,7 @@ EngineBus::Claim EngineBus::ClaimName(QString& error) {
     // The object is in place before the name is, so a caller that sees the name finds it.
     if (!registered_) {
         registered_ = connection_.registerObject(QString::fromLatin1(kTransmitRootPath), &root_,
-                                                 QDBusConnection::ExportScriptableContents);
+                                                 QDBusConnection::ExportAdaptors);
         if (!registered_) {
             error = QStringLiteral("cannot register the object %1 on the bus")
                         .arg(QString::fromLatin1(kTransmitRootPath));

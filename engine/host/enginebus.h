@@ -39,6 +39,7 @@ public:
     Claim ClaimName(QString& error);
 
     TransmitRootObject& Root() { return root_; }
+    const QDBusConnection& Connection() const { return connection_; }
     // Broadcasts EngineClosing() from the root object.
     // Sends EngineClosing and gives up the name; the blocking call returns only after the
     // signal queued before it has left, so the signal is not lost when the process ends.

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QString>
 
+#include "automationregistry.h"
 #include "engine.h"
 #include "enginebus.h"
 #include "qtenginehost.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     nimbra::QtEngineHost host;
     host.SetCloseNotice([&bus] { bus.EmitEngineClosing(); });
     std::unique_ptr<nimbra::Engine> engine;
+    std::unique_ptr<nimbra::AutomationRegistry> objects;
     // A stop signal that comes during start-up is handled once the event loop runs.
     const nimbra::StopSignals stopSignals([&engine] {
         if (engine)
@@ -108,6 +110,11 @@ int main(int argc, char** argv) {
         bus.Root().SetActivateHandler(
             [&engine] { nimbra::RunGuarded([&] { engine->Activate(); }); });
         engine->Init();
+        objects = std::make_unique<nimbra::AutomationRegistry>(*engine, bus.Connection());
+        bus.Root().SetCreateHandler(
+            [&objects](const QString& className, const QString& caller, QString& error) {
+                return objects->Create(className, caller, error);
+            });
     } catch (const nimbra::EngineStartError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
@@ -117,5 +124,7 @@ int main(int argc, char** argv) {
     }
     const int result = QCoreApplication::exec();
     bus.Root().SetActivateHandler({});
+    bus.Root().SetCreateHandler({});
+    objects.reset();
     return result;
 }

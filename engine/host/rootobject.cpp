@@ -1,6 +1,24 @@
 #include "rootobject.h"
 
+#include "ServerAdaptor.h"
+
 namespace nimbra {
+
+TransmitRootObject::TransmitRootObject(QObject* parent) : QObject(parent) {
+    new ServerAdaptor(this);
+}
+
+QDBusObjectPath TransmitRootObject::CreateObject(const QString& className) {
+    QString error = QStringLiteral("The engine is starting; try again");
+    const QString caller = calledFromDBus() ? message().service() : QString();
+    const QString path = create_ ? create_(className, caller, error) : QString();
+    if (path.isEmpty()) {
+        if (calledFromDBus())
+            sendErrorReply(QStringLiteral("org.nimbra.Transmit.Error.Failed"), error);
+        return QDBusObjectPath(QStringLiteral("/"));
+    }
+    return QDBusObjectPath(path);
+}
 
 void TransmitRootObject::Activate() {
     if (activate_)

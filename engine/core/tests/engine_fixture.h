@@ -44,6 +44,73 @@ public:
     std::vector<std::string> events;
 };
 
+// Records the events of a message-server client as "Name:arguments" texts.
+class RecordingServerSink final : public MessageServerEventSink {
+public:
+    void ServerStarted() override { events.push_back("ServerStarted"); }
+    void ServerStopped() override { events.push_back("ServerStopped"); }
+    void MessageSent(const std::string& id) override { events.push_back("MessageSent:" + id); }
+    void MessageDelivered(const std::string& id) override {
+        events.push_back("MessageDelivered:" + id);
+    }
+    void MessageReceived(const std::string& record) override {
+        events.push_back("MessageReceived:" + record);
+    }
+    void MessageDeleted(const std::string& id) override {
+        events.push_back("MessageDeleted:" + id);
+    }
+    void Error(int code, const std::string& message, const std::string& data,
+               const std::string& level) override {
+        events.push_back("Error:" + std::to_string(code) + ":" + message + ":" + data + ":" +
+                         level);
+    }
+    void Info(const std::string& content) override { events.push_back("info:" + content); }
+    void ServerShutdown() override { events.push_back("ServerShutdown"); }
+    void MessageAcceptedForDelivery(const std::string& source, const std::string& id,
+                                    const std::string& record) override {
+        events.push_back("Accepted:" + source + ":" + id);
+        accepted.push_back(record);
+        if (onAccepted)
+            onAccepted();
+    }
+    void MenuItemClick(const std::string& name) override {
+        events.push_back("MenuItemClick:" + name);
+    }
+
+    std::vector<std::string> events;
+    // The records of MessageAcceptedForDelivery.
+    std::vector<std::string> accepted;
+    std::function<void()> onAccepted;
+};
+
+class RecordingEasySink final : public EasySmsEventSink {
+public:
+    void MessageReceived(const std::string& sender, const std::string& text) override {
+        events.push_back("MessageReceived:" + sender + ":" + text);
+    }
+    void Error(int code, const std::string& message, int param) override {
+        events.push_back("Error:" + std::to_string(code) + ":" + message + ":" +
+                         std::to_string(param));
+    }
+    void ServerStarted() override { events.push_back("ServerStarted"); }
+    void ServerStopped() override { events.push_back("ServerStopped"); }
+    void MessageSent(const std::string& id) override { events.push_back("MessageSent:" + id); }
+
+    std::vector<std::string> events;
+};
+
+class RecordingControlSink final : public ServiceControlEventSink {
+public:
+    void Started() override { events.push_back("Started"); }
+    void Stopped() override { events.push_back("Stopped"); }
+    void Error(int code, const std::string& message, int param) override {
+        events.push_back("Error:" + std::to_string(code) + ":" + message + ":" +
+                         std::to_string(param));
+    }
+
+    std::vector<std::string> events;
+};
+
 class EngineTest : public testing::Test {
 protected:
     // Creates the engine and runs its start-up.

@@ -1,0 +1,138 @@
+#include "automationobject.h"
+
+#include <exception>
+
+#include "automationvalues.h"
+
+namespace nimbra {
+
+AutomationObject::AutomationObject(const QDBusConnection& connection, QString owner,
+                                   QString path, QString eventInterface)
+    : connection_(connection),
+      owner_(std::move(owner)),
+      path_(std::move(path)),
+      eventInterface_(std::move(eventInterface)) {}
+
+AutomationObject::~AutomationObject() = default;
+
+void AutomationObject::Fail(const char* errorName, const QString& text) {
+    if (calledFromDBus())
+        sendErrorReply(QString::fromLatin1(errorName), text);
+}
+
+bool AutomationObject::Admit() {
+    if (!calledFromDBus())
+        return !letGo_;
+    if (message().service() != owner_) {
+        Fail(kNotOwnerError,
+             QStringLiteral("The object %1 belongs to another client").arg(path_));
+        return false;
+    }
+    if (letGo_) {
+        Fail(kObjectGoneError, QStringLiteral("The object %1 was released").arg(path_));
+        return false;
+    }
+    return true;
+}
+
+void AutomationObject::Advise() {
+    if (!Admit())
+        return;
+    if (advised_) {
+        Fail(kFailedError, QStringLiteral("The object %1 has an event sink already").arg(path_));
+        return;
+    }
+    advised_ = true;
+    SinkChanged(true);
+}
+
+void AutomationObject::Unadvise() {
+    if (!Admit() || !advised_)
+        return;
+    advised_ = false;
+    SinkChanged(false);
+}
+
+void AutomationObject::Release() {
+    if (!Admit())
+        return;
+    LetGo();
+}
+
+void AutomationObject::LetGo() {
+    if (letGo_)
+        return;
+    letGo_ = true;
+    advised_ = false;
+    Released();
+    if (onLetGo)
+        onLetGo(this);
+}
+
+QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVariantList& out) {
+    out.clear();
+    if (!Admit())
+        return EmptyVariant();
+    invoking_ = true;
+    Outcome outcome;
+    bool known = false;
+    try {
+        known = Dispatch(dispid, args, outcome);
+    } catch (const std::exception& e) {
+        invoking_ = false;
+        Fail(kFailedError, QString::fromLocal8Bit(e.what()));
+        return EmptyVariant();
+    }
+    invoking_ = false;
+    if (!known) {
+        Fail(kUnknownDispIdError,
+             QStringLiteral("The object %1 has no operation with dispatch id %2")
+                 .arg(path_)
+                 .arg(dispid));
+        return EmptyVariant();
+    }
+    for (const AutoValue& value : outcome.outs)
+        out.push_back(QVariant::fromValue(ToBus(value)));
+    return ToBus(outcome.result);
+}
+
+AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList& args) {
+    Outcome outcome;
+    if (!Admit())
+        return outcome;
+    try {
+        Dispatch(dispid, args, outcome);
+    } catch (const std::exception& e) {
+        Fail(kFailedError, QString::fromLocal8Bit(e.what()));
+        return {};
+    }
+    return outcome;
+}
+
+void AutomationObject::ExpectArguments(const QVariantList& args, int count, int dispid) {
+    if (args.size() != count)
+        throw ArgumentError("The operation with dispatch id " + std::to_string(dispid) +
+                            " takes " + std::to_string(count) + " argument(s), not " +
+                            std::to_string(args.size()));
+}
+
+std::function<void()> AutomationObject::AnswerLater() {
+    if (!calledFromDBus())
+        return [] {};
+    setDelayedReply(true);
+    QDBusMessage reply = message().createReply();
+    if (invoking_)
+        reply << QVariant::fromValue(EmptyVariant()) << QVariant::fromValue(QVariantList{});
+    return [connection = connection_, reply] { connection.send(reply); };
+}
+
+void AutomationObject::Emit(const char* name, const QVariantList& args) {
+    if (!advised_ || letGo_)
+        return;
+    QDBusMessage signal = QDBusMessage::createTargetedSignal(owner_, path_, eventInterface_,
+                                                             QString::fromLatin1(name));
+    signal.setArguments(args);
+    connection_.send(signal);
+}
+
+}  // namespace nimbra

@@ -1,0 +1,32 @@
+#pragma once
+// Values between the bus and the engine core: VARIANTs are D-Bus variants (an integer is
+// "i", a text "s", an empty VARIANT an empty "av"); texts are UTF-8 on the bus and code-page
+// bytes in the engine.
+#include <stdexcept>
+#include <string>
+
+#include <QDBusVariant>
+#include <QVariant>
+
+#include "automationvalue.h"
+
+namespace nimbra {
+
+// A text argument above this size is refused: no record, number list or status line comes
+// near it, and the engine keeps whole texts in memory and in its logs.
+inline constexpr qsizetype kMaxArgumentChars = 1 << 20;
+
+// An argument the operation cannot take; the caller gets the text as the error.
+class ArgumentError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+QDBusVariant EmptyVariant();
+QDBusVariant ToBus(const AutoValue& value);
+QVariant ToBusText(const std::string& text);
+// The text of an argument (a string, an integer as decimal digits, an empty VARIANT as "");
+// name says which argument in the error. Throws ArgumentError.
+std::string TextArgument(const QVariant& value, const char* name);
+
+}  // namespace nimbra

@@ -1,0 +1,239 @@
+// The objects' contract on the bus: creation, named calls against Invoke, empty results,
+// naming, ownership, bad arguments and the locks.
+#include <QDBusVariant>
+
+#include "automation_fixture.h"
+#include "event_wait.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+const QString kServer = QStringLiteral("nbMessageServer");
+const QString kPhone = QStringLiteral("nbSMSPhone");
+
+// What a call gave: the retval and the out values, from a named call's reply (outs first,
+// retval last) or from Invoke's (result, out list).
+struct Result {
+    QString retval;
+    QStringList outs;
+    bool operator==(const Result&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Result& r) {
+    return os << r.retval.toStdString() << " / " << r.outs.join(QLatin1Char('|')).toStdString();
+}
+
+Result FromNamed(const QDBusMessage& reply, bool hasRetval) {
+    QStringList shown = ShowAll(reply);
+    Result result;
+    if (hasRetval && !shown.isEmpty())
+        result.retval = shown.takeLast();
+    result.outs = shown;
+    return result;
+}
+
+Result FromInvoke(const QDBusMessage& reply, bool hasRetval) {
+    const QStringList shown = ShowAll(reply);
+    Result result;
+    if (shown.size() != 2)
+        return {shown.join(QLatin1Char(',')), {}};
+    if (hasRetval)
+        result.retval = shown.at(0);
+    const QString outs = shown.at(1);
+    if (outs != QStringLiteral("<empty>"))
+        result.outs = outs.mid(1, outs.size() - 2).split(QLatin1Char(','));
+    return result;
+}
+
+TEST_F(AutomationTest, ObjectsAreMadeByNameOrIdentifierAndUnknownClassesAreRefused) {
+    QStringList paths;
+    for (const char* name :
+         {"nbMessageServer", "nbSMSPhone", "nbEasySMS", "nbServiceControl",
+          "{2dee8fea-e37b-11d6-b1ec-00e0299a95bf}", "{EFD82F34-9F9F-4AA8-9C77-27F8EC9FA49A}"})
+        paths << a->Create(QString::fromLatin1(name));
+    EXPECT_EQ(paths.at(0), QStringLiteral("/org/nimbra/Transmit/nbMessageServer/1"));
+    EXPECT_EQ(paths.at(4), QStringLiteral("/org/nimbra/Transmit/nbMessageServer/2"));
+    EXPECT_EQ(paths.at(5), QStringLiteral("/org/nimbra/Transmit/nbSMSPhone/2"));
+    EXPECT_EQ(paths.removeDuplicates(), 0);
+
+    for (const QString& bad : {QStringLiteral("nbNothing"), QStringLiteral(""),
+                               QString(300000, QLatin1Char('x'))}) {
+        const QDBusMessage reply =
+            a->Call(QString::fromLatin1(kRootPath), QStringLiteral("org.nimbra.Transmit.Server"),
+                    QStringLiteral("CreateObject"), {bad});
+        EXPECT_EQ(reply.errorName(), QStringLiteral("org.nimbra.Transmit.Error.Failed"));
+        EXPECT_TRUE(reply.errorMessage().startsWith(QStringLiteral("Unknown class")));
+    }
+}
+
+TEST_F(AutomationTest, NamedCallsAndInvokeGiveTheSameResultsAndUnsetResultsAreEmpty) {
+    const QString named = Ready(*a, kServer, QStringLiteral("named"));
+    const QString invoked = Ready(*a, kServer, QStringLiteral("invoked"));
+    const QString home = QString::fromStdString(engine->home().string()) + QLatin1Char('/');
+    const auto w = [](const char* text) { return Wrap(QString::fromLatin1(text)); };
+    struct Row {
+        const char* method;
+        int dispid;
+        QVariantList args;
+        bool hasRetval;
+        Result expected;
+    };
+    const std::vector<Row> rows = {
+        {"stopServer", 1, {}, true, {"i:0", {}}},
+        {"deleteMessage", 4, {w("404")}, true, {"i:0", {}}},
+        {"reSendMessage", 5, {w("404")}, true, {"<empty>", {}}},
+        {"setMessage", 6, {w("404"), w("{GSMSMS}")}, true, {"i:0", {}}},
+        {"getSystemInfo", 7, {w("exedir"), w("system")}, true, {"i:1", {home}}},
+        {"getSystemInfo", 7, {w("other"), w("system")}, true, {"i:0", {""}}},
+        {"getSystemInfo", 7, {w("count"), w("sendqueue")}, true, {"i:1", {"i:0"}}},
+        {"getSystemInfo", 7, {w("other"), w("sendqueue")}, true, {"i:0", {"<empty>"}}},
+        {"getSystemInfo", 7, {w("count"), w("nowhere")}, true, {"<empty>", {"<empty>"}}},
+        {"getMessage", 9, {w("404")}, true, {"i:0", {""}}},
+        {"registerMenuItem", 8, {w("Cmd")}, false, {}},
+        {"disableMenuItem", 16, {QStringLiteral("Cmd")}, false, {}},
+        {"enableMenuItem", 15, {QStringLiteral("Cmd")}, false, {}},
+        {"unRegisterMenuItem", 12, {w("Cmd")}, false, {}},
+        {"statusInfo", 13, {QStringLiteral("a status line")}, false, {}},
+        {"log", 14, {QStringLiteral("status1"), QStringLiteral("a line")}, false, {}},
+        {"unlock", 18, {}, false, {}},
+        {"logout", 11, {}, false, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.method);
+        const QDBusMessage byName =
+            a->CallObject(named, QString::fromLatin1(row.method), row.args);
+        QVariantList plain;
+        for (const QVariant& arg : row.args)
+            plain << (arg.metaType() == QMetaType::fromType<QDBusVariant>()
+                          ? arg.value<QDBusVariant>().variant()
+                          : arg);
+        const QDBusMessage byId = a->Invoke(invoked, row.dispid, plain);
+        EXPECT_EQ(FromNamed(byName, row.hasRetval), row.expected) << ShowAll(byName).join(',').toStdString();
+        EXPECT_EQ(FromInvoke(byId, row.hasRetval), row.expected) << ShowAll(byId).join(',').toStdString();
+    }
+
+    // login: the count goes on across both ways.
+    EXPECT_EQ(ShowAll(a->CallObject(named, QStringLiteral("login"), {QStringLiteral("twin")})),
+              QStringList{QStringLiteral("twin 1")});
+    EXPECT_EQ(ShowAll(a->Invoke(invoked, 10, {QStringLiteral("twin")})),
+              (QStringList{QStringLiteral("twin 2"), QStringLiteral("<empty>")}));
+    // sendMessage: the id comes back, and the record carries it.
+    const QDBusMessage sent = a->CallObject(named, QStringLiteral("sendMessage"),
+                                            {Wrap(Record("+3611111", "by name"))});
+    const QDBusMessage invokedSend = a->Invoke(invoked, 3, {Record("+3611111", "by id", "77")});
+    ASSERT_EQ(sent.arguments().size(), 2);
+    const QString id = Show(sent.arguments().at(1));
+    EXPECT_FALSE(id.isEmpty());
+    EXPECT_TRUE(Show(sent.arguments().at(0)).contains(QStringLiteral("{") + id + QLatin1Char('}')));
+    ASSERT_EQ(ShowAll(invokedSend).size(), 2);
+    EXPECT_EQ(ShowAll(invokedSend).at(0), QStringLiteral("77"));
+    EXPECT_TRUE(ShowAll(invokedSend).at(1).contains(QStringLiteral("{77}")));
+    EXPECT_EQ(OutboxCount(*a, named), 2);
+}
+
+TEST_F(AutomationTest, LoginNamesCountClientsAndDevicesThatAreStillThere) {
+    const QString first = Ready(*a, kServer);
+    const QString second = Ready(*b, kServer);
+    EXPECT_EQ(ShowAll(a->CallObject(first, QStringLiteral("login"), {QStringLiteral("billboard")})),
+              QStringList{QStringLiteral("billboard 1")});
+    EXPECT_EQ(ShowAll(b->CallObject(second, QStringLiteral("login"), {QStringLiteral("billboard")})),
+              QStringList{QStringLiteral("billboard 2")});
+
+    const QString smpp1 = Ready(*a, kPhone);
+    const QString smpp2 = Ready(*b, kPhone);
+    EXPECT_EQ(ShowAll(a->CallObject(smpp1, QStringLiteral("login"), {QStringLiteral("smpp")})),
+              QStringList{QStringLiteral("smpp1")});
+    EXPECT_EQ(ShowAll(b->CallObject(smpp2, QStringLiteral("login"), {QStringLiteral("smpp")})),
+              QStringList{QStringLiteral("smpp2")});
+    a->Call(smpp1, QStringLiteral("org.nimbra.Transmit.Dispatch"), QStringLiteral("Release"));
+    const QString third = Ready(*a, kPhone);
+    EXPECT_EQ(ShowAll(a->CallObject(third, QStringLiteral("login"), {QStringLiteral("smpp")})),
+              QStringList{QStringLiteral("smpp2")});
+}
+
+TEST_F(AutomationTest, AClientThatLeavesTheBusIsDroppedAtTheNextWalk) {
+    const QString server = Ready(*a, kServer, QStringLiteral("watcher"));
+    {
+        auto leaving = NewClient();
+        const QString gone = Ready(*leaving, kServer, QStringLiteral("billboard"));
+        ASSERT_FALSE(gone.isEmpty());
+    }
+    // The walk of the server start drops the client that left.
+    a->CallObject(server, QStringLiteral("startServer"));
+    ASSERT_TRUE(a->WaitForEvent(QStringLiteral("ServerStarted")));
+    const QString next = Ready(*b, kServer);
+    EXPECT_EQ(ShowAll(b->CallObject(next, QStringLiteral("login"), {QStringLiteral("billboard")})),
+              QStringList{QStringLiteral("billboard 1")});
+}
+
+TEST_F(AutomationTest, OnlyTheOwnerMayUseAnObject) {
+    const QString mine = Ready(*a, kServer, QStringLiteral("owner"));
+    const QString dispatch = QStringLiteral("org.nimbra.Transmit.Dispatch");
+    const std::vector<QDBusMessage> attempts = {
+        b->CallObject(mine, QStringLiteral("login"), {QStringLiteral("thief")}),
+        b->CallObject(mine, QStringLiteral("sendMessage"), {Wrap(Record("+3612", "x"))}),
+        b->Call(mine, QStringLiteral("org.nimbra.Transmit.ConnectionPoint"),
+                QStringLiteral("Advise")),
+        b->Call(mine, QStringLiteral("org.nimbra.Transmit.ConnectionPoint"),
+                QStringLiteral("Unadvise")),
+        b->Invoke(mine, 10, {QStringLiteral("thief")}),
+        b->Call(mine, dispatch, QStringLiteral("Release")),
+    };
+    for (const QDBusMessage& reply : attempts)
+        EXPECT_EQ(reply.errorName(), QStringLiteral("org.nimbra.Transmit.Error.NotOwner"));
+    // Nothing changed: the object is still a's, advised, and the Outbox is empty.
+    EXPECT_EQ(OutboxCount(*a, mine), 0);
+    a->CallObject(mine, QStringLiteral("startServer"));
+    EXPECT_TRUE(a->WaitForEvent(QStringLiteral("ServerStarted")));
+}
+
+TEST_F(AutomationTest, MalformedArgumentsGetAnErrorAndTheEngineGoesOn) {
+    const QString server = Ready(*a, kServer, QStringLiteral("client"));
+    const QString huge((1 << 20) + 1, QLatin1Char('x'));
+    struct Case {
+        const char* what;
+        QDBusMessage reply;
+        const char* error;
+    };
+    const std::vector<Case> cases = {
+        {"wrong type for a text", a->CallObject(server, QStringLiteral("login"), {42}),
+         "org.freedesktop.DBus.Error.UnknownMethod"},
+        {"unknown dispatch id", a->Invoke(server, 99), "org.nimbra.Transmit.Error.UnknownDispId"},
+        {"too few arguments", a->Invoke(server, 3), "org.nimbra.Transmit.Error.Failed"},
+        {"a map for a text", a->Invoke(server, 10, {QVariantMap{{"a", 1}}}),
+         "org.nimbra.Transmit.Error.Failed"},
+        {"a huge text", a->CallObject(server, QStringLiteral("sendMessage"), {Wrap(huge)}),
+         "org.nimbra.Transmit.Error.Failed"},
+        {"a missing mass-send file",
+         a->CallObject(server, QStringLiteral("getSystemInfo"),
+                       {Wrap(QStringLiteral("/nonexistent/file")), Wrap(QStringLiteral("masssend"))}),
+         "org.nimbra.Transmit.Error.Failed"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.reply.errorName().toStdString(), c.error) << c.what;
+        EXPECT_FALSE(c.reply.errorMessage().isEmpty()) << c.what;
+    }
+    EXPECT_EQ(OutboxCount(*a, server), 0);
+    EXPECT_FALSE(a->Create(kServer).isEmpty());
+}
+
+TEST_F(AutomationTest, ALockHoldsTheNextClientUntilUnlock) {
+    for (const QString& className : {kServer, kPhone}) {
+        SCOPED_TRACE(className.toStdString());
+        const QString first = Ready(*a, className, QStringLiteral("first"));
+        const QString second = Ready(*b, className, QStringLiteral("second"));
+        EXPECT_EQ(a->CallObject(first, QStringLiteral("lock")).type(), QDBusMessage::ReplyMessage);
+        const int before = b->AsyncReplies();
+        b->CallAsync(second, QStringLiteral("lock"));
+        ProcessEventsFor(300);
+        EXPECT_EQ(b->AsyncReplies(), before);
+        // The engine serves other calls meanwhile.
+        EXPECT_FALSE(a->Create(kServer).isEmpty());
+        a->CallObject(first, QStringLiteral("unlock"));
+        EXPECT_TRUE(ProcessEventsUntil([&] { return b->AsyncReplies() == before + 1; }, 10000));
+        b->CallObject(second, QStringLiteral("unlock"));
+    }
+}
+
+}  // namespace
+}  // namespace nimbra::testing_support

@@ -1,0 +1,143 @@
+#include "easysms.h"
+
+#include <memory>
+#include <vector>
+
+#include "engine.h"
+#include "unStrings.h"
+
+namespace nimbra {
+
+namespace {
+
+// Characters of one part of a plain text.
+constexpr std::size_t kPartLength = 160;
+
+bool IsValidNumber(const std::string& entry) {
+    return !NormalizePhoneNumber(entry).empty();
+}
+
+// The text without line breaks in parts of kPartLength characters, the rest last; an empty
+// text is one space. A text of line breaks only gives no part.
+std::vector<std::string> SplitParts(const std::string& text) {
+    const std::string source = text.empty() ? std::string(" ") : text;
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : source) {
+        if (c == '\r' || c == '\n')
+            continue;
+        part += c;
+        if (part.size() == kPartLength) {
+            parts.push_back(part);
+            part.clear();
+        }
+    }
+    if (!part.empty())
+        parts.push_back(part);
+    return parts;
+}
+
+}  // namespace
+
+void TnbEasySMS::SetSink(EasySmsEventSink* sink) {
+    sink_ = sink;
+    hadSink_ = hadSink_ || sink != nullptr;
+}
+
+void TnbEasySMS::Release() {
+    sink_ = nullptr;
+    hadSink_ = true;
+}
+
+void TnbEasySMS::startServer() {
+    // One more than the objects of this kind the engine holds, this one among them.
+    name = "easysmscom " + std::to_string(engine_.CountClients<TnbEasySMS>() + 1);
+    if (engine_.StartAvailable())
+        engine_.StartbtnClick(true);
+    else
+        RaiseError(5, kAlreadyRunningText, 0);
+}
+
+void TnbEasySMS::stopServer() {
+    if (engine_.StopAvailable())
+        engine_.StopbtnClick();
+    else
+        RaiseError(6, kNotRunningText, 0);
+}
+
+std::string TnbEasySMS::sendMessage(const std::string& phonenum, const std::string& messagetext) {
+    std::vector<std::string> recipients;
+    std::string entry;
+    for (const char c : phonenum) {
+        if (c != ',' && c != ';') {
+            entry += c;
+            continue;
+        }
+        if (IsValidNumber(entry))
+            recipients.push_back(entry);
+        else
+            RaiseError(3, kInvalidNumberText + entry, 0);
+        entry.clear();
+    }
+    if (entry.size() > 1 && IsValidNumber(entry))
+        recipients.push_back(entry);
+
+    const std::vector<std::string> parts = SplitParts(messagetext);
+    std::string lastId;
+    TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
+    for (const std::string& recipient : recipients) {
+        for (const std::string& part : parts) {
+            auto message = std::make_unique<TSms>(engine_.Sms());
+            message->SetFrom(recipient);
+            message->SetTo(recipient);
+            message->text = part;
+            lastId = message->messageId;
+            TSms::QueueForSending(std::move(message), outbox);
+        }
+    }
+    if (recipients.empty())
+        RaiseError(4, kNoRecipientText, 0);
+    return lastId;
+}
+
+void TnbEasySMS::RaiseError(int code, const std::string& text, int param) {
+    if (sink_)
+        sink_->Error(code, text, param);
+}
+
+void TnbEasySMS::ServerStarted() {
+    if (sink_)
+        sink_->ServerStarted();
+}
+
+void TnbEasySMS::ServerStopped() {
+    if (sink_)
+        sink_->ServerStopped();
+}
+
+void TnbEasySMS::MessageSent(const std::string& messageId) {
+    if (sink_)
+        sink_->MessageSent(messageId);
+}
+
+void TnbEasySMS::MessageReceived(const std::string& messageId) {
+    if (!sink_)
+        return;
+    const TqueueManager::Location found = engine_.Queues().LocateMessage(messageId);
+    if (found.message)
+        sink_->MessageReceived(found.message->from, found.message->text);
+}
+
+void TnbEasySMS::MessageDeleted(const std::string& messageId) {
+    RaiseError(7, kCouldNotBeSentText, MessageIdNumber(messageId));
+}
+
+void TnbEasySMS::SendAttemptFailed(const std::string& messageId, int code) {
+    RaiseError(code, kRetryErrorText, MessageIdNumber(messageId));
+}
+
+void TnbEasySMS::MessageDelivered(const std::string& messageId) {
+    RaiseError(7, kDeliveredText, MessageIdNumber(messageId));
+}
+
+}  // namespace nimbra
