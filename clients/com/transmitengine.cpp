@@ -1,13 +1,12 @@
 #include "transmitengine.h"
 
-#include <csignal>
-
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
@@ -67,8 +66,19 @@ qint64 StartEngine(const QString& home) {
     return pid;
 }
 
+// Whether the process runs: it exists and has not ended. A started program is no child of
+// this process, and whoever inherits it may leave it unreaped, so the state is read.
 bool ProcessAlive(qint64 pid) {
-    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (name) state ...": the name may hold anything, the state follows its last ")".
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    if (end < 0 || end + 2 >= line.size())
+        return false;
+    const char state = line[end + 2];
+    return state != 'Z' && state != 'X';
 }
 
 }  // namespace
