@@ -3,6 +3,7 @@
 // starts the engine itself.
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,20 +15,10 @@
 #include "transmitengine.h"
 #include "transmiterror.h"
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("nbsms"));
-    const nbsms::Invocation invocation = nbsms::ParseCommandLine(QCoreApplication::arguments());
-    if (invocation.help) {
-        std::fputs(nbsms::HelpText().toLocal8Bit().constData(), stdout);
-        return nbsms::kExitOk;
-    }
-    if (!invocation.error.isEmpty()) {
-        nbsms::PrintProblem(invocation.error +
-                            QStringLiteral(" (nbsms --help lists the commands)"));
-        return nbsms::kExitUsage;
-    }
+namespace {
 
+// Runs the command on the engine of the session bus; gives the exit code.
+int RunOnSessionBus(const nbsms::Invocation& invocation) {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         nbsms::PrintProblem(QStringLiteral("cannot reach the D-Bus session bus: %1")
@@ -46,4 +37,28 @@ int main(int argc, char** argv) {
         nbsms::PrintProblem(e.text());
         return nbsms::kExitFailed;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nbsms"));
+    const nbsms::Invocation invocation = nbsms::ParseCommandLine(QCoreApplication::arguments());
+    if (invocation.help) {
+        std::fputs(nbsms::HelpText().toLocal8Bit().constData(), stdout);
+        return nbsms::kExitOk;
+    }
+    if (!invocation.error.isEmpty()) {
+        nbsms::PrintProblem(invocation.error +
+                            QStringLiteral(" (nbsms --help lists the commands)"));
+        return nbsms::kExitUsage;
+    }
+    const int exitCode = RunOnSessionBus(invocation);
+    // Qt's D-Bus thread would still take apart what comes in (the bus's own notices) while
+    // the program's statics are destroyed, and warn about types it no longer knows. Nothing
+    // is left to do: the output is written out and the program ends here.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(exitCode);
 }
