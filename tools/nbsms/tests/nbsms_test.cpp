@@ -80,7 +80,8 @@ TEST_F(NbsmsTest, SendCountGetAndDelete) {
 }
 
 TEST_F(NbsmsTest, ASendThatQueuesNothingFails) {
-    const Outcome sent = Nbsms({"send", "abc;", "hello"});
+    // Also the last number of the list is checked and reported.
+    const Outcome sent = Nbsms({"send", "abc", "hello"});
     EXPECT_EQ(sent.exitCode, 1);
     EXPECT_TRUE(Contains(sent.errors, "Invalid phone number: abc")) << sent.errors;
     EXPECT_TRUE(Contains(sent.errors, "No recepient specified")) << sent.errors;
