@@ -81,8 +81,8 @@ std::unique_ptr<AutomationObject> AutomationRegistry::Make(const QString& classN
         return object;
     }
     if (className == QLatin1String("nbEasySMS")) {
-        auto object = std::make_unique<EasySMSObject>(engine_.CreateEasySms(), connection_,
-                                                      owner, path);
+        auto object =
+            std::make_unique<EasySMSObject>(engine_.CreateEasySms(), connection_, owner, path);
         new InbEasySMSAdaptor(object.get());
         new InbEasySMSEventsAdaptor(object.get());
         return object;
@@ -94,8 +94,7 @@ std::unique_ptr<AutomationObject> AutomationRegistry::Make(const QString& classN
     return object;
 }
 
-QString AutomationRegistry::Create(const QString& className, const QString& owner,
-                                   QString& error) {
+QString AutomationRegistry::Create(const QString& className, const QString& owner, QString& error) {
     const QString name = AutomationClassName(className);
     if (name.isEmpty()) {
         error = QStringLiteral("Unknown class: %1").arg(className.left(100));
