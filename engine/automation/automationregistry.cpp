@@ -127,9 +127,11 @@ void AutomationRegistry::Forget(AutomationObject* object) {
     if (found == objects_.end())
         return;
     connection_.unregisterObject(object->Path());
-    // The object may be inside one of its own calls: it goes once that has returned.
-    found->second.release()->deleteLater();
+    // The object may be inside one of its own calls: it goes once that has returned, or with
+    // the registry.
+    released_.push_back(std::move(found->second));
     objects_.erase(found);
+    QMetaObject::invokeMethod(this, [this] { released_.clear(); }, Qt::QueuedConnection);
 }
 
 void AutomationRegistry::OwnerLeft(const QString& owner) {
