@@ -24,9 +24,9 @@ using Clock = std::chrono::steady_clock;
 
 QDBusMessage Call(QDBusConnection& bus, const QString& path, const char* interface,
                   const char* method, const QVariantList& args = {}) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.nimbra.Transmit"), path, QString::fromLatin1(interface),
-        QString::fromLatin1(method));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.nimbra.Transmit"), path,
+                                       QString::fromLatin1(interface), QString::fromLatin1(method));
     call.setArguments(args);
     const QDBusMessage reply = bus.call(call, QDBus::Block, 30000);
     if (reply.type() != QDBusMessage::ReplyMessage)
@@ -44,16 +44,15 @@ int main(int argc, char** argv) {
         engine.WriteServerSetting("eInstalledNumber", "0");
         engine.Start();
         QDBusConnection bus = engine.Connect();
-        const QString path = Call(bus, QStringLiteral("/org/nimbra/Transmit"),
-                                  "org.nimbra.Transmit.Server", "CreateObject",
-                                  {QStringLiteral("nbMessageServer")})
-                                 .arguments()
-                                 .at(0)
-                                 .value<QDBusObjectPath>()
-                                 .path();
+        const QString path =
+            Call(bus, QStringLiteral("/org/nimbra/Transmit"), "org.nimbra.Transmit.Server",
+                 "CreateObject", {QStringLiteral("nbMessageServer")})
+                .arguments()
+                .at(0)
+                .value<QDBusObjectPath>()
+                .path();
         Call(bus, path, "org.nimbra.Transmit.ConnectionPoint", "Advise");
-        Call(bus, path, "org.nimbra.Transmit.InbMessageServer", "login",
-             {QStringLiteral("bench")});
+        Call(bus, path, "org.nimbra.Transmit.InbMessageServer", "login", {QStringLiteral("bench")});
 
         nimbra::TGsmSms record;
         record.receiver = "+36201234567";

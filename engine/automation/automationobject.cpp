@@ -6,8 +6,8 @@
 
 namespace nimbra {
 
-AutomationObject::AutomationObject(const QDBusConnection& connection, QString owner,
-                                   QString path, QString eventInterface)
+AutomationObject::AutomationObject(const QDBusConnection& connection, QString owner, QString path,
+                                   QString eventInterface)
     : connection_(connection),
       owner_(std::move(owner)),
       path_(std::move(path)),
@@ -24,8 +24,7 @@ bool AutomationObject::Admit() {
     if (!calledFromDBus())
         return !letGo_;
     if (message().service() != owner_) {
-        Fail(kNotOwnerError,
-             QStringLiteral("The object %1 belongs to another client").arg(path_));
+        Fail(kNotOwnerError, QStringLiteral("The object %1 belongs to another client").arg(path_));
         return false;
     }
     if (letGo_) {
@@ -111,8 +110,8 @@ AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList&
 
 void AutomationObject::ExpectArguments(const QVariantList& args, int count, int dispid) {
     if (args.size() != count)
-        throw ArgumentError("The operation with dispatch id " + std::to_string(dispid) +
-                            " takes " + std::to_string(count) + " argument(s), not " +
+        throw ArgumentError("The operation with dispatch id " + std::to_string(dispid) + " takes " +
+                            std::to_string(count) + " argument(s), not " +
                             std::to_string(args.size()));
 }
 

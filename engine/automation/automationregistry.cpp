@@ -81,8 +81,8 @@ std::unique_ptr<AutomationObject> AutomationRegistry::Make(const QString& classN
         return object;
     }
     if (className == QLatin1String("nbEasySMS")) {
-        auto object = std::make_unique<EasySMSObject>(engine_.CreateEasySms(), connection_,
-                                                      owner, path);
+        auto object =
+            std::make_unique<EasySMSObject>(engine_.CreateEasySms(), connection_, owner, path);
         new InbEasySMSAdaptor(object.get());
         new InbEasySMSEventsAdaptor(object.get());
         return object;
@@ -94,8 +94,7 @@ std::unique_ptr<AutomationObject> AutomationRegistry::Make(const QString& classN
     return object;
 }
 
-QString AutomationRegistry::Create(const QString& className, const QString& owner,
-                                   QString& error) {
+QString AutomationRegistry::Create(const QString& className, const QString& owner, QString& error) {
     const QString name = AutomationClassName(className);
     if (name.isEmpty()) {
         error = QStringLiteral("Unknown class: %1").arg(className.left(100));
@@ -128,9 +127,11 @@ void AutomationRegistry::Forget(AutomationObject* object) {
     if (found == objects_.end())
         return;
     connection_.unregisterObject(object->Path());
-    // The object may be inside one of its own calls: it goes once that has returned.
-    found->second.release()->deleteLater();
+    // The object may be inside one of its own calls: it goes once that has returned, or with
+    // the registry.
+    released_.push_back(std::move(found->second));
     objects_.erase(found);
+    QMetaObject::invokeMethod(this, [this] { released_.clear(); }, Qt::QueuedConnection);
 }
 
 void AutomationRegistry::OwnerLeft(const QString& owner) {

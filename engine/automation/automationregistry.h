@@ -4,6 +4,7 @@
 // client that leaves the bus.
 #include <map>
 #include <memory>
+#include <vector>
 
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
@@ -40,6 +41,7 @@ private:
     QDBusConnection connection_;
     QDBusServiceWatcher ownerWatcher_;
     std::map<AutomationObject*, std::unique_ptr<AutomationObject>> objects_;
+    std::vector<std::unique_ptr<AutomationObject>> released_;
     std::map<QString, int> created_;
 };
 

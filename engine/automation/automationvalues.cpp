@@ -31,9 +31,13 @@ std::string Checked(const QString& text, const char* name) {
 
 }  // namespace
 
-QDBusVariant EmptyVariant() { return QDBusVariant(QVariant::fromValue(QVariantList{})); }
+QDBusVariant EmptyVariant() {
+    return QDBusVariant(QVariant::fromValue(QVariantList{}));
+}
 
-QVariant ToBusText(const std::string& text) { return QVariant(QFromAnsi(text)); }
+QVariant ToBusText(const std::string& text) {
+    return QVariant(QFromAnsi(text));
+}
 
 QDBusVariant ToBus(const AutoValue& value) {
     if (const int* number = std::get_if<int>(&value))

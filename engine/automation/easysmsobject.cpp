@@ -15,15 +15,20 @@ QVariant Text(const std::string& text) {
 
 EasySMSObject::EasySMSObject(std::shared_ptr<TnbEasySMS> easy, const QDBusConnection& connection,
                              QString owner, QString path)
-    : AutomationObject(connection, std::move(owner), std::move(path),
-                       QString::fromLatin1(kEvents)),
+    : AutomationObject(connection, std::move(owner), std::move(path), QString::fromLatin1(kEvents)),
       easy_(std::move(easy)) {}
 
-EasySMSObject::~EasySMSObject() { easy_->Release(); }
+EasySMSObject::~EasySMSObject() {
+    easy_->Release();
+}
 
-void EasySMSObject::SinkChanged(bool advised) { easy_->SetSink(advised ? this : nullptr); }
+void EasySMSObject::SinkChanged(bool advised) {
+    easy_->SetSink(advised ? this : nullptr);
+}
 
-void EasySMSObject::Released() { easy_->Release(); }
+void EasySMSObject::Released() {
+    easy_->Release();
+}
 
 bool EasySMSObject::Dispatch(int dispid, const QVariantList& args, Outcome& outcome) {
     switch (dispid) {
@@ -45,14 +50,17 @@ bool EasySMSObject::Dispatch(int dispid, const QVariantList& args, Outcome& outc
     }
 }
 
-void EasySMSObject::startServer() { Call(1); }
+void EasySMSObject::startServer() {
+    Call(1);
+}
 
-void EasySMSObject::stopServer() { Call(2); }
+void EasySMSObject::stopServer() {
+    Call(2);
+}
 
 QDBusVariant EasySMSObject::sendMessage(const QDBusVariant& phonenum,
                                         const QDBusVariant& messagetext) {
-    return ToBus(
-        Call(3, {QVariant::fromValue(phonenum), QVariant::fromValue(messagetext)}).result);
+    return ToBus(Call(3, {QVariant::fromValue(phonenum), QVariant::fromValue(messagetext)}).result);
 }
 
 void EasySMSObject::MessageReceived(const std::string& senderPhoneNum,
@@ -64,9 +72,13 @@ void EasySMSObject::Error(int errorCode, const std::string& errorMessage, int er
     Emit("Error", {errorCode, Text(errorMessage), errorparam});
 }
 
-void EasySMSObject::ServerStarted() { Emit("ServerStarted"); }
+void EasySMSObject::ServerStarted() {
+    Emit("ServerStarted");
+}
 
-void EasySMSObject::ServerStopped() { Emit("ServerStopped"); }
+void EasySMSObject::ServerStopped() {
+    Emit("ServerStopped");
+}
 
 void EasySMSObject::MessageSent(const std::string& messageId) {
     Emit("MessageSent", {Text(messageId)});

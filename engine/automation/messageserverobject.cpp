@@ -7,9 +7,13 @@ namespace {
 
 constexpr char kEvents[] = "org.nimbra.Transmit.InbMessageServerEvents";
 
-QVariant V(const QDBusVariant& value) { return QVariant::fromValue(value); }
+QVariant V(const QDBusVariant& value) {
+    return QVariant::fromValue(value);
+}
 
-QVariant Text(const std::string& text) { return QVariant::fromValue(QDBusVariant(ToBusText(text))); }
+QVariant Text(const std::string& text) {
+    return QVariant::fromValue(QDBusVariant(ToBusText(text)));
+}
 
 QDBusVariant OutAt(const std::vector<AutoValue>& outs, std::size_t index) {
     return index < outs.size() ? ToBus(outs[index]) : EmptyVariant();
@@ -20,15 +24,20 @@ QDBusVariant OutAt(const std::vector<AutoValue>& outs, std::size_t index) {
 MessageServerObject::MessageServerObject(std::shared_ptr<TnbMessageServer> server,
                                          const QDBusConnection& connection, QString owner,
                                          QString path)
-    : AutomationObject(connection, std::move(owner), std::move(path),
-                       QString::fromLatin1(kEvents)),
+    : AutomationObject(connection, std::move(owner), std::move(path), QString::fromLatin1(kEvents)),
       server_(std::move(server)) {}
 
-MessageServerObject::~MessageServerObject() { server_->Release(); }
+MessageServerObject::~MessageServerObject() {
+    server_->Release();
+}
 
-void MessageServerObject::SinkChanged(bool advised) { server_->SetSink(advised ? this : nullptr); }
+void MessageServerObject::SinkChanged(bool advised) {
+    server_->SetSink(advised ? this : nullptr);
+}
 
-void MessageServerObject::Released() { server_->Release(); }
+void MessageServerObject::Released() {
+    server_->Release();
+}
 
 bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome& outcome) {
     TnbMessageServer& server = *server_;
@@ -122,9 +131,13 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
     }
 }
 
-QDBusVariant MessageServerObject::stopServer() { return ToBus(Call(1).result); }
+QDBusVariant MessageServerObject::stopServer() {
+    return ToBus(Call(1).result);
+}
 
-QDBusVariant MessageServerObject::startServer() { return ToBus(Call(2).result); }
+QDBusVariant MessageServerObject::startServer() {
+    return ToBus(Call(2).result);
+}
 
 QDBusVariant MessageServerObject::sendMessage(const QDBusVariant& msg, QDBusVariant& messageId) {
     const Outcome outcome = Call(3, {V(msg)});
@@ -141,15 +154,13 @@ QDBusVariant MessageServerObject::reSendMessage(const QDBusVariant& messageId) {
 }
 
 QDBusVariant MessageServerObject::getSystemInfo(const QDBusVariant& request,
-                                                const QDBusVariant& target,
-                                                QDBusVariant& status) {
+                                                const QDBusVariant& target, QDBusVariant& status) {
     const Outcome outcome = Call(7, {V(request), V(target)});
     status = ToBus(outcome.result);
     return OutAt(outcome.outs, 0);
 }
 
-QDBusVariant MessageServerObject::getMessage(const QDBusVariant& messageId,
-                                             QDBusVariant& status) {
+QDBusVariant MessageServerObject::getMessage(const QDBusVariant& messageId, QDBusVariant& status) {
     const Outcome outcome = Call(9, {V(messageId)});
     status = ToBus(outcome.result);
     return OutAt(outcome.outs, 0);
@@ -159,34 +170,54 @@ QDBusVariant MessageServerObject::login(const QString& clientName) {
     return ToBus(Call(10, {clientName}).result);
 }
 
-void MessageServerObject::logout() { Call(11); }
+void MessageServerObject::logout() {
+    Call(11);
+}
 
 QDBusVariant MessageServerObject::setMessage(const QDBusVariant& messageId,
                                              const QDBusVariant& msg) {
     return ToBus(Call(6, {V(messageId), V(msg)}).result);
 }
 
-void MessageServerObject::registerMenuItem(const QDBusVariant& name) { Call(8, {V(name)}); }
+void MessageServerObject::registerMenuItem(const QDBusVariant& name) {
+    Call(8, {V(name)});
+}
 
-void MessageServerObject::unRegisterMenuItem(const QDBusVariant& name) { Call(12, {V(name)}); }
+void MessageServerObject::unRegisterMenuItem(const QDBusVariant& name) {
+    Call(12, {V(name)});
+}
 
-void MessageServerObject::statusInfo(const QString& info) { Call(13, {info}); }
+void MessageServerObject::statusInfo(const QString& info) {
+    Call(13, {info});
+}
 
 void MessageServerObject::log(const QString& context, const QString& msg) {
     Call(14, {context, msg});
 }
 
-void MessageServerObject::enableMenuItem(const QString& name) { Call(15, {name}); }
+void MessageServerObject::enableMenuItem(const QString& name) {
+    Call(15, {name});
+}
 
-void MessageServerObject::disableMenuItem(const QString& name) { Call(16, {name}); }
+void MessageServerObject::disableMenuItem(const QString& name) {
+    Call(16, {name});
+}
 
-void MessageServerObject::lock() { Call(17); }
+void MessageServerObject::lock() {
+    Call(17);
+}
 
-void MessageServerObject::unlock() { Call(18); }
+void MessageServerObject::unlock() {
+    Call(18);
+}
 
-void MessageServerObject::ServerStarted() { Emit("ServerStarted"); }
+void MessageServerObject::ServerStarted() {
+    Emit("ServerStarted");
+}
 
-void MessageServerObject::ServerStopped() { Emit("ServerStopped"); }
+void MessageServerObject::ServerStopped() {
+    Emit("ServerStopped");
+}
 
 void MessageServerObject::MessageSent(const std::string& messageId) {
     Emit("MessageSent", {Text(messageId)});
@@ -206,15 +237,16 @@ void MessageServerObject::MessageDeleted(const std::string& messageId) {
 
 void MessageServerObject::Error(int errorCode, const std::string& errorMessage,
                                 const std::string& errorData, const std::string& errorLevel) {
-    Emit("Error",
-         {errorCode, ToBusText(errorMessage), Text(errorData), ToBusText(errorLevel)});
+    Emit("Error", {errorCode, ToBusText(errorMessage), Text(errorData), ToBusText(errorLevel)});
 }
 
 void MessageServerObject::Info(const std::string& content) {
     Emit("info", {ToBusText(content)});
 }
 
-void MessageServerObject::ServerShutdown() { Emit("ServerShutdown"); }
+void MessageServerObject::ServerShutdown() {
+    Emit("ServerShutdown");
+}
 
 void MessageServerObject::MessageAcceptedForDelivery(const std::string& source,
                                                      const std::string& messageId,

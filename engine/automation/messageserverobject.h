@@ -12,8 +12,8 @@ namespace nimbra {
 class MessageServerObject : public AutomationObject, public MessageServerEventSink {
     Q_OBJECT
 public:
-    MessageServerObject(std::shared_ptr<TnbMessageServer> server,
-                        const QDBusConnection& connection, QString owner, QString path);
+    MessageServerObject(std::shared_ptr<TnbMessageServer> server, const QDBusConnection& connection,
+                        QString owner, QString path);
     ~MessageServerObject() override;
 
 public slots:

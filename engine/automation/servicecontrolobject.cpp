@@ -12,17 +12,20 @@ constexpr char kEvents[] = "org.nimbra.Transmit.InbServiceControlEvents";
 ServiceControlObject::ServiceControlObject(std::shared_ptr<TnbServiceControl> control,
                                            const QDBusConnection& connection, QString owner,
                                            QString path)
-    : AutomationObject(connection, std::move(owner), std::move(path),
-                       QString::fromLatin1(kEvents)),
+    : AutomationObject(connection, std::move(owner), std::move(path), QString::fromLatin1(kEvents)),
       control_(std::move(control)) {}
 
-ServiceControlObject::~ServiceControlObject() { control_->Release(); }
+ServiceControlObject::~ServiceControlObject() {
+    control_->Release();
+}
 
 void ServiceControlObject::SinkChanged(bool advised) {
     control_->SetSink(advised ? this : nullptr);
 }
 
-void ServiceControlObject::Released() { control_->Release(); }
+void ServiceControlObject::Released() {
+    control_->Release();
+}
 
 bool ServiceControlObject::Dispatch(int dispid, const QVariantList& args, Outcome&) {
     if (dispid < 1 || dispid > 3)
@@ -37,18 +40,27 @@ bool ServiceControlObject::Dispatch(int dispid, const QVariantList& args, Outcom
     return true;
 }
 
-void ServiceControlObject::startServer() { Call(1); }
+void ServiceControlObject::startServer() {
+    Call(1);
+}
 
-void ServiceControlObject::stopServer() { Call(2); }
+void ServiceControlObject::stopServer() {
+    Call(2);
+}
 
-void ServiceControlObject::showMonitor() { Call(3); }
+void ServiceControlObject::showMonitor() {
+    Call(3);
+}
 
-void ServiceControlObject::Started() { Emit("Started"); }
+void ServiceControlObject::Started() {
+    Emit("Started");
+}
 
-void ServiceControlObject::Stopped() { Emit("Stopped"); }
+void ServiceControlObject::Stopped() {
+    Emit("Stopped");
+}
 
-void ServiceControlObject::Error(int errorCode, const std::string& errorMessage,
-                                 int errorparam) {
+void ServiceControlObject::Error(int errorCode, const std::string& errorMessage, int errorparam) {
     Emit("Error",
          {errorCode, QVariant::fromValue(QDBusVariant(ToBusText(errorMessage))), errorparam});
 }

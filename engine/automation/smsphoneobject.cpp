@@ -11,15 +11,20 @@ constexpr char kEvents[] = "org.nimbra.Transmit.InbSMSPhoneEvents";
 
 SMSPhoneObject::SMSPhoneObject(std::shared_ptr<TnbSMSPhone> phone,
                                const QDBusConnection& connection, QString owner, QString path)
-    : AutomationObject(connection, std::move(owner), std::move(path),
-                       QString::fromLatin1(kEvents)),
+    : AutomationObject(connection, std::move(owner), std::move(path), QString::fromLatin1(kEvents)),
       phone_(std::move(phone)) {}
 
-SMSPhoneObject::~SMSPhoneObject() { phone_->SetSink(nullptr); }
+SMSPhoneObject::~SMSPhoneObject() {
+    phone_->SetSink(nullptr);
+}
 
-void SMSPhoneObject::SinkChanged(bool advised) { phone_->SetSink(advised ? this : nullptr); }
+void SMSPhoneObject::SinkChanged(bool advised) {
+    phone_->SetSink(advised ? this : nullptr);
+}
 
-void SMSPhoneObject::Released() { phone_->SetSink(nullptr); }
+void SMSPhoneObject::Released() {
+    phone_->SetSink(nullptr);
+}
 
 bool SMSPhoneObject::Dispatch(int dispid, const QVariantList& args, Outcome& outcome) {
     TnbSMSPhone& phone = *phone_;
@@ -110,27 +115,49 @@ bool SMSPhoneObject::Dispatch(int dispid, const QVariantList& args, Outcome& out
     return true;
 }
 
-void SMSPhoneObject::smsReceived(const QString& sms) { Call(1, {sms}); }
+void SMSPhoneObject::smsReceived(const QString& sms) {
+    Call(1, {sms});
+}
 
-QDBusVariant SMSPhoneObject::login(const QString& name) { return ToBus(Call(2, {name}).result); }
+QDBusVariant SMSPhoneObject::login(const QString& name) {
+    return ToBus(Call(2, {name}).result);
+}
 
-void SMSPhoneObject::logout() { Call(3); }
+void SMSPhoneObject::logout() {
+    Call(3);
+}
 
-void SMSPhoneObject::registerMenuItem(const QString& name) { Call(4, {name}); }
+void SMSPhoneObject::registerMenuItem(const QString& name) {
+    Call(4, {name});
+}
 
-void SMSPhoneObject::unRegisterMenuItem(const QString& name) { Call(5, {name}); }
+void SMSPhoneObject::unRegisterMenuItem(const QString& name) {
+    Call(5, {name});
+}
 
-void SMSPhoneObject::statusInfo(const QString& info) { Call(6, {info}); }
+void SMSPhoneObject::statusInfo(const QString& info) {
+    Call(6, {info});
+}
 
-void SMSPhoneObject::log(const QString& context, const QString& msg) { Call(7, {context, msg}); }
+void SMSPhoneObject::log(const QString& context, const QString& msg) {
+    Call(7, {context, msg});
+}
 
-void SMSPhoneObject::disableMenuItem(const QString& name) { Call(8, {name}); }
+void SMSPhoneObject::disableMenuItem(const QString& name) {
+    Call(8, {name});
+}
 
-void SMSPhoneObject::enableMenuItem(const QString& name) { Call(9, {name}); }
+void SMSPhoneObject::enableMenuItem(const QString& name) {
+    Call(9, {name});
+}
 
-void SMSPhoneObject::lock() { Call(10); }
+void SMSPhoneObject::lock() {
+    Call(10);
+}
 
-void SMSPhoneObject::unlock() { Call(11); }
+void SMSPhoneObject::unlock() {
+    Call(11);
+}
 
 void SMSPhoneObject::sendSuccess(const QString& msgId, const QString& senderPhone) {
     Call(12, {msgId, senderPhone});
@@ -140,32 +167,48 @@ void SMSPhoneObject::sendFailed(const QString& msgId, const QString& reason) {
     Call(13, {msgId, reason});
 }
 
-void SMSPhoneObject::connectionSuccess() { Call(14); }
+void SMSPhoneObject::connectionSuccess() {
+    Call(14);
+}
 
-void SMSPhoneObject::connectionFailed() { Call(15); }
+void SMSPhoneObject::connectionFailed() {
+    Call(15);
+}
 
 QDBusVariant SMSPhoneObject::sendInfo(const QString& name, const QString& value) {
     return ToBus(Call(16, {name, value}).result);
 }
 
-void SMSPhoneObject::deviceInfo(const QString& info) { Call(17, {info}); }
+void SMSPhoneObject::deviceInfo(const QString& info) {
+    Call(17, {info});
+}
 
-void SMSPhoneObject::Connect() { Emit("Connect"); }
+void SMSPhoneObject::Connect() {
+    Emit("Connect");
+}
 
-void SMSPhoneObject::Disconnect() { Emit("Disconnect"); }
+void SMSPhoneObject::Disconnect() {
+    Emit("Disconnect");
+}
 
 void SMSPhoneObject::Transmit(const std::string& record) {
     Emit("Transmit", {ToBusText(record)});
 }
 
-void SMSPhoneObject::ServerShutdown() { Emit("ServerShutdown"); }
+void SMSPhoneObject::ServerShutdown() {
+    Emit("ServerShutdown");
+}
 
 void SMSPhoneObject::MenuItemClick(const std::string& caption) {
     Emit("MenuItemClick", {ToBusText(caption)});
 }
 
-void SMSPhoneObject::Info(const std::string& text) { Emit("info", {ToBusText(text)}); }
+void SMSPhoneObject::Info(const std::string& text) {
+    Emit("info", {ToBusText(text)});
+}
 
-void SMSPhoneObject::UnInstall() { Emit("unInstall"); }
+void SMSPhoneObject::UnInstall() {
+    Emit("unInstall");
+}
 
 }  // namespace nimbra

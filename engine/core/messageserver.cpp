@@ -81,7 +81,10 @@ std::string TnbMessageServer::sendMessage(std::string& msg) {
     auto message = std::make_unique<TSms>(engine_.Sms());
     message->FromRecord(record);
     const std::string messageId = message->messageId;
-    tmp.Add(std::move(message));
+    // The Tmp copy is what clients can find while they hear of the message; it is kept in
+    // memory only: the engine never reads Tmp files back, and writing one and deleting it
+    // again would double the disk work of every message.
+    tmp.Add(std::move(message), true, true);
     const int listId = tmp.Sequence();
 
     engine_.RaiseAcceptedForDelivery(realName, messageId, record.ToText());

@@ -37,9 +37,9 @@ QString AutomationTest::Record(const std::string& to, const std::string& text,
 }
 
 int AutomationTest::OutboxCount(BusClient& client, const QString& server) {
-    const QDBusMessage reply = client.CallObject(server, QStringLiteral("getSystemInfo"),
-                                                 {Wrap(QStringLiteral("count")),
-                                                  Wrap(QStringLiteral("sendqueue"))});
+    const QDBusMessage reply =
+        client.CallObject(server, QStringLiteral("getSystemInfo"),
+                          {Wrap(QStringLiteral("count")), Wrap(QStringLiteral("sendqueue"))});
     if (reply.arguments().size() != 2)
         return -1;
     return reply.arguments().at(0).value<QDBusVariant>().variant().toInt();

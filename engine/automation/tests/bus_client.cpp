@@ -13,10 +13,15 @@ namespace {
 
 constexpr int kCallTimeoutMs = 20000;
 
-const char* const kEventNames[] = {
-    "ServerStarted", "ServerStopped", "MessageSent", "MessageDelivered", "MessageReceived",
-    "MessageDeleted", "Error", "info", "ServerShutdown", "MessageAcceptedForDelivery",
-    "MenuItemClick", "Connect", "Disconnect", "Transmit", "unInstall", "Started", "Stopped"};
+const char* const kEventNames[] = {"ServerStarted",   "ServerStopped",
+                                   "MessageSent",     "MessageDelivered",
+                                   "MessageReceived", "MessageDeleted",
+                                   "Error",           "info",
+                                   "ServerShutdown",  "MessageAcceptedForDelivery",
+                                   "MenuItemClick",   "Connect",
+                                   "Disconnect",      "Transmit",
+                                   "unInstall",       "Started",
+                                   "Stopped"};
 
 }  // namespace
 
@@ -24,7 +29,9 @@ BusClient::BusClient(const std::string& address, const QString& name)
     : connectionName_(name),
       connection_(QDBusConnection::connectToBus(QString::fromStdString(address), name)) {}
 
-BusClient::~BusClient() { QDBusConnection::disconnectFromBus(connectionName_); }
+BusClient::~BusClient() {
+    QDBusConnection::disconnectFromBus(connectionName_);
+}
 
 QString BusClient::InterfaceOf(const QString& path) const {
     const QString className = path.section(QLatin1Char('/'), 4, 4);
@@ -40,8 +47,8 @@ QString BusClient::Create(const QString& className) {
     return reply.arguments().first().value<QDBusObjectPath>().path();
 }
 
-QDBusMessage BusClient::Call(const QString& path, const QString& interface,
-                             const QString& method, const QVariantList& args) {
+QDBusMessage BusClient::Call(const QString& path, const QString& interface, const QString& method,
+                             const QVariantList& args) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(QString::fromLatin1(kEngineName), path, interface, method);
     call.setArguments(args);
@@ -88,7 +95,9 @@ void BusClient::OnSignal(const QDBusMessage& message) {
     events_.push_back({message.path(), message.member(), message.arguments()});
 }
 
-void BusClient::OnAsyncReply(const QDBusMessage&) { ++asyncReplies_; }
+void BusClient::OnAsyncReply(const QDBusMessage&) {
+    ++asyncReplies_;
+}
 
 std::vector<QString> BusClient::EventNames(const QString& path) const {
     std::vector<QString> names;
@@ -111,7 +120,9 @@ bool BusClient::WaitForEvent(const QString& name, int timeoutMs) {
         timeoutMs);
 }
 
-QVariant Wrap(const QVariant& value) { return QVariant::fromValue(QDBusVariant(value)); }
+QVariant Wrap(const QVariant& value) {
+    return QVariant::fromValue(QDBusVariant(value));
+}
 
 QString Show(const QVariant& value) {
     QVariant inner = value;
@@ -127,9 +138,9 @@ QString Show(const QVariant& value) {
             items << Show(item.variant());
         }
         argument.endArray();
-        return items.isEmpty() ? QStringLiteral("<empty>")
-                               : QStringLiteral("[") + items.join(QLatin1Char(',')) +
-                                     QStringLiteral("]");
+        return items.isEmpty()
+                   ? QStringLiteral("<empty>")
+                   : QStringLiteral("[") + items.join(QLatin1Char(',')) + QStringLiteral("]");
     }
     if (inner.metaType().id() == QMetaType::Int)
         return QStringLiteral("i:") + QString::number(inner.toInt());

@@ -56,8 +56,8 @@ TEST_F(AutomationTest, ObjectsAreMadeByNameOrIdentifierAndUnknownClassesAreRefus
     EXPECT_EQ(paths.at(5), QStringLiteral("/org/nimbra/Transmit/nbSMSPhone/2"));
     EXPECT_EQ(paths.removeDuplicates(), 0);
 
-    for (const QString& bad : {QStringLiteral("nbNothing"), QStringLiteral(""),
-                               QString(300000, QLatin1Char('x'))}) {
+    for (const QString& bad :
+         {QStringLiteral("nbNothing"), QStringLiteral(""), QString(300000, QLatin1Char('x'))}) {
         const QDBusMessage reply =
             a->Call(QString::fromLatin1(kRootPath), QStringLiteral("org.nimbra.Transmit.Server"),
                     QStringLiteral("CreateObject"), {bad});
@@ -100,16 +100,17 @@ TEST_F(AutomationTest, NamedCallsAndInvokeGiveTheSameResultsAndUnsetResultsAreEm
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.method);
-        const QDBusMessage byName =
-            a->CallObject(named, QString::fromLatin1(row.method), row.args);
+        const QDBusMessage byName = a->CallObject(named, QString::fromLatin1(row.method), row.args);
         QVariantList plain;
         for (const QVariant& arg : row.args)
             plain << (arg.metaType() == QMetaType::fromType<QDBusVariant>()
                           ? arg.value<QDBusVariant>().variant()
                           : arg);
         const QDBusMessage byId = a->Invoke(invoked, row.dispid, plain);
-        EXPECT_EQ(FromNamed(byName, row.hasRetval), row.expected) << ShowAll(byName).join(',').toStdString();
-        EXPECT_EQ(FromInvoke(byId, row.hasRetval), row.expected) << ShowAll(byId).join(',').toStdString();
+        EXPECT_EQ(FromNamed(byName, row.hasRetval), row.expected)
+            << ShowAll(byName).join(',').toStdString();
+        EXPECT_EQ(FromInvoke(byId, row.hasRetval), row.expected)
+            << ShowAll(byId).join(',').toStdString();
     }
 
     // login: the count goes on across both ways.
@@ -118,8 +119,8 @@ TEST_F(AutomationTest, NamedCallsAndInvokeGiveTheSameResultsAndUnsetResultsAreEm
     EXPECT_EQ(ShowAll(a->Invoke(invoked, 10, {QStringLiteral("twin")})),
               (QStringList{QStringLiteral("twin 2"), QStringLiteral("<empty>")}));
     // sendMessage: the id comes back, and the record carries it.
-    const QDBusMessage sent = a->CallObject(named, QStringLiteral("sendMessage"),
-                                            {Wrap(Record("+3611111", "by name"))});
+    const QDBusMessage sent =
+        a->CallObject(named, QStringLiteral("sendMessage"), {Wrap(Record("+3611111", "by name"))});
     const QDBusMessage invokedSend = a->Invoke(invoked, 3, {Record("+3611111", "by id", "77")});
     ASSERT_EQ(sent.arguments().size(), 2);
     const QString id = Show(sent.arguments().at(1));
@@ -136,8 +137,9 @@ TEST_F(AutomationTest, LoginNamesCountClientsAndDevicesThatAreStillThere) {
     const QString second = Ready(*b, kServer);
     EXPECT_EQ(ShowAll(a->CallObject(first, QStringLiteral("login"), {QStringLiteral("billboard")})),
               QStringList{QStringLiteral("billboard 1")});
-    EXPECT_EQ(ShowAll(b->CallObject(second, QStringLiteral("login"), {QStringLiteral("billboard")})),
-              QStringList{QStringLiteral("billboard 2")});
+    EXPECT_EQ(
+        ShowAll(b->CallObject(second, QStringLiteral("login"), {QStringLiteral("billboard")})),
+        QStringList{QStringLiteral("billboard 2")});
 
     const QString smpp1 = Ready(*a, kPhone);
     const QString smpp2 = Ready(*b, kPhone);
@@ -205,8 +207,9 @@ TEST_F(AutomationTest, MalformedArgumentsGetAnErrorAndTheEngineGoesOn) {
         {"a huge text", a->CallObject(server, QStringLiteral("sendMessage"), {Wrap(huge)}),
          "org.nimbra.Transmit.Error.Failed"},
         {"a missing mass-send file",
-         a->CallObject(server, QStringLiteral("getSystemInfo"),
-                       {Wrap(QStringLiteral("/nonexistent/file")), Wrap(QStringLiteral("masssend"))}),
+         a->CallObject(
+             server, QStringLiteral("getSystemInfo"),
+             {Wrap(QStringLiteral("/nonexistent/file")), Wrap(QStringLiteral("masssend"))}),
          "org.nimbra.Transmit.Error.Failed"},
     };
     for (const Case& c : cases) {
