@@ -34,12 +34,12 @@ QString Record(const std::string& receiver, const std::string& text) {
     return QString::fromStdString(sms.ToText());
 }
 
-// Whether a message file in folder names messageId.
-bool FolderHolds(const fs::path& folder, const QString& messageId) {
+// Whether a message file in folder holds text.
+bool FolderHolds(const fs::path& folder, const QString& text) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         if (entry.path().extension() == ".sms" &&
-            ReadFileText(entry.path()).find(messageId.toStdString()) != std::string::npos)
+            ReadFileText(entry.path()).find(text.toStdString()) != std::string::npos)
             return true;
     }
     return false;
@@ -80,9 +80,10 @@ TEST_F(BindingTest, ALoopbackDeviceCarriesAClientsMessageToSentItems) {
     EXPECT_FALSE(FolderHolds(engine.home() / "SysFolders/Outbox", messageId));
     QVariant stored;
     EXPECT_EQ(client.getMessage(messageId, stored), QVariant(1));
-    // The number the device reported as the sender.
+    // The sender the device reported; the network reference stays in the message's file.
     EXPECT_TRUE(stored.toString().contains(QStringLiteral("{+3612345}")))
         << stored.toString().toStdString();
+    EXPECT_TRUE(FolderHolds(engine.home() / "SysFolders/Sent Items", QStringLiteral("ref1")));
 }
 
 TEST_F(BindingTest, EventsRaisedDuringACallReachTheClientBeforeTheCallReturns) {
