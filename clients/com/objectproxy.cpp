@@ -44,7 +44,7 @@ TnbObjectProxy::TnbObjectProxy(const TransmitEngine& engine, const QString& clas
           engine.uniqueName(), path_, engine.connection())),
       dispatch_(std::make_unique<OrgNimbraTransmitDispatchInterface>(engine.uniqueName(), path_,
                                                                      engine.connection())) {
-    // Watching starts before anything can be missed; the engine may have gone already.
+    // The engine leaving is noticed from here on; had it left before, the calls fail.
     engineWatcher_ =
         new QDBusServiceWatcher(QString::fromLatin1(kEngineBusName), engine.connection(),
                                 QDBusServiceWatcher::WatchForOwnerChange, this);
