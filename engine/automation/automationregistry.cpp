@@ -131,7 +131,8 @@ void AutomationRegistry::Forget(AutomationObject* object) {
     // the registry.
     released_.push_back(std::move(found->second));
     objects_.erase(found);
-    QMetaObject::invokeMethod(this, [this] { released_.clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { released_.clear(); }, Qt::QueuedConnection);
 }
 
 void AutomationRegistry::OwnerLeft(const QString& owner) {
