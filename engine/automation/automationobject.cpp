@@ -79,7 +79,7 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
         known = Dispatch(dispid, args, outcome);
     } catch (const std::exception& e) {
         invoking_ = false;
-        Fail(kFailedError, QString::fromLocal8Bit(e.what()));
+        Fail(kFailedError, FailureText(e.what()));
         return EmptyVariant();
     }
     invoking_ = false;
@@ -90,9 +90,19 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
                  .arg(dispid));
         return EmptyVariant();
     }
-    for (const AutoValue& value : outcome.outs)
-        out.push_back(QVariant::fromValue(ToBus(value)));
-    return ToBus(outcome.result);
+    for (std::size_t i = 0; i < outcome.outs.size(); ++i)
+        out.push_back(QVariant::fromValue(outcome.Out(i)));
+    return outcome.Result();
+}
+
+QDBusVariant AutomationObject::Outcome::Result() const {
+    return resultIsPath ? PathToBus(result) : ToBus(result);
+}
+
+QDBusVariant AutomationObject::Outcome::Out(std::size_t index) const {
+    if (index >= outs.size())
+        return EmptyVariant();
+    return outIsPath ? PathToBus(outs[index]) : ToBus(outs[index]);
 }
 
 AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList& args) {
@@ -102,7 +112,7 @@ AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList&
     try {
         Dispatch(dispid, args, outcome);
     } catch (const std::exception& e) {
-        Fail(kFailedError, QString::fromLocal8Bit(e.what()));
+        Fail(kFailedError, FailureText(e.what()));
         return {};
     }
     return outcome;
@@ -115,14 +125,18 @@ void AutomationObject::ExpectArguments(const QVariantList& args, int count, int 
                             std::to_string(args.size()));
 }
 
-std::function<void()> AutomationObject::AnswerLater() {
+AutomationObject::LaterAnswer AutomationObject::AnswerLater() {
     if (!calledFromDBus())
-        return [] {};
+        return {[] {}, [] {}};
     setDelayedReply(true);
     QDBusMessage reply = message().createReply();
     if (invoking_)
         reply << QVariant::fromValue(EmptyVariant()) << QVariant::fromValue(QVariantList{});
-    return [connection = connection_, reply] { connection.send(reply); };
+    const QDBusMessage refusal = message().createErrorReply(
+        QString::fromLatin1(kObjectGoneError),
+        QStringLiteral("The object %1 was let go before it got the lock").arg(path_));
+    return {[connection = connection_, reply] { connection.send(reply); },
+            [connection = connection_, refusal] { connection.send(refusal); }};
 }
 
 void AutomationObject::Emit(const char* name, const QVariantList& args) {

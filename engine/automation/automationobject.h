@@ -54,6 +54,11 @@ protected:
     struct Outcome {
         AutoValue result;
         std::vector<AutoValue> outs;
+        // The result, or the out values, are file paths (the engine's directory).
+        bool resultIsPath = false;
+        bool outIsPath = false;
+        QDBusVariant Result() const;
+        QDBusVariant Out(std::size_t index) const;
     };
     // Runs the operation with dispatch id dispid. Throws ArgumentError for bad arguments and
     // std::exception for failures; false when no operation has that id.
@@ -68,9 +73,13 @@ protected:
     Outcome Call(int dispid, const QVariantList& args = {});
     static void ExpectArguments(const QVariantList& args, int count, int dispid);
 
-    // For an operation answered later (lock): the reply is delayed and the function sends
-    // it. Outside a bus call it does nothing.
-    std::function<void()> AnswerLater();
+    // For an operation answered later (lock): the reply is delayed; answer sends it, refuse
+    // sends an error instead. Outside a bus call both do nothing.
+    struct LaterAnswer {
+        std::function<void()> answer;
+        std::function<void()> refuse;
+    };
+    LaterAnswer AnswerLater();
 
     // Sends an event to the owner while the object is advised.
     void Emit(const char* name, const QVariantList& args = {});

@@ -1,6 +1,8 @@
 #include "automationregistry.h"
 
 #include <array>
+
+#include <QDBusConnectionInterface>
 #include <utility>
 
 #include "ConnectionPointAdaptor.h"
@@ -115,10 +117,14 @@ QString AutomationRegistry::Create(const QString& className, const QString& owne
         return {};
     }
     object->onLetGo = [this](AutomationObject* gone) { Forget(gone); };
-    if (!ownerWatcher_.watchedServices().contains(owner))
-        ownerWatcher_.addWatchedService(owner);
     AutomationObject* raw = object.get();
     objects_.emplace(raw, std::move(object));
+    if (!ownerWatcher_.watchedServices().contains(owner)) {
+        ownerWatcher_.addWatchedService(owner);
+        // An owner that left before the watch began is never reported: look once.
+        if (!owner.isEmpty() && !connection_.interface()->isServiceRegistered(owner))
+            OwnerLeft(owner);
+    }
     return path;
 }
 

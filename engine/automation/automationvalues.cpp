@@ -1,6 +1,8 @@
 #include "automationvalues.h"
 
 #include <QDBusArgument>
+#include <QFile>
+#include <QStringDecoder>
 #include <QVariantList>
 
 #include "qansi.h"
@@ -68,6 +70,27 @@ std::string TextArgument(const QVariant& value, const char* name) {
     if (!inner.isValid() || IsEmptyArray(inner))
         return {};
     throw ArgumentError(std::string("The argument ") + name + " must be a text or a number");
+}
+
+std::string PathArgument(const QVariant& value, const char* name) {
+    // Read as a text first: that checks type and size.
+    TextArgument(value, name);
+    QVariant inner = value;
+    if (inner.metaType() == QMetaType::fromType<QDBusVariant>())
+        inner = inner.value<QDBusVariant>().variant();
+    return QFile::encodeName(inner.toString()).toStdString();
+}
+
+QDBusVariant PathToBus(const AutoValue& value) {
+    if (const std::string* path = std::get_if<std::string>(&value))
+        return QDBusVariant(QFile::decodeName(QByteArray::fromStdString(*path)));
+    return ToBus(value);
+}
+
+QString FailureText(const char* what) {
+    auto decode = QStringDecoder(QStringDecoder::Utf8);
+    const QString text = decode(QByteArrayView(what));
+    return decode.hasError() ? QFromAnsi(what) : text;
 }
 
 }  // namespace nimbra

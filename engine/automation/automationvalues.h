@@ -28,5 +28,12 @@ QVariant ToBusText(const std::string& text);
 // The text of an argument (a string, an integer as decimal digits, an empty VARIANT as "");
 // name says which argument in the error. Throws ArgumentError.
 std::string TextArgument(const QVariant& value, const char* name);
+// A file path argument, in the file system's encoding rather than the code page.
+std::string PathArgument(const QVariant& value, const char* name);
+// A file path for the bus (a text holding a path in the file system's encoding).
+QDBusVariant PathToBus(const AutoValue& value);
+// The text of a failure for the bus: paths in it are in the file system's encoding (UTF-8),
+// everything else in the code page.
+QString FailureText(const char* what);
 
 }  // namespace nimbra

@@ -60,7 +60,7 @@ void EasySMSObject::stopServer() {
 
 QDBusVariant EasySMSObject::sendMessage(const QDBusVariant& phonenum,
                                         const QDBusVariant& messagetext) {
-    return ToBus(Call(3, {QVariant::fromValue(phonenum), QVariant::fromValue(messagetext)}).result);
+    return Call(3, {QVariant::fromValue(phonenum), QVariant::fromValue(messagetext)}).Result();
 }
 
 void EasySMSObject::MessageReceived(const std::string& senderPhoneNum,

@@ -15,10 +15,6 @@ QVariant Text(const std::string& text) {
     return QVariant::fromValue(QDBusVariant(ToBusText(text)));
 }
 
-QDBusVariant OutAt(const std::vector<AutoValue>& outs, std::size_t index) {
-    return index < outs.size() ? ToBus(outs[index]) : EmptyVariant();
-}
-
 }  // namespace
 
 MessageServerObject::MessageServerObject(std::shared_ptr<TnbMessageServer> server,
@@ -75,8 +71,13 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
         case 7: {
             ExpectArguments(args, 2, dispid);
             AutoValue response;
-            outcome.result = server.getSystemInfo(text(0, "request"), text(1, "target"), response);
+            const std::string target = text(1, "target");
+            // A mass-send file is named by its path.
+            const std::string request =
+                target == "masssend" ? PathArgument(args.at(0), "request") : text(0, "request");
+            outcome.result = server.getSystemInfo(request, target, response);
             outcome.outs = {response};
+            outcome.outIsPath = target == "system" && request == "exedir";
             return true;
         }
         case 8:
@@ -118,10 +119,12 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
             ExpectArguments(args, 1, dispid);
             server.disableMenuItem(text(0, "name"));
             return true;
-        case 17:
+        case 17: {
             ExpectArguments(args, 0, dispid);
-            server.lock(AnswerLater());
+            LaterAnswer later = AnswerLater();
+            server.lock(std::move(later.answer), std::move(later.refuse));
             return true;
+        }
         case 18:
             ExpectArguments(args, 0, dispid);
             server.unlock();
@@ -132,42 +135,42 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
 }
 
 QDBusVariant MessageServerObject::stopServer() {
-    return ToBus(Call(1).result);
+    return Call(1).Result();
 }
 
 QDBusVariant MessageServerObject::startServer() {
-    return ToBus(Call(2).result);
+    return Call(2).Result();
 }
 
 QDBusVariant MessageServerObject::sendMessage(const QDBusVariant& msg, QDBusVariant& messageId) {
     const Outcome outcome = Call(3, {V(msg)});
-    messageId = ToBus(outcome.result);
-    return OutAt(outcome.outs, 0);
+    messageId = outcome.Result();
+    return outcome.Out(0);
 }
 
 QDBusVariant MessageServerObject::deleteMessage(const QDBusVariant& messageId) {
-    return ToBus(Call(4, {V(messageId)}).result);
+    return Call(4, {V(messageId)}).Result();
 }
 
 QDBusVariant MessageServerObject::reSendMessage(const QDBusVariant& messageId) {
-    return ToBus(Call(5, {V(messageId)}).result);
+    return Call(5, {V(messageId)}).Result();
 }
 
 QDBusVariant MessageServerObject::getSystemInfo(const QDBusVariant& request,
                                                 const QDBusVariant& target, QDBusVariant& status) {
     const Outcome outcome = Call(7, {V(request), V(target)});
-    status = ToBus(outcome.result);
-    return OutAt(outcome.outs, 0);
+    status = outcome.Result();
+    return outcome.Out(0);
 }
 
 QDBusVariant MessageServerObject::getMessage(const QDBusVariant& messageId, QDBusVariant& status) {
     const Outcome outcome = Call(9, {V(messageId)});
-    status = ToBus(outcome.result);
-    return OutAt(outcome.outs, 0);
+    status = outcome.Result();
+    return outcome.Out(0);
 }
 
 QDBusVariant MessageServerObject::login(const QString& clientName) {
-    return ToBus(Call(10, {clientName}).result);
+    return Call(10, {clientName}).Result();
 }
 
 void MessageServerObject::logout() {
@@ -176,7 +179,7 @@ void MessageServerObject::logout() {
 
 QDBusVariant MessageServerObject::setMessage(const QDBusVariant& messageId,
                                              const QDBusVariant& msg) {
-    return ToBus(Call(6, {V(messageId), V(msg)}).result);
+    return Call(6, {V(messageId), V(msg)}).Result();
 }
 
 void MessageServerObject::registerMenuItem(const QDBusVariant& name) {

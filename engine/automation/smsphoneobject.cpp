@@ -15,7 +15,7 @@ SMSPhoneObject::SMSPhoneObject(std::shared_ptr<TnbSMSPhone> phone,
       phone_(std::move(phone)) {}
 
 SMSPhoneObject::~SMSPhoneObject() {
-    phone_->SetSink(nullptr);
+    phone_->Release();
 }
 
 void SMSPhoneObject::SinkChanged(bool advised) {
@@ -23,7 +23,7 @@ void SMSPhoneObject::SinkChanged(bool advised) {
 }
 
 void SMSPhoneObject::Released() {
-    phone_->SetSink(nullptr);
+    phone_->Release();
 }
 
 bool SMSPhoneObject::Dispatch(int dispid, const QVariantList& args, Outcome& outcome) {
@@ -87,9 +87,10 @@ bool SMSPhoneObject::Dispatch(int dispid, const QVariantList& args, Outcome& out
         case 9:
             phone.enableMenuItem(text(0, "name"));
             break;
-        case 10:
-            phone.lock(AnswerLater());
-            break;
+        case 10: {
+            LaterAnswer later = AnswerLater();
+            phone.lock(std::move(later.answer), std::move(later.refuse));
+        } break;
         case 11:
             phone.unlock();
             break;
@@ -107,6 +108,7 @@ bool SMSPhoneObject::Dispatch(int dispid, const QVariantList& args, Outcome& out
             break;
         case 16:
             outcome.result = phone.sendInfo(text(0, "name"), text(1, "value"));
+            outcome.resultIsPath = text(0, "name") == "system" && text(1, "value") == "exedir";
             break;
         case 17:
             phone.deviceInfo(text(0, "info"));
@@ -120,7 +122,7 @@ void SMSPhoneObject::smsReceived(const QString& sms) {
 }
 
 QDBusVariant SMSPhoneObject::login(const QString& name) {
-    return ToBus(Call(2, {name}).result);
+    return Call(2, {name}).Result();
 }
 
 void SMSPhoneObject::logout() {
@@ -176,7 +178,7 @@ void SMSPhoneObject::connectionFailed() {
 }
 
 QDBusVariant SMSPhoneObject::sendInfo(const QString& name, const QString& value) {
-    return ToBus(Call(16, {name, value}).result);
+    return Call(16, {name, value}).Result();
 }
 
 void SMSPhoneObject::deviceInfo(const QString& info) {

@@ -98,8 +98,9 @@ void DeviceList::Changed() const {
         onChange();
 }
 
-void DeviceLock::Request(const void* owner, std::function<void()> granted) {
-    waiting_.push_back({owner, std::move(granted)});
+void DeviceLock::Request(const void* owner, std::function<void()> granted,
+                         std::function<void()> dropped) {
+    waiting_.push_back({owner, std::move(granted), std::move(dropped)});
     if (!holder_)
         GrantNext();
 }
@@ -113,9 +114,19 @@ void DeviceLock::Forget(const std::vector<const void*>& owners) {
     const auto gone = [&owners](const void* owner) {
         return std::find(owners.begin(), owners.end(), owner) != owners.end();
     };
-    std::erase_if(waiting_, [&gone](const Request_& r) { return gone(r.owner); });
+    std::vector<std::function<void()>> dropped;
+    std::erase_if(waiting_, [&gone, &dropped](Request_& r) {
+        if (!gone(r.owner))
+            return false;
+        if (r.dropped)
+            dropped.push_back(std::move(r.dropped));
+        return true;
+    });
     if (gone(holder_))
         Unlock();
+    // The callers still waiting hear that they will not get the lock.
+    for (const auto& tell : dropped)
+        tell();
 }
 
 void DeviceLock::GrantNext() {

@@ -45,8 +45,10 @@ private:
 // goes on serving everything else meanwhile.
 class DeviceLock {
 public:
-    // granted runs when the lock is owner's: at once when it is free.
-    void Request(const void* owner, std::function<void()> granted);
+    // granted runs when the lock is owner's: at once when it is free. dropped runs instead
+    // when the request is dropped because its owner has gone.
+    void Request(const void* owner, std::function<void()> granted,
+                 std::function<void()> dropped = {});
     // Releases the lock, whoever holds it, and hands it to the next request.
     void Unlock();
     // The owners have gone: their waiting requests are dropped and a lock one of them holds
@@ -59,6 +61,7 @@ private:
     struct Request_ {
         const void* owner;
         std::function<void()> granted;
+        std::function<void()> dropped;
     };
     void GrantNext();
     const void* holder_ = nullptr;

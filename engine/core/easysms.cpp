@@ -1,5 +1,7 @@
 #include "easysms.h"
 
+#include <stdexcept>
+
 #include <memory>
 #include <vector>
 
@@ -91,8 +93,12 @@ std::string TnbEasySMS::sendMessage(const std::string& phonenum, const std::stri
             message->SetFrom(recipient);
             message->SetTo(recipient);
             message->text = part;
-            lastId = message->messageId;
-            TSms::QueueForSending(std::move(message), outbox);
+            const std::string id = message->messageId;
+            // The messages queued before stay; the caller learns that this one failed.
+            if (!TSms::QueueForSending(std::move(message), outbox))
+                throw std::runtime_error("The message to " + recipient +
+                                         " could not be written to the Outbox");
+            lastId = id;
         }
     }
     if (recipients.empty())

@@ -29,7 +29,9 @@ void Engine::ForEachClient(const std::function<void(EngineClient&)>& action) {
 }
 
 void Engine::ForEachDevice(const std::function<void(TnbSMSPhone&)>& action) {
-    // A device may log in or leave while it is told; walk a copy.
+    // Devices whose drivers let go leave the list; a device may log in or leave while it is
+    // told, so the walk goes over a copy.
+    devices_.DropNotLive();
     const auto devices = devices_.All();
     for (const DeviceList::Device& device : devices)
         action(*device);

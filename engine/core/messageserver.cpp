@@ -99,8 +99,11 @@ std::string TnbMessageServer::sendMessage(std::string& msg) {
     const TSms& stored = tmp.At(index);
     msg = stored.ToRecord().ToText();
     const std::string id = stored.messageId;
-    if (!MoveMessage(tmp, index, engine_.Queue(SystemFolder::Outbox)))
+    if (!MoveMessage(tmp, index, engine_.Queue(SystemFolder::Outbox))) {
+        // Nobody is to find a message that was never filed.
+        tmp.RemoveAt(index);
         throw std::runtime_error("The message could not be filed in the Outbox");
+    }
     return id;
 }
 
@@ -172,7 +175,9 @@ void TnbMessageServer::MassSend(const std::string& path) {
             record.messageId = engine_.Sms().NewMessageId();
             auto message = std::make_unique<TSms>(engine_.Sms());
             message->FromRecord(record);
-            outbox.Add(std::move(message));
+            if (!outbox.AddSaved(std::move(message)))
+                throw std::runtime_error("Line " + std::to_string(progress.position + 1) +
+                                         " could not be written to the Outbox");
             ++progress.position;
             engine_.SetProgress(progress);
         }
@@ -184,14 +189,9 @@ void TnbMessageServer::MassSend(const std::string& path) {
 }
 
 AutoValue TnbMessageServer::getMessage(const std::string& messageId, AutoValue& msg) {
-    msg = {};
     const TqueueManager::Location found = engine_.Queues().LocateMessage(messageId);
-    if (!found.message) {
-        msg = std::string();
-        return Status(false);
-    }
-    msg = found.message->ToRecord().ToText();
-    return Status(true);
+    msg = found.message ? found.message->ToRecord().ToText() : std::string();
+    return Status(found.message != nullptr);
 }
 
 std::string TnbMessageServer::login(const std::string& name) {
@@ -222,12 +222,18 @@ AutoValue TnbMessageServer::setMessage(const std::string& messageId, const std::
     if (!found.message || !found.message->TryLock())
         return Status(false);
     TSms& message = *found.message;
+    TGsmSms before = message.ToRecord();
     TGsmSms record(engine_.Now());
     record.FromText(msg);
     message.FromRecord(record);
-    if (!message.path.empty())
-        message.Save(message.path);
+    const bool saved = message.path.empty() || message.Save(message.path);
+    if (!saved) {
+        // The file keeps the old message; so does the engine.
+        message.FromRecord(before);
+    }
     message.Unlock();
+    if (!saved)
+        throw std::runtime_error("The message " + messageId + " could not be written");
     return Status(true);
 }
 
@@ -264,8 +270,9 @@ void TnbMessageServer::disableMenuItem(const std::string& name) {
     engine_.PluginMenu().SetEnabled(name, menuTag, false);
 }
 
-void TnbMessageServer::lock(std::function<void()> granted) {
-    engine_.ClientLock().Request(static_cast<const EngineClient*>(this), std::move(granted));
+void TnbMessageServer::lock(std::function<void()> granted, std::function<void()> dropped) {
+    engine_.ClientLock().Request(static_cast<const EngineClient*>(this), std::move(granted),
+                                 std::move(dropped));
 }
 
 void TnbMessageServer::unlock() {

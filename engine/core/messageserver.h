@@ -50,8 +50,9 @@ public:
     void log(const std::string& context, const std::string& msg);
     void enableMenuItem(const std::string& name);
     void disableMenuItem(const std::string& name);
-    // granted runs once this client holds the engine's client lock.
-    void lock(std::function<void()> granted);
+    // granted runs once this client holds the engine's client lock, dropped when the client
+    // is dropped first.
+    void lock(std::function<void()> granted, std::function<void()> dropped = {});
     void unlock();
 
     // Engine happenings.

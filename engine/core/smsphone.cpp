@@ -50,8 +50,13 @@ void TnbSMSPhone::enableMenuItem(const std::string& name) {
     engine_.Menu().SetEnabled(name, menuTag, true);
 }
 
-void TnbSMSPhone::lock(std::function<void()> granted) {
-    engine_.Lock().Request(this, std::move(granted));
+void TnbSMSPhone::lock(std::function<void()> granted, std::function<void()> dropped) {
+    engine_.Lock().Request(this, std::move(granted), std::move(dropped));
+}
+
+void TnbSMSPhone::Release() {
+    sink_ = nullptr;
+    engine_.Lock().Forget({this});
 }
 
 void TnbSMSPhone::unlock() {
@@ -71,18 +76,21 @@ void TnbSMSPhone::log(const std::string& context, const std::string& msg) {
     engine_.SetStatus(context, msg);
 }
 
-std::string TnbSMSPhone::sendInfo(const std::string& name, const std::string& value) {
+AutoValue TnbSMSPhone::sendInfo(const std::string& name, const std::string& value) {
+    // Settings the driver tells leave the answer unset.
     if (name == "operator") {
         operatorName = value;
-    } else if (name == "cansend") {
-        canSend = value == "1";
-    } else if (name == "system") {
-        if (value == "exedir")
-            return engine_.ProgramDirectory();
-        if (value == "language")
-            return engine_.LanguageName();
+        return {};
     }
-    return {};
+    if (name == "cansend") {
+        canSend = value == "1";
+        return {};
+    }
+    if (name == "system" && value == "exedir")
+        return engine_.ProgramDirectory();
+    if (name == "system" && value == "language")
+        return engine_.LanguageName();
+    return std::string();
 }
 
 bool TnbSMSPhone::CanTake(const std::string& messageOperator) const {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "automationvalue.h"
 #include "devicesink.h"
 
 namespace nimbra {
@@ -31,6 +32,8 @@ public:
     // The driver advised (or withdrew, with null) its event sink. A device is live while it
     // has one.
     void SetSink(DeviceEventSink* sink) { sink_ = sink; }
+    // The driver let go of the object: no sink any more, and the device lock forgets it.
+    void Release();
     bool IsLive() const { return sink_ != nullptr; }
 
     // Calls of the driver.
@@ -45,13 +48,14 @@ public:
     void log(const std::string& context, const std::string& msg);
     void sendSuccess(const std::string& msgId, const std::string& senderPhone);
     void sendFailed(const std::string& msgId, const std::string& reason);
-    // granted runs once this device holds the engine's device lock; unlock releases it,
-    // whoever holds it.
-    void lock(std::function<void()> granted);
+    // granted runs once this device holds the engine's device lock, dropped when the device
+    // goes first; unlock releases it, whoever holds it.
+    void lock(std::function<void()> granted, std::function<void()> dropped = {});
     void unlock();
     void connectionSuccess() { sendState = kIdle; }
     void connectionFailed() { sendState = kNotConnected; }
-    std::string sendInfo(const std::string& name, const std::string& value);
+    // The answer to a question ("system"); empty when the driver told a setting.
+    AutoValue sendInfo(const std::string& name, const std::string& value);
     void deviceInfo(const std::string& info);
 
     // Events; each is skipped without a sink.

@@ -69,7 +69,7 @@ public:
 
     // Fills empty time fields with now and an empty message id with a fresh one, adds the
     // message to outbox (which saves it) and traces it to the "main" status slot. False when
-    // the message file could not be written.
+    // the message file could not be written; the outbox then does not keep the message.
     static bool QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox);
 
     std::string from;

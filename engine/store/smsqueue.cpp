@@ -237,6 +237,15 @@ void TSmsQueue::Reload() {
     }
 }
 
+bool TSmsQueue::AddSaved(std::unique_ptr<TSms> message) {
+    const AddResult added = Add(std::move(message));
+    if (added.saved)
+        return true;
+    if (loaded && added.index >= 0 && added.index < Count())
+        RemoveAt(added.index);
+    return false;
+}
+
 bool TSms::QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox) {
     StoreEnvironment& env = outbox.Environment();
     const std::string now = NowText(env.sms.CurrentTime());
@@ -248,7 +257,7 @@ bool TSms::QueueForSending(std::unique_ptr<TSms> message, TSmsQueue& outbox) {
         message->messageId = env.sms.NewMessageId();
     const std::string trace =
         "SMS added to queue: " + message->to + "," + message->text + "," + message->spare2;
-    const bool saved = outbox.Add(std::move(message)).saved;
+    const bool saved = outbox.AddSaved(std::move(message));
     env.SetStatus("main", trace);
     return saved;
 }
@@ -270,12 +279,8 @@ bool MoveMessage(TSmsQueue& from, int index, TSmsQueue& to,
     copy->Unlock();
     if (change)
         change(*copy);
-    const TSmsQueue::AddResult added = to.Add(std::move(copy));
-    if (!added.saved) {
-        if (to.loaded && added.index >= 0 && added.index < to.Count())
-            to.RemoveAt(added.index);
+    if (!to.AddSaved(std::move(copy)))
         return false;
-    }
     // Housekeeping of the addition may have moved or removed the original.
     const int now = from.IndexOfListId(listId);
     if (now >= 0)

@@ -64,6 +64,10 @@ public:
     // when the queue is loaded.
     AddResult Add(std::unique_ptr<TSms> message, bool housekeeping = true, bool noSave = false);
 
+    // Add with the file written; when it cannot be written the message is not kept either,
+    // so that no message lives in memory only. False then.
+    bool AddSaved(std::unique_ptr<TSms> message);
+
     int IndexOfListId(int listId) const;
     TSms* FindByListId(int listId) const;
     // Removes the message's row when shown, deletes its file and the message.

@@ -88,7 +88,8 @@ void BusClient::CallAsync(const QString& path, const QString& method, const QVar
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kEngineName), path,
                                                        InterfaceOf(path), method);
     call.setArguments(args);
-    connection_.callWithCallback(call, this, SLOT(OnAsyncReply(QDBusMessage)), kCallTimeoutMs);
+    connection_.callWithCallback(call, this, SLOT(OnAsyncReply(QDBusMessage)),
+                                 SLOT(OnAsyncError(QDBusError)), kCallTimeoutMs);
 }
 
 void BusClient::OnSignal(const QDBusMessage& message) {
@@ -97,6 +98,10 @@ void BusClient::OnSignal(const QDBusMessage& message) {
 
 void BusClient::OnAsyncReply(const QDBusMessage&) {
     ++asyncReplies_;
+}
+
+void BusClient::OnAsyncError(const QDBusError& error) {
+    asyncErrors_ << error.name();
 }
 
 std::vector<QString> BusClient::EventNames(const QString& path) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QObject>
 #include <QString>
@@ -43,6 +44,8 @@ public:
     // Starts a call without waiting for the reply.
     void CallAsync(const QString& path, const QString& method, const QVariantList& args = {});
     int AsyncReplies() const { return asyncReplies_; }
+    // Error replies to those calls, by error name.
+    const QStringList& AsyncErrors() const { return asyncErrors_; }
 
     // Names of the events of path recorded so far.
     std::vector<QString> EventNames(const QString& path = {}) const;
@@ -53,6 +56,7 @@ public:
 private slots:
     void OnSignal(const QDBusMessage& message);
     void OnAsyncReply(const QDBusMessage& message);
+    void OnAsyncError(const QDBusError& error);
 
 private:
     QString InterfaceOf(const QString& path) const;
@@ -61,6 +65,7 @@ private:
     QDBusConnection connection_;
     std::vector<Event> events_;
     int asyncReplies_ = 0;
+    QStringList asyncErrors_;
 };
 
 // An argument of a reply as plain text or number: an empty VARIANT (empty array) is

@@ -1,5 +1,9 @@
 // The objects' contract on the bus: creation, named calls against Invoke, empty results,
 // naming, ownership, bad arguments and the locks.
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
 #include <QDBusVariant>
 
 #include "automation_fixture.h"
@@ -236,6 +240,62 @@ TEST_F(AutomationTest, ALockHoldsTheNextClientUntilUnlock) {
         EXPECT_TRUE(ProcessEventsUntil([&] { return b->AsyncReplies() == before + 1; }, 10000));
         b->CallObject(second, QStringLiteral("unlock"));
     }
+}
+
+TEST_F(AutomationTest, ALockRequestOfAnObjectLetGoIsRefusedAndALeavingHolderFreesTheLock) {
+    for (const QString& className : {kServer, kPhone}) {
+        SCOPED_TRACE(className.toStdString());
+        const QString first = Ready(*a, className, QStringLiteral("first"));
+        const QString waiting = Ready(*b, className, QStringLiteral("waiting"));
+        a->CallObject(first, QStringLiteral("lock"));
+        b->CallAsync(waiting, QStringLiteral("lock"));
+        ProcessEventsFor(100);
+        b->Call(waiting, QStringLiteral("org.nimbra.Transmit.Dispatch"), QStringLiteral("Release"));
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !b->AsyncErrors().isEmpty(); }, 10000));
+        EXPECT_EQ(b->AsyncErrors().value(0),
+                  QStringLiteral("org.nimbra.Transmit.Error.ObjectGone"));
+        b.reset();
+        b = NewClient();
+
+        // A holder that leaves the bus without unlock (a driver that crashed in between).
+        a->CallObject(first, QStringLiteral("unlock"));
+        {
+            auto leaving = NewClient();
+            const QString held = Ready(*leaving, className);
+            leaving->CallObject(held, QStringLiteral("lock"));
+        }
+        const QString next = Ready(*b, className, QStringLiteral("next"));
+        const int before = b->AsyncReplies();
+        b->CallAsync(next, QStringLiteral("lock"));
+        EXPECT_TRUE(ProcessEventsUntil([&] { return b->AsyncReplies() == before + 1; }, 10000));
+        b->CallObject(next, QStringLiteral("unlock"));
+    }
+}
+
+TEST_F(AutomationTest, PathsKeepTheirEncodingAndTheDriversSettingsLeaveTheAnswerEmpty) {
+    const QString server = Ready(*a, kServer, QStringLiteral("bulk"));
+    const std::filesystem::path list = engine->home() / "t\xc3\xb6meges lista.txt";
+    std::ofstream(list) << Record("+3620111", "one").toStdString() << "\r\n"
+                        << Record("+3620222", "two").toStdString() << "\r\n";
+    const QDBusMessage sent =
+        a->CallObject(server, QStringLiteral("getSystemInfo"),
+                      {Wrap(QString::fromUtf8(list.string())), Wrap(QStringLiteral("masssend"))});
+    EXPECT_EQ(ShowAll(sent), (QStringList{QStringLiteral("<empty>"), QStringLiteral("i:1")}));
+    EXPECT_EQ(OutboxCount(*a, server), 2);
+
+    const QString phone = Ready(*a, kPhone, QStringLiteral("driver"));
+    const QString home = QString::fromUtf8(engine->home().string()) + QLatin1Char('/');
+    for (const auto& [name, value, answer] :
+         {std::tuple{"operator", "Net", "<empty>"}, std::tuple{"cansend", "1", "<empty>"},
+          std::tuple{"volume", "11", ""}}) {
+        const QVariantList args{QString::fromLatin1(name), QString::fromLatin1(value)};
+        EXPECT_EQ(ShowAll(a->CallObject(phone, QStringLiteral("sendInfo"), args)),
+                  QStringList{QString::fromLatin1(answer)});
+        EXPECT_EQ(ShowAll(a->Invoke(phone, 16, args)).value(0), QString::fromLatin1(answer));
+    }
+    EXPECT_EQ(ShowAll(a->CallObject(phone, QStringLiteral("sendInfo"),
+                                    {QStringLiteral("system"), QStringLiteral("exedir")})),
+              QStringList{home});
 }
 
 }  // namespace

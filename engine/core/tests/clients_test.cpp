@@ -13,6 +13,8 @@
 namespace nimbra::testing_support {
 namespace {
 
+namespace fs = std::filesystem;
+
 class ClientsTest : public EngineTest {
 protected:
     void SetUp() override { StartEngine(); }
@@ -674,6 +676,58 @@ TEST_F(ClientsTest, TheClientLockHoldsASecondClientUntilUnlock) {
     // A client that lets go while holding the lock frees it.
     second.object->Release();
     EXPECT_FALSE(engine->ClientLock().IsTaken());
+}
+
+TEST_F(ClientsTest, LockRequestsOfObjectsThatGoAreAnsweredAndFreeTheLock) {
+    // A waiting client that is let go hears that it will not get the lock; the next one does.
+    Server& holder = AddServer("holder");
+    Server& leaving = AddServer("leaving");
+    Server& next = AddServer("next");
+    Events heard;
+    holder.object->lock([&] { heard.push_back("holder"); });
+    leaving.object->lock([&] { heard.push_back("leaving"); }, [&] { heard.push_back("dropped"); });
+    next.object->lock([&] { heard.push_back("next"); });
+    leaving.object->Release();
+    holder.object->unlock();
+    EXPECT_EQ(heard, (Events{"holder", "dropped", "next"}));
+
+    // A device that goes holding the device lock, before it ever logged in, frees it.
+    auto early = engine->CreateDevice();
+    auto later = engine->CreateDevice();
+    Events granted;
+    early->lock([&] { granted.push_back("early"); });
+    later->lock([&] { granted.push_back("later"); });
+    early->Release();
+    EXPECT_EQ(granted, (Events{"early", "later"}));
+}
+
+TEST_F(ClientsTest, MessagesThatCannotBeWrittenFailTheCallAndAreNotKept) {
+    Server& server = AddServer();
+    Easy& easy = AddEasy();
+    Store(SystemFolder::Inbox, "501", "old text");
+    // Neither the Outbox nor the Inbox can take files any more.
+    for (const char* folder : {"Outbox", "Inbox"}) {
+        const fs::path path = home / "SysFolders" / folder;
+        fs::remove_all(path);
+        std::ofstream(path) << "not a folder";
+    }
+    std::string msg = Record("+4930999", "lost?", "777");
+    EXPECT_THROW(server.object->sendMessage(msg), std::runtime_error);
+    EXPECT_EQ(Find("777"), nullptr);  // no copy left behind in Tmp
+    EXPECT_THROW(easy.object->sendMessage("+4930999", "lost?"), std::runtime_error);
+
+    const fs::path list = home / "mass.txt";
+    std::ofstream(list) << Record("+4930999", "one") << "\r\n";
+    AutoValue response;
+    EXPECT_THROW(server.object->getSystemInfo(list.string(), "masssend", response),
+                 std::runtime_error);
+    EXPECT_EQ(Folder(SystemFolder::Outbox).Count(), 0);
+
+    EXPECT_THROW(server.object->setMessage("501", Record("+4930999", "new text", "501")),
+                 std::runtime_error);
+    ASSERT_NE(Find("501"), nullptr);
+    EXPECT_EQ(Find("501")->text, "old text");
+    EXPECT_FALSE(Find("501")->IsBusy());
 }
 
 }  // namespace

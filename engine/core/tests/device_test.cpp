@@ -44,15 +44,16 @@ TEST_F(DeviceTest, LoginNumbersTheLiveDevicesSharingTheName) {
 
 TEST_F(DeviceTest, SendInfoAnswersAndRecords) {
     Device& device = AddDevice();
-    EXPECT_EQ(device.phone->sendInfo("operator", "Alpha"), "");
+    EXPECT_EQ(device.phone->sendInfo("operator", "Alpha"), AutoValue());
     EXPECT_EQ(device.phone->operatorName, "Alpha");
-    device.phone->sendInfo("cansend", "0");
+    EXPECT_EQ(device.phone->sendInfo("cansend", "0"), AutoValue());
     EXPECT_FALSE(device.phone->canSend);
     device.phone->sendInfo("cansend", "1");
     EXPECT_TRUE(device.phone->canSend);
-    EXPECT_EQ(device.phone->sendInfo("system", "exedir"), home.path().string() + "/");
-    EXPECT_EQ(device.phone->sendInfo("system", "language"), "English");
-    EXPECT_EQ(device.phone->sendInfo("volume", "11"), "");
+    EXPECT_EQ(device.phone->sendInfo("system", "exedir"), AutoValue(home.path().string() + "/"));
+    EXPECT_EQ(device.phone->sendInfo("system", "language"), AutoValue(std::string("English")));
+    EXPECT_EQ(device.phone->sendInfo("system", "other"), AutoValue(std::string()));
+    EXPECT_EQ(device.phone->sendInfo("volume", "11"), AutoValue(std::string()));
 }
 
 TEST_F(DeviceTest, ReportsWhileStoppedOnlyShowWhenDirect) {
