@@ -136,6 +136,67 @@ TEST_F(AutomationTest, NamedCallsAndInvokeGiveTheSameResultsAndUnsetResultsAreEm
     EXPECT_EQ(OutboxCount(*a, named), 2);
 }
 
+TEST_F(AutomationTest, TheOtherObjectsAnswerNamedCallsAndInvokeAlike) {
+    struct Row {
+        const char* method;
+        int dispid;
+        QVariantList args;
+        QStringList expected;  // the named call's reply; Invoke's result is its first value
+    };
+    const auto s = [](const char* text) { return QVariant(QString::fromLatin1(text)); };
+    const std::vector<Row> phoneRows = {
+        {"smsReceived", 1, {s("{GSMSMS}{}{+3611}{+3622}{}")}, {}},
+        {"logout", 3, {}, {}},
+        {"registerMenuItem", 4, {s("drv Reconnect")}, {}},
+        {"disableMenuItem", 8, {s("drv Reconnect")}, {}},
+        {"enableMenuItem", 9, {s("drv Reconnect")}, {}},
+        {"unRegisterMenuItem", 5, {s("drv Reconnect")}, {}},
+        {"statusInfo", 6, {s("ping")}, {}},
+        {"log", 7, {s("status1"), s("a line")}, {}},
+        {"lock", 10, {}, {}},
+        {"unlock", 11, {}, {}},
+        {"sendSuccess", 12, {s("404"), s("+3630")}, {}},
+        {"sendFailed", 13, {s("404"), s("phone busy")}, {}},
+        {"connectionSuccess", 14, {}, {}},
+        {"connectionFailed", 15, {}, {}},
+        {"sendInfo", 16, {s("system"), s("language")}, {QStringLiteral("English")}},
+        {"deviceInfo", 17, {s("@Ready")}, {}},
+    };
+    const std::vector<Row> easyRows = {
+        {"sendMessage", 3, {Wrap(s("")), Wrap(s("hi"))}, {QString()}},
+        {"stopServer", 2, {}, {}},
+    };
+    const std::vector<Row> controlRows = {
+        {"stopServer", 2, {}, {}},
+        {"showMonitor", 3, {}, {}},
+    };
+    for (const auto& [className, rows] :
+         {std::pair{kPhone, phoneRows}, std::pair{QStringLiteral("nbEasySMS"), easyRows},
+          std::pair{QStringLiteral("nbServiceControl"), controlRows}}) {
+        const QString named = Ready(*a, className, QStringLiteral("drv"));
+        const QString invoked = Ready(*a, className, QStringLiteral("drv"));
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.method);
+            QVariantList plain;
+            for (const QVariant& arg : row.args)
+                plain << (arg.metaType() == QMetaType::fromType<QDBusVariant>()
+                              ? arg.value<QDBusVariant>().variant()
+                              : arg);
+            const bool lock = row.dispid == 10 && className == kPhone;
+            EXPECT_EQ(ShowAll(a->CallObject(named, QString::fromLatin1(row.method), row.args)),
+                      row.expected);
+            if (lock)  // the other object's lock is to be granted at once too
+                a->CallObject(named, QStringLiteral("unlock"));
+            const QStringList byId = ShowAll(a->Invoke(invoked, row.dispid, plain));
+            if (lock)
+                a->Invoke(invoked, 11);
+            EXPECT_EQ(byId.value(0),
+                      row.expected.isEmpty() ? QStringLiteral("<empty>") : row.expected.value(0));
+            EXPECT_EQ(byId.value(1), QStringLiteral("<empty>"));
+        }
+    }
+}
+
 TEST_F(AutomationTest, LoginNamesCountClientsAndDevicesThatAreStillThere) {
     const QString first = Ready(*a, kServer);
     const QString second = Ready(*b, kServer);
