@@ -13,6 +13,7 @@ TnbEasySMSProxy::TnbEasySMSProxy(const TransmitEngine& engine, QObject* parent)
                      staticMetaObject, parent),
       calls_(std::make_unique<OrgNimbraTransmitInbEasySMSInterface>(engine.uniqueName(), path(),
                                                                     engine.connection())) {
+    calls_->setTimeout(kCallTimeoutMs);
     Advise();
 }
 

@@ -16,6 +16,7 @@ TnbMessageServerProxy::TnbMessageServerProxy(const TransmitEngine& engine, QObje
           staticMetaObject, parent),
       calls_(std::make_unique<OrgNimbraTransmitInbMessageServerInterface>(
           engine.uniqueName(), path(), engine.connection())) {
+    calls_->setTimeout(kCallTimeoutMs);
     Advise();
 }
 
@@ -99,12 +100,8 @@ void TnbMessageServerProxy::disableMenuItem(const QString& name) {
 }
 
 void TnbMessageServerProxy::lock() {
-    OrgNimbraTransmitInbMessageServerInterface& calls = Calls();
-    // The engine answers when the lock is granted, not within the usual call timeout.
-    calls.setTimeout(std::numeric_limits<int>::max());
-    const QDBusPendingReply<> reply = calls.lock();
-    calls.setTimeout(-1);
-    Await(reply);
+    // Answered when the lock is granted.
+    Await(Calls().lock());
 }
 
 void TnbMessageServerProxy::unlock() {

@@ -5,6 +5,7 @@
 #include <QDBusServiceWatcher>
 #include <QGenericArgument>
 #include <QMetaMethod>
+#include <QPointer>
 
 #include "automationvariant.h"
 #include "connectionpoint_proxy.h"
@@ -44,6 +45,8 @@ TnbObjectProxy::TnbObjectProxy(const TransmitEngine& engine, const QString& clas
           engine.uniqueName(), path_, engine.connection())),
       dispatch_(std::make_unique<OrgNimbraTransmitDispatchInterface>(engine.uniqueName(), path_,
                                                                      engine.connection())) {
+    connectionPoint_->setTimeout(kCallTimeoutMs);
+    dispatch_->setTimeout(kCallTimeoutMs);
     // The engine leaving is noticed from here on; had it left before, the calls fail.
     engineWatcher_ =
         new QDBusServiceWatcher(QString::fromLatin1(kEngineBusName), engine.connection(),
@@ -78,20 +81,28 @@ void TnbObjectProxy::RequireUsable() const {
 
 void TnbObjectProxy::Advise() {
     RequireUsable();
+    // A slot that runs while the call waits may delete this proxy.
+    const QPointer<TnbObjectProxy> self(this);
     Await(connectionPoint_->Advise());
-    advised_ = true;
+    if (self)
+        advised_ = true;
 }
 
 void TnbObjectProxy::Unadvise() {
     RequireUsable();
+    const QPointer<TnbObjectProxy> self(this);
     Await(connectionPoint_->Unadvise());
-    advised_ = false;
+    if (self)
+        advised_ = false;
 }
 
 void TnbObjectProxy::Release() {
     if (released_ || engineGone_)
         return;
+    const QPointer<TnbObjectProxy> self(this);
     Await(dispatch_->Release());
+    if (!self)
+        return;
     released_ = true;
     advised_ = false;
     StopEvents();

@@ -10,6 +10,7 @@
 // the engine raised during the call reach their slots before the call returns. A failed
 // call throws TransmitError. Needs a QCoreApplication for events; calls work without one.
 
+#include <limits>
 #include <memory>
 
 #include <QDBusMessage>
@@ -26,6 +27,14 @@ class QDBusServiceWatcher;
 
 namespace nimbra::com {
 
+// Calls wait for the engine's answer as long as it takes (a lock is answered when granted, a
+// mass send when the file is filed). An engine that leaves the bus fails the call at once,
+// so only an engine that hangs holds its caller: a call that gave up on a live engine could
+// not tell whether the engine carried it out.
+inline constexpr int kCallTimeoutMs = std::numeric_limits<int>::max();
+
+// Slots of its events may run while one of its calls waits; a slot that ends with the proxy
+// deletes it with deleteLater().
 class TnbObjectProxy : public QObject {
     Q_OBJECT
 public:

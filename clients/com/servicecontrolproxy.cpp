@@ -13,6 +13,7 @@ TnbServiceControlProxy::TnbServiceControlProxy(const TransmitEngine& engine, QOb
           staticMetaObject, parent),
       calls_(std::make_unique<OrgNimbraTransmitInbServiceControlInterface>(
           engine.uniqueName(), path(), engine.connection())) {
+    calls_->setTimeout(kCallTimeoutMs);
     Advise();
 }
 

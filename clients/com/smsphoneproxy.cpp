@@ -15,6 +15,7 @@ TnbSMSPhoneProxy::TnbSMSPhoneProxy(const TransmitEngine& engine, QObject* parent
                      staticMetaObject, parent),
       calls_(std::make_unique<OrgNimbraTransmitInbSMSPhoneInterface>(engine.uniqueName(), path(),
                                                                      engine.connection())) {
+    calls_->setTimeout(kCallTimeoutMs);
     Advise();
 }
 
@@ -62,12 +63,8 @@ void TnbSMSPhoneProxy::enableMenuItem(const QString& name) {
 }
 
 void TnbSMSPhoneProxy::lock() {
-    OrgNimbraTransmitInbSMSPhoneInterface& calls = Calls();
-    // The engine answers when the lock is granted, not within the usual call timeout.
-    calls.setTimeout(std::numeric_limits<int>::max());
-    const QDBusPendingReply<> reply = calls.lock();
-    calls.setTimeout(-1);
-    Await(reply);
+    // Answered when the lock is granted.
+    Await(Calls().lock());
 }
 
 void TnbSMSPhoneProxy::unlock() {

@@ -18,13 +18,23 @@ namespace {
 
 using nimbra::com::TnbMessageServerProxy;
 
-// One field of an event line: line breaks inside a message record stay visible but do not
-// break the line.
+// One field of an event line: line breaks and other control characters of a message (which
+// comes from the network) stay visible but neither break the line nor reach the terminal.
 QString Field(const QString& text) {
-    QString field = text;
-    field.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('\n'), QStringLiteral("\\n"))
-        .replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    QString field;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\'))
+            field += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            field += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            field += QStringLiteral("\\r");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7f ||
+                 (c.unicode() >= 0x80 && c.unicode() < 0xa0))
+            field += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            field += c;
+    }
     return field;
 }
 
@@ -91,11 +101,18 @@ int Watch(const nimbra::com::TransmitEngine& engine, const QStringList&) {
         PrintEvent(QStringLiteral("engine left the bus"));
         QCoreApplication::quit();
     });
-    const nimbra::StopSignals stopSignals([] { QCoreApplication::quit(); });
+    // A stop that comes before the event loop runs (during login) is remembered: quit() does
+    // not reach an exec() that has not begun.
+    bool stopped = false;
+    const nimbra::StopSignals stopSignals([&stopped] {
+        stopped = true;
+        QCoreApplication::quit();
+    });
 
     const QVariant realName = server.login(QStringLiteral("nbsms"));
     PrintEvent(QStringLiteral("watching as"), {Field(realName)});
-    QCoreApplication::exec();
+    if (!stopped && !shutdown && !server.IsEngineGone())
+        QCoreApplication::exec();
 
     if (server.IsEngineGone())
         return kExitOk;

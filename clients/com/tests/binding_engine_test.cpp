@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <string>
 
+#include <QCoreApplication>
 #include <QObject>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,31 @@ TEST_F(BindingTest, EventsRaisedDuringACallReachTheClientBeforeTheCallReturns) {
     EXPECT_EQ(accepted[1], messageId);
     EXPECT_TRUE(accepted[2].contains(QStringLiteral("{during the call}")))
         << accepted[2].toStdString();
+}
+
+TEST_F(BindingTest, CallsStillWaitForTheirAnswerAfterTheApplicationWasAskedToQuit) {
+    // A ServerShutdown handler typically quits and then cleans up with further calls.
+    TnbMessageServerProxy client(Attach());
+    client.login(QStringLiteral("closing"));
+    int accepted = 0;
+    QObject::connect(&client, &TnbMessageServerProxy::MessageAcceptedForDelivery,
+                     [&accepted] { ++accepted; });
+    bool failed = false;
+    QTimer::singleShot(0, [&] {
+        QCoreApplication::quit();
+        QVariant msg = Record("+3620111", "after quit");
+        client.sendMessage(msg);
+        EXPECT_EQ(accepted, 1);  // the event came before the answer, as always
+        QVariant response;
+        try {
+            client.getSystemInfo(QStringLiteral("/nonexistent/list.txt"),
+                                 QStringLiteral("masssend"), response);
+        } catch (const TransmitError&) {
+            failed = true;
+        }
+    });
+    QCoreApplication::exec();
+    EXPECT_TRUE(failed);
 }
 
 TEST_F(BindingTest, EmptyVariantsFailuresAndLateBoundCallsComeThroughAsSuch) {
