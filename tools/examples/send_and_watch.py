@@ -61,6 +61,8 @@ def main():
     parser.add_argument("--seconds", type=float, default=3.0,
                         help="how long to print events (default 3)")
     options = parser.parse_args()
+    if not 0 < options.seconds <= 3600:
+        parser.error("--seconds must be above 0 and at most 3600")
 
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
@@ -68,10 +70,9 @@ def main():
         print("send_and_watch: no engine is running on the session bus "
               "(start it with scripts/run)", file=sys.stderr)
         return 2
-    # Calls and events go to and come from this engine process only.
-    engine = bus.get_name_owner(BUS_NAME)
-
     try:
+        # Calls and events go to and come from this engine process only.
+        engine = bus.get_name_owner(BUS_NAME)
         path = bus.get_object(engine, ROOT_PATH).CreateObject("nbMessageServer",
                                                              dbus_interface=SERVER)
         bus.add_signal_receiver(print_event, dbus_interface=MESSAGE_SERVER_EVENTS,
@@ -80,12 +81,12 @@ def main():
         server.Advise(dbus_interface=CONNECTION_POINT)
         # The engine sends events only to a client with a name.
         real_name = server.login("send_and_watch", dbus_interface=MESSAGE_SERVER)
-        print("logged in as", real_name, flush=True)
+        print("logged in as", shown(real_name), flush=True)
 
         # The record is a VARIANT argument: the signature says so.
         stored, message_id = server.sendMessage(message_record(options.number, options.text),
                                                 signature="v", dbus_interface=MESSAGE_SERVER)
-        print("queued message", message_id, flush=True)
+        print("queued message", shown(message_id), flush=True)
 
         loop = GLib.MainLoop()
         GLib.timeout_add(int(options.seconds * 1000), loop.quit)
