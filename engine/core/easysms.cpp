@@ -42,13 +42,11 @@ std::vector<std::string> SplitParts(const std::string& text) {
 }  // namespace
 
 void TnbEasySMS::SetSink(EasySmsEventSink* sink) {
-    sink_ = sink;
-    hadSink_ = hadSink_ || sink != nullptr;
+    sink_.Set(sink);
 }
 
 void TnbEasySMS::Release() {
-    sink_ = nullptr;
-    hadSink_ = true;
+    sink_.Release();
 }
 
 void TnbEasySMS::startServer() {

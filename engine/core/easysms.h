@@ -3,6 +3,7 @@
 // happenings in plain terms (sent, failed, delivered, received).
 #include <string>
 
+#include "advisedsink.h"
 #include "clientsinks.h"
 #include "engineclient.h"
 
@@ -18,8 +19,8 @@ public:
 
     void SetSink(EasySmsEventSink* sink);
     void Release();
-    bool IsLive() const override { return sink_ != nullptr && !name.empty(); }
-    bool IsGone() const override { return sink_ == nullptr && hadSink_; }
+    bool IsLive() const override { return sink_ && !name.empty(); }
+    bool IsGone() const override { return sink_.Gone(); }
 
     // Names the object, then starts the server, or raises Error 5 when it cannot be started.
     void startServer();
@@ -45,9 +46,7 @@ private:
     void RaiseError(int code, const std::string& text, int param);
 
     Engine& engine_;
-    EasySmsEventSink* sink_ = nullptr;
-    // Had a sink once: without one now it has been let go.
-    bool hadSink_ = false;
+    AdvisedSink<EasySmsEventSink> sink_;
 };
 
 }  // namespace nimbra

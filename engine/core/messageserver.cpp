@@ -44,14 +44,12 @@ std::vector<std::string> ReadLines(const std::string& path) {
 TnbMessageServer::TnbMessageServer(Engine& engine, int tag) : menuTag(tag), engine_(engine) {}
 
 void TnbMessageServer::SetSink(MessageServerEventSink* sink) {
-    sink_ = sink;
-    hadSink_ = hadSink_ || sink != nullptr;
+    sink_.Set(sink);
     engine_.ClientsChanged();
 }
 
 void TnbMessageServer::Release() {
-    sink_ = nullptr;
-    hadSink_ = true;
+    sink_.Release();
     engine_.ClientLock().Forget({static_cast<const EngineClient*>(this)});
     engine_.ClientsChanged();
 }

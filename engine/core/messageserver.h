@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "advisedsink.h"
 #include "automationvalue.h"
 #include "clientsinks.h"
 #include "engineclient.h"
@@ -26,8 +27,8 @@ public:
     void SetSink(MessageServerEventSink* sink);
     // The client let go of the object.
     void Release();
-    bool IsLive() const override { return sink_ != nullptr && !realName.empty(); }
-    bool IsGone() const override { return sink_ == nullptr && hadSink_; }
+    bool IsLive() const override { return sink_ && !realName.empty(); }
+    bool IsGone() const override { return sink_.Gone(); }
 
     // Operations, in binding order. Failures throw std::exception with the text for the
     // client; effects made before stay.
@@ -82,9 +83,7 @@ private:
     void MassSend(const std::string& path);
 
     Engine& engine_;
-    MessageServerEventSink* sink_ = nullptr;
-    // Had a sink once: without one now it has been let go.
-    bool hadSink_ = false;
+    AdvisedSink<MessageServerEventSink> sink_;
 };
 
 }  // namespace nimbra

@@ -5,13 +5,11 @@
 namespace nimbra {
 
 void TnbServiceControl::SetSink(ServiceControlEventSink* sink) {
-    sink_ = sink;
-    hadSink_ = hadSink_ || sink != nullptr;
+    sink_.Set(sink);
 }
 
 void TnbServiceControl::Release() {
-    sink_ = nullptr;
-    hadSink_ = true;
+    sink_.Release();
 }
 
 void TnbServiceControl::startServer() {

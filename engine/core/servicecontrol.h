@@ -3,6 +3,7 @@
 // and hears when the server starts, stops or a send attempt fails.
 #include <string>
 
+#include "advisedsink.h"
 #include "clientsinks.h"
 #include "engineclient.h"
 
@@ -18,8 +19,8 @@ public:
 
     void SetSink(ServiceControlEventSink* sink);
     void Release();
-    bool IsLive() const override { return sink_ != nullptr && !name.empty(); }
-    bool IsGone() const override { return sink_ == nullptr && hadSink_; }
+    bool IsLive() const override { return sink_ && !name.empty(); }
+    bool IsGone() const override { return sink_.Gone(); }
 
     void startServer();
     void stopServer();
@@ -38,9 +39,7 @@ public:
 
 private:
     Engine& engine_;
-    ServiceControlEventSink* sink_ = nullptr;
-    // Had a sink once: without one now it has been let go.
-    bool hadSink_ = false;
+    AdvisedSink<ServiceControlEventSink> sink_;
 };
 
 }  // namespace nimbra
