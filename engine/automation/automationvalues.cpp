@@ -41,6 +41,10 @@ QVariant ToBusText(const std::string& text) {
     return QVariant(QFromAnsi(text));
 }
 
+QVariant ToBusVariantText(const std::string& text) {
+    return QVariant::fromValue(QDBusVariant(ToBusText(text)));
+}
+
 QDBusVariant ToBus(const AutoValue& value) {
     if (const int* number = std::get_if<int>(&value))
         return QDBusVariant(QVariant(*number));

@@ -25,6 +25,8 @@ public:
 QDBusVariant EmptyVariant();
 QDBusVariant ToBus(const AutoValue& value);
 QVariant ToBusText(const std::string& text);
+// A text as a VARIANT argument of an event.
+QVariant ToBusVariantText(const std::string& text);
 // The text of an argument (a string, an integer as decimal digits, an empty VARIANT as "");
 // name says which argument in the error. Throws ArgumentError.
 std::string TextArgument(const QVariant& value, const char* name);

@@ -7,10 +7,6 @@ namespace {
 
 constexpr char kEvents[] = "org.nimbra.Transmit.InbEasySMSEvents";
 
-QVariant Text(const std::string& text) {
-    return QVariant::fromValue(QDBusVariant(ToBusText(text)));
-}
-
 }  // namespace
 
 EasySMSObject::EasySMSObject(std::shared_ptr<TnbEasySMS> easy, const QDBusConnection& connection,
@@ -65,11 +61,11 @@ QDBusVariant EasySMSObject::sendMessage(const QDBusVariant& phonenum,
 
 void EasySMSObject::MessageReceived(const std::string& senderPhoneNum,
                                     const std::string& messagetext) {
-    Emit("MessageReceived", {Text(senderPhoneNum), Text(messagetext)});
+    Emit("MessageReceived", {ToBusVariantText(senderPhoneNum), ToBusVariantText(messagetext)});
 }
 
 void EasySMSObject::Error(int errorCode, const std::string& errorMessage, int errorparam) {
-    Emit("Error", {errorCode, Text(errorMessage), errorparam});
+    Emit("Error", {errorCode, ToBusVariantText(errorMessage), errorparam});
 }
 
 void EasySMSObject::ServerStarted() {
@@ -81,7 +77,7 @@ void EasySMSObject::ServerStopped() {
 }
 
 void EasySMSObject::MessageSent(const std::string& messageId) {
-    Emit("MessageSent", {Text(messageId)});
+    Emit("MessageSent", {ToBusVariantText(messageId)});
 }
 
 }  // namespace nimbra

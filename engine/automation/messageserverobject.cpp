@@ -11,10 +11,6 @@ QVariant V(const QDBusVariant& value) {
     return QVariant::fromValue(value);
 }
 
-QVariant Text(const std::string& text) {
-    return QVariant::fromValue(QDBusVariant(ToBusText(text)));
-}
-
 }  // namespace
 
 MessageServerObject::MessageServerObject(std::shared_ptr<TnbMessageServer> server,
@@ -223,24 +219,25 @@ void MessageServerObject::ServerStopped() {
 }
 
 void MessageServerObject::MessageSent(const std::string& messageId) {
-    Emit("MessageSent", {Text(messageId)});
+    Emit("MessageSent", {ToBusVariantText(messageId)});
 }
 
 void MessageServerObject::MessageDelivered(const std::string& messageId) {
-    Emit("MessageDelivered", {Text(messageId)});
+    Emit("MessageDelivered", {ToBusVariantText(messageId)});
 }
 
 void MessageServerObject::MessageReceived(const std::string& record) {
-    Emit("MessageReceived", {Text(record)});
+    Emit("MessageReceived", {ToBusVariantText(record)});
 }
 
 void MessageServerObject::MessageDeleted(const std::string& messageId) {
-    Emit("MessageDeleted", {Text(messageId)});
+    Emit("MessageDeleted", {ToBusVariantText(messageId)});
 }
 
 void MessageServerObject::Error(int errorCode, const std::string& errorMessage,
                                 const std::string& errorData, const std::string& errorLevel) {
-    Emit("Error", {errorCode, ToBusText(errorMessage), Text(errorData), ToBusText(errorLevel)});
+    Emit("Error",
+         {errorCode, ToBusText(errorMessage), ToBusVariantText(errorData), ToBusText(errorLevel)});
 }
 
 void MessageServerObject::Info(const std::string& content) {
@@ -254,11 +251,12 @@ void MessageServerObject::ServerShutdown() {
 void MessageServerObject::MessageAcceptedForDelivery(const std::string& source,
                                                      const std::string& messageId,
                                                      const std::string& record) {
-    Emit("MessageAcceptedForDelivery", {ToBusText(source), Text(messageId), Text(record)});
+    Emit("MessageAcceptedForDelivery",
+         {ToBusText(source), ToBusVariantText(messageId), ToBusVariantText(record)});
 }
 
 void MessageServerObject::MenuItemClick(const std::string& name) {
-    Emit("MenuItemClick", {Text(name)});
+    Emit("MenuItemClick", {ToBusVariantText(name)});
 }
 
 }  // namespace nimbra

@@ -61,8 +61,7 @@ void ServiceControlObject::Stopped() {
 }
 
 void ServiceControlObject::Error(int errorCode, const std::string& errorMessage, int errorparam) {
-    Emit("Error",
-         {errorCode, QVariant::fromValue(QDBusVariant(ToBusText(errorMessage))), errorparam});
+    Emit("Error", {errorCode, ToBusVariantText(errorMessage), errorparam});
 }
 
 }  // namespace nimbra
