@@ -1,0 +1,84 @@
+#pragma once
+// TCIMDclient, the CIMD2 protocol client of the cimd driver: the login exchange, the logout,
+// and the loop of the protocol thread that submits one message at a time, takes in messages
+// and status reports, answers them and keeps the link alive. Plain C++: the transport, the
+// clock, the preference fields and the hand-over to the window thread come from outside.
+//
+// Contract with the driver frame:
+// - The frame MUST call Login on a freshly connected transport and run ThreadLoop on the
+//   protocol thread only when Login succeeded; at most one ThreadLoop runs at a time.
+// - The frame MUST set busy before Submit and MUST NOT call Submit while busy.
+// - The client MUST report each submitted message exactly once, by LinkEvents::Sent or
+//   LinkEvents::Failed, and then clear busy; a message not yet submitted stays pending (and
+//   busy) across links.
+// - The client calls LinkEvents and LinkFields from the protocol thread; they MUST NOT block.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "linkinterfaces.h"
+#include "unCimdCodec.h"
+
+namespace nimbra::cimd {
+
+// Preference field names of the CIMD2 connection and their defaults.
+namespace fields {
+inline constexpr std::string_view kHost = "eHost";
+inline constexpr std::string_view kPort = "ePort";
+inline constexpr std::string_view kUser = "eUser";
+inline constexpr std::string_view kPass = "ePass";
+inline constexpr std::string_view kOperator = "eOperator";
+inline constexpr std::string_view kSender = "eSender";
+inline constexpr std::string_view kSourceIp = "eSourceIP";
+inline constexpr std::string_view kSourcePort = "eSourcePort";
+inline constexpr std::string_view kSkipLogin = "cbLogin";
+inline constexpr std::string_view kPlain = "cbStx";
+inline constexpr std::string_view kKeepalive = "eKeepalive";
+inline constexpr std::string_view kOriginator = "cbOriginator";
+inline constexpr std::string_view kLog = "cbLog";
+}  // namespace fields
+
+class TCIMDclient {
+public:
+    TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events, driver::LinkClock& clock);
+
+    // Runs the login exchange on a connected transport (or only logs the virtual login when
+    // the login sequence is skipped). True when logged in.
+    bool Login(driver::ByteTransport& link);
+    // Sends the logout packet and waits up to 5 s for its answer, when the link is up.
+    void Logout(driver::ByteTransport& link);
+    // The protocol thread's loop; returns when stop is set or the link is down.
+    void ThreadLoop(driver::ByteTransport& link);
+
+    // Reads until the receive buffer holds `terminator`, or `seconds` have passed; returns
+    // the packet up to and including the terminator, or empty.
+    std::string ReadPacket(driver::ByteTransport& link, std::string_view terminator, int seconds);
+    // Frames the packet text, logs it and writes it.
+    void Send(driver::ByteTransport& link, std::string_view packet);
+
+    // A new link starts with an empty receive buffer.
+    void ResetReceiveBuffer();
+
+    // The message to submit; sets pending. Called by the frame on the window thread.
+    void Submit(std::string sender, std::string receiver, std::string text);
+
+    std::atomic<bool> stop{false};
+    std::atomic<bool> busy{false};
+    std::atomic<bool> pending{false};
+
+private:
+    driver::LinkFields& fields_;
+    driver::LinkEvents& events_;
+    driver::LinkClock& clock_;
+    CimdNumbering numbering_;
+    std::string buffer_;
+    long long lastActivity_ = 0;
+    std::mutex outgoingMutex_;
+    std::string outSender_;
+    std::string outReceiver_;
+    std::string outText_;
+};
+
+}  // namespace nimbra::cimd
