@@ -60,8 +60,8 @@ std::string Frame(std::string_view packet, bool plain);
 
 enum class ParseResult {
     Ok,
-    Empty,        // no digit: a prompt or line noise
-    TooManyPieces // more than 50 TAB-separated pieces; the list is left empty
+    Empty,         // no digit: a prompt or line noise
+    TooManyPieces  // more than 50 TAB-separated pieces; the list is left empty
 };
 // Fills `list` (cleared first) from a received packet: leading bytes up to the first digit
 // are dropped, the rest is split at every TAB; a non-empty piece after the last TAB is a
