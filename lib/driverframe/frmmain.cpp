@@ -1,0 +1,418 @@
+#include "frmmain.h"
+
+#include <exception>
+
+#include <QCoreApplication>
+
+#include "Transmit_TLB.h"
+#include "codepage.h"
+#include "drivermessages.h"
+#include "frmlog.h"
+#include "frmpref.h"
+#include "notifier.h"
+
+namespace nimbra::driver {
+
+namespace {
+
+constexpr int kPingIntervalMs = 1000;
+const std::string kConfigurationItem = " Configuration";
+const std::string kCommunicationItem = " Communication";
+
+QString ToEngine(const std::string& ansi) {
+    return QString::fromStdString(AnsiToUtf8(ansi));
+}
+std::string FromEngine(const QString& text) {
+    return Utf8ToAnsi(text.toStdString());
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
+    : config_(config),
+      phone_(std::make_unique<com::TnbSMSPhoneProxy>(engine)),
+      mailbox_([this](int slot) { Post(WM_DRV_MAILBOX, slot); }),
+      log_(mailbox_,
+           {.operatorName = [this] { return Field(kFieldOperator); },
+            .logToFile = [this] { return Field(kFieldLog) == "1"; },
+            .engineFolder = [this] { return engineFolder_; },
+            .appendToView =
+                [this](std::string line) { Post(WM_DRV_LOG_VIEW, 0, 1, std::move(line)); }}) {
+    setObjectName(QStringLiteral("frmMain"));
+    for (const PrefField& field : config_.fields) {
+        fields_.Set(field.name, field.value);
+    }
+    fields_.OnChange([this](std::string name, std::string value) {
+        Post(WM_DRV_FIELD_CHANGED, 0, 1, std::move(value), std::move(name));
+    });
+    tPing_.setInterval(kPingIntervalMs);
+    connect(&tPing_, &QTimer::timeout, this, &TfrmMain::tPingTimer);
+    retryTimer_.setSingleShot(true);
+    retryTimer_.setInterval(config_.retryIntervalMs);
+    connect(&retryTimer_, &QTimer::timeout, this, &TfrmMain::RetryTimerFired);
+
+    using Phone = com::TnbSMSPhoneProxy;
+    connect(phone_.get(), &Phone::Connect, this, &TfrmMain::nbSMSPhone1Connect);
+    connect(phone_.get(), &Phone::Disconnect, this, &TfrmMain::nbSMSPhone1Disconnect);
+    connect(phone_.get(), &Phone::Transmit, this, &TfrmMain::nbSMSPhone1Transmit);
+    connect(phone_.get(), &Phone::MenuItemClick, this, &TfrmMain::nbSMSPhone1MenuItemClick);
+    connect(phone_.get(), &Phone::info, this, &TfrmMain::nbSMSPhone1info);
+    connect(phone_.get(), &Phone::ServerShutdown, this, &TfrmMain::nbSMSPhone1ServerShutdown);
+    connect(phone_.get(), &Phone::unInstall, this, &TfrmMain::nbSMSPhone1unInstall);
+    connect(phone_.get(), &Phone::engineGone, this, &TfrmMain::ShutDown);
+}
+
+TfrmMain::~TfrmMain() {
+    if (link_) {
+        link_->Shutdown();
+    }
+}
+
+template <typename Call>
+bool TfrmMain::EngineCall(Call&& call) {
+    if (shutDown_) {
+        return false;
+    }
+    try {
+        call();
+        return true;
+    } catch (const std::exception&) {
+        ShutDown();
+        return false;
+    }
+}
+
+bool TfrmMain::FormCreate() {
+    link_ = config_.makeLink(*this);
+    realName_ = config_.requestedName;
+    engineConnected_ = false;
+    closing_ = false;
+    bool created = EngineCall([this] {
+        engineFolder_ = phone_->sendInfo("system", "exedir").toString().toStdString();
+        phone_->lock();
+        realName_ = FromEngine(phone_->login(ToEngine(realName_)).toString());
+        phone_->registerMenuItem(ToEngine(realName_ + kConfigurationItem));
+        phone_->registerMenuItem(ToEngine(realName_ + kCommunicationItem));
+        phone_->unlock();
+    });
+    if (!created) {
+        return false;
+    }
+    tPing_.start();
+    StopRetryTimer();
+    return true;
+}
+
+void TfrmMain::AttachWindows(TfrmPref* pref, TfrmLog* log) {
+    pref_ = pref;
+    logWindow_ = log;
+    connect(pref_, &TfrmPref::applied, this, &TfrmMain::PreferencesApplied);
+    PreferencesApplied();
+}
+
+void TfrmMain::PreferencesApplied() {
+    EngineCall([this] {
+        phone_->sendInfo("operator", ToEngine(Field(kFieldOperator)));
+        phone_->deviceInfo(ToEngine(DeviceText()));
+    });
+}
+
+std::string TfrmMain::DeviceText() const {
+    return "@" + Field(kFieldHost) + ":" + Field(kFieldPort);
+}
+
+void TfrmMain::Log(std::string_view level, std::string_view line) {
+    log_.Log(level, line);
+}
+
+// --- engine events ---------------------------------------------------------------------
+
+void TfrmMain::nbSMSPhone1Connect() {
+    try {
+        phone_->sendInfo("operator", ToEngine(Field(kFieldOperator)));
+        engineConnected_ = true;
+        link_->EngineConnect();
+        phone_->connectionSuccess();
+        link_->Start();
+    } catch (const std::exception&) {
+        EngineCall([this] { phone_->connectionFailed(); });
+    }
+}
+
+void TfrmMain::nbSMSPhone1Disconnect() {
+    engineConnected_ = false;
+    link_->EngineDisconnect();
+}
+
+void TfrmMain::nbSMSPhone1Transmit(const QString& sms) {
+    std::string text = FromEngine(sms);
+    if (text.empty() || text.front() != '{') {
+        Log("1", "Message from the engine could not be read");
+        return;
+    }
+    TGsmSms record;
+    record.FromText(text);
+    // A message is in flight until the window thread has reported it, even when the link
+    // has already cleared its busy flag.
+    if (inFlight_ || link_->Busy()) {
+        Post(WM_DRV_BUSY, 0, 1, record.messageId);
+        return;
+    }
+    link_->SetBusy(true);
+    std::string sender = Field(kFieldSender);
+    if (config_.keepSenderMarker.empty() || sender != config_.keepSenderMarker) {
+        record.sender = sender;
+    }
+    link_->Submit(record);
+    successSender_ = record.sender;
+    Post(WM_DRV_STATUS, 0, 1, "Sending " + record.Summary());
+    inFlight_ = std::move(record);
+}
+
+void TfrmMain::nbSMSPhone1MenuItemClick(const QString& name) {
+    std::string item = FromEngine(name);
+    if (item == realName_ + kConfigurationItem && pref_) {
+        pref_->setWindowTitle(name);
+        pref_->show();
+        pref_->raise();
+    } else if (item == realName_ + kCommunicationItem && logWindow_) {
+        logWindow_->show();
+        logWindow_->raise();
+    }
+}
+
+void TfrmMain::nbSMSPhone1info(const QString& name) {
+    if (name == QLatin1String("devicename")) {
+        PostDeviceInfo(DeviceText());
+    }
+}
+
+void TfrmMain::nbSMSPhone1unInstall() {
+    EngineCall([this] {
+        phone_->lock();
+        phone_->unRegisterMenuItem(ToEngine(realName_ + kConfigurationItem));
+        phone_->unRegisterMenuItem(ToEngine(realName_ + kCommunicationItem));
+        phone_->unlock();
+    });
+}
+
+void TfrmMain::nbSMSPhone1ServerShutdown() {
+    closing_ = true;
+    for (const std::string& item : {kConfigurationItem, kCommunicationItem}) {
+        try {
+            phone_->unRegisterMenuItem(ToEngine(realName_ + item));
+        } catch (const std::exception&) {
+            // The engine is closing; the items go with it.
+        }
+    }
+    link_->EngineShutdown();
+    engineConnected_ = false;
+    ShutDown();
+}
+
+void TfrmMain::tPingTimer() {
+    try {
+        phone_->statusInfo(QStringLiteral("ping"));
+    } catch (const std::exception&) {
+        tPing_.stop();
+        ShutDown();
+    }
+}
+
+void TfrmMain::ShutDown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    closing_ = true;
+    tPing_.stop();
+    retryTimer_.stop();
+    try {
+        phone_->Release();
+    } catch (const std::exception&) {
+        // The engine has gone already.
+    }
+    if (link_) {
+        link_->Shutdown();
+    }
+    emit shutDown();
+}
+
+void TfrmMain::StartRetryTimer() {
+    retryTimer_.start();
+}
+
+void TfrmMain::StopRetryTimer() {
+    retryTimer_.stop();
+}
+
+void TfrmMain::RetryTimerFired() {
+    retryTimer_.stop();
+    if (!shutDown_) {
+        link_->RetryTimer();
+    }
+}
+
+// --- window messages -------------------------------------------------------------------
+
+void TfrmMain::Post(int message, int wParam, int lParam, std::string text, std::string name) {
+    QCoreApplication::postEvent(
+        this, new DriverMessageEvent(message, wParam, lParam, std::move(text), std::move(name)));
+}
+
+void TfrmMain::Sent(std::string reference) {
+    Post(WM_DRV_SENT, 0, 1, std::move(reference));
+}
+void TfrmMain::Failed() {
+    Post(WM_DRV_FAILED);
+}
+void TfrmMain::Received(std::string record) {
+    Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
+}
+void TfrmMain::PostLinkConnected() {
+    Post(WM_DRV_LINK_CONNECTED);
+}
+void TfrmMain::PostLinkDisconnected() {
+    Post(WM_DRV_LINK_DISCONNECTED);
+}
+void TfrmMain::PostLinkStatus(std::string text) {
+    Post(WM_DRV_LINK_STATUS, 0, 1, std::move(text));
+}
+void TfrmMain::PostArmRetry() {
+    Post(WM_DRV_ARM_RETRY);
+}
+void TfrmMain::PostShowMessage(std::string text) {
+    Post(WM_DRV_SHOW_MESSAGE, 0, 1, std::move(text));
+}
+void TfrmMain::PostDeviceInfo(std::string text) {
+    Post(WM_DRV_DEVICEINFO, 0, 1, std::move(text));
+}
+void TfrmMain::PostThreadEnded(bool reconnect) {
+    Post(WM_DRV_THREAD_ENDED, 0, reconnect ? 1 : 0);
+}
+
+bool TfrmMain::event(QEvent* event) {
+    if (event->type() != DriverMessageEvent::EventType()) {
+        return QWidget::event(event);
+    }
+    const auto* message = static_cast<const DriverMessageEvent*>(event);
+    HandleMessage(message->message, message->wParam, message->lParam, message->text, message->name);
+    return true;
+}
+
+void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::string& text,
+                             const std::string& name) {
+    if (shutDown_) {
+        return;
+    }
+    switch (message) {
+        case WM_DRV_SENT:
+            HandleSent(text);
+            break;
+        case WM_DRV_FAILED:
+            HandleFailed();
+            break;
+        case WM_DRV_RECEIVED:
+            if (!closing_) {
+                EngineCall([&] { phone_->smsReceived(ToEngine(text)); });
+            }
+            break;
+        case WM_DRV_MAILBOX:
+            if (std::string line = mailbox_.Take(wParam); !line.empty()) {
+                try {
+                    phone_->deviceInfo(ToEngine(line));
+                } catch (const std::exception&) {
+                    // The ping notices an engine that has gone.
+                }
+            }
+            break;
+        case WM_DRV_STATUS:
+            EngineCall([&] { phone_->statusInfo(ToEngine(text)); });
+            break;
+        case WM_DRV_BUSY:
+            EngineCall([&] { phone_->sendFailed(ToEngine(text), QStringLiteral("phone busy")); });
+            break;
+        case WM_DRV_DEVICEINFO:
+            try {
+                phone_->deviceInfo(ToEngine(text));
+            } catch (const std::exception&) {
+                // Device information is only shown; the ping notices an engine that has gone.
+            }
+            break;
+        case WM_DRV_THREAD_ENDED:
+            if (lParam == 1) {
+                StartRetryTimer();
+            }
+            break;
+        case WM_DRV_LINK_CONNECTED:
+            if (logWindow_) {
+                logWindow_->SetStatus(QStringLiteral("Connected"));
+            }
+            break;
+        case WM_DRV_LINK_DISCONNECTED:
+            if (logWindow_) {
+                logWindow_->SetStatus(QStringLiteral("Disconnected"));
+            }
+            link_->LinkLost();
+            break;
+        case WM_DRV_LINK_STATUS:
+            if (logWindow_) {
+                logWindow_->SetStatus(ToEngine(text));
+            }
+            break;
+        case WM_DRV_ARM_RETRY:
+            StartRetryTimer();
+            break;
+        case WM_DRV_SHOW_MESSAGE:
+            ProcessNotifier().ShowMessage(text);
+            break;
+        case WM_DRV_LOG_VIEW:
+            if (logWindow_) {
+                logWindow_->AppendLine(ToEngine(text));
+            }
+            break;
+        case WM_DRV_FIELD_CHANGED:
+            if (pref_) {
+                pref_->ShowField(name, text);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TfrmMain::HandleSent(const std::string& reference) {
+    if (closing_ || !inFlight_) {
+        return;
+    }
+    // The record leaves the in-flight slot before the engine hears of it, so a Transmit that
+    // arrives while the calls wait finds the driver free.
+    TGsmSms record = std::move(*inFlight_);
+    inFlight_.reset();
+    link_->SetBusy(false);
+    record.sender = successSender_;
+    record.reference = reference;
+    if (record.messageId.empty()) {
+        record.messageId = "0";
+    }
+    EngineCall([&] {
+        phone_->sendSuccess(ToEngine(record.messageId),
+                            ToEngine("{" + record.sender + "},{" + record.reference + "}"));
+        phone_->statusInfo(ToEngine("Transmitted " + record.Summary()));
+    });
+}
+
+void TfrmMain::HandleFailed() {
+    if (closing_ || !inFlight_) {
+        return;
+    }
+    TGsmSms record = std::move(*inFlight_);
+    inFlight_.reset();
+    link_->SetBusy(false);
+    EngineCall([&] {
+        phone_->sendFailed(ToEngine(record.messageId), QStringLiteral("could not transmit"));
+        phone_->statusInfo(ToEngine("Send failed " + record.Summary()));
+    });
+}
+
+}  // namespace nimbra::driver

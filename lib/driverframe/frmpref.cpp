@@ -1,0 +1,117 @@
+#include "frmpref.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "codepage.h"
+#include "controlstate.h"
+#include "fieldstore.h"
+
+namespace nimbra::driver {
+
+namespace {
+QString FromAnsi(const std::string& text) {
+    return QString::fromStdString(AnsiToUtf8(text));
+}
+std::string ToAnsi(const QString& text) {
+    return Utf8ToAnsi(text.toStdString());
+}
+}  // namespace
+
+TfrmPref::TfrmPref(const FrameConfig& config, const std::string& realName, FieldStore& store,
+                   QWidget* parent)
+    : QDialog(parent), section_(realName), store_(store) {
+    setObjectName(QStringLiteral("frmPref"));
+    setWindowTitle(FromAnsi(realName));
+    auto* tabs = new QTabWidget(this);
+    std::vector<QFormLayout*> forms;
+    for (const QString& caption : config.tabs) {
+        auto* page = new QWidget(tabs);
+        forms.push_back(new QFormLayout(page));
+        tabs->addTab(page, caption);
+    }
+    for (const PrefField& field : config.fields) {
+        QFormLayout* form = forms.at(static_cast<size_t>(field.tab));
+        QWidget* page = form->parentWidget();
+        if (field.kind == PrefField::Kind::Check) {
+            auto* box = new QCheckBox(field.label, page);
+            box->setObjectName(QString::fromStdString(field.name));
+            box->setChecked(field.value == "1");
+            form->addRow(box);
+            checks_[field.name] = box;
+            connect(box, &QCheckBox::toggled, this, [this, name = field.name] { Publish(name); });
+        } else {
+            auto* edit = new QLineEdit(FromAnsi(field.value), page);
+            edit->setObjectName(QString::fromStdString(field.name));
+            if (field.kind == PrefField::Kind::Password) {
+                edit->setEchoMode(QLineEdit::Password);
+            }
+            form->addRow(field.label, edit);
+            edits_[field.name] = edit;
+            connect(edit, &QLineEdit::textChanged, this,
+                    [this, name = field.name] { Publish(name); });
+        }
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    ok_->setObjectName(QStringLiteral("bOK"));
+    cancel_ = buttons->button(QDialogButtonBox::Cancel);
+    cancel_->setObjectName(QStringLiteral("bCancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TfrmPref::bOKClick);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TfrmPref::bCancelClick);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs);
+    layout->addWidget(buttons);
+    Load();
+}
+
+void TfrmPref::Load() {
+    LoadWindow(section_, this);
+    for (auto& [name, edit] : edits_) {
+        Publish(name);
+    }
+    for (auto& [name, box] : checks_) {
+        Publish(name);
+    }
+}
+
+void TfrmPref::Publish(const std::string& name) {
+    store_.Set(name, FieldValue(name));
+}
+
+std::string TfrmPref::FieldValue(const std::string& name) const {
+    if (auto it = edits_.find(name); it != edits_.end()) {
+        return ToAnsi(it->second->text());
+    }
+    if (auto it = checks_.find(name); it != checks_.end()) {
+        return it->second->isChecked() ? "1" : "0";
+    }
+    return {};
+}
+
+void TfrmPref::ShowField(const std::string& name, const std::string& value) {
+    if (auto it = edits_.find(name); it != edits_.end()) {
+        if (ToAnsi(it->second->text()) != value) {
+            it->second->setText(FromAnsi(value));
+        }
+    } else if (auto box = checks_.find(name); box != checks_.end()) {
+        box->second->setChecked(value == "1");
+    }
+}
+
+void TfrmPref::bOKClick() {
+    SaveWindow(section_, this);
+    emit applied();
+    hide();
+}
+
+void TfrmPref::bCancelClick() {
+    hide();
+}
+
+}  // namespace nimbra::driver
