@@ -1,0 +1,179 @@
+#include "cimdlink.h"
+
+#include "codepage.h"
+#include "tcptransport.h"
+#include "unStrings.h"
+
+namespace nimbra::cimd {
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 15000;
+constexpr int kDefaultPort = 5000;
+const char kSourcePortInUse[] =
+    "Source port is already in use or destination host is not a valid IP address.";
+
+// A decimal port number from 1 to 65535.
+bool ParsePort(const std::string& text, quint16& port, bool allowZero) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos) {
+        return false;
+    }
+    int value = std::stoi(text);
+    if (value > 65535 || (value == 0 && !allowZero)) {
+        return false;
+    }
+    port = static_cast<quint16>(value);
+    return true;
+}
+
+QString FromAnsi(const std::string& text) {
+    return QString::fromStdString(AnsiToUtf8(text));
+}
+
+}  // namespace
+
+TUcpClientThread::TUcpClientThread(TCIMDclient& client, driver::FrameServices& services,
+                                   ConnectPlan plan, std::atomic<bool>& linkLost)
+    : client_(client), services_(services), plan_(std::move(plan)), linkLost_(linkLost) {}
+
+void TUcpClientThread::run() {
+    driver::TcpTransport link;
+    if (plan_.bound) {
+        quint16 sourcePort = 0;
+        bool connected = false;
+        if (ParsePort(plan_.sourcePort, sourcePort, true)) {
+            connected = link.BindAndConnect(plan_.sourceAddress, sourcePort, plan_.host, plan_.port,
+                                            kConnectTimeoutMs, client_.stop);
+            if (!connected && !client_.stop) {
+                services_.PostShowMessage(kSourcePortInUse);
+            }
+        }
+        if (!connected) {
+            services_.Log("1", "Cannot connect to CIMD server " + plan_.hostField + " on port " +
+                                   plan_.portField);
+            return;
+        }
+    } else if (!link.Connect(plan_.host, plan_.port, kConnectTimeoutMs, client_.stop)) {
+        services_.PostLinkStatus(link.error().toStdString());
+        if (!client_.stop) {
+            services_.PostArmRetry();
+        }
+        return;
+    }
+    services_.PostLinkConnected();
+    bool loggedIn = client_.Login(link);
+    if (loggedIn) {
+        client_.ThreadLoop(link);
+    }
+    if (logoutRequested) {
+        client_.Logout(link);
+    }
+    // A link that went down by itself (peer, keepalive, socket error) is rebuilt; one ended
+    // by Stop or by a refused login is not.
+    linkLost_ = loggedIn && !client_.stop;
+    link.Close();
+    services_.PostLinkDisconnected();
+}
+
+CimdLink::CimdLink(driver::FrameServices& services)
+    : services_(services), client_(services.Fields(), services, clock_) {}
+
+CimdLink::~CimdLink() {
+    Shutdown();
+}
+
+ConnectPlan CimdLink::Plan() {
+    driver::LinkFields& fields = services_.Fields();
+    ConnectPlan plan;
+    plan.hostField = fields.Get(fields::kHost);
+    plan.host = FromAnsi(plan.hostField);
+    if (!ParsePort(fields.Get(fields::kPort), plan.port, false)) {
+        plan.port = kDefaultPort;
+        fields.Set(fields::kPort, std::to_string(kDefaultPort));
+    }
+    plan.portField = fields.Get(fields::kPort);
+    std::string sourcePort = TrimBlanks(fields.Get(fields::kSourcePort));
+    fields.Set(fields::kSourcePort, sourcePort);
+    if (!sourcePort.empty() && sourcePort != "0") {
+        plan.bound = true;
+        plan.sourcePort = sourcePort;
+        if (TrimBlanks(fields.Get(fields::kSourceIp)).empty()) {
+            fields.Set(fields::kSourceIp, "127.0.0.1");
+        }
+        plan.sourceAddress = FromAnsi(TrimBlanks(fields.Get(fields::kSourceIp)));
+    }
+    return plan;
+}
+
+void CimdLink::Start() {
+    if (thread_) {
+        // One protocol thread at a time: the new link starts when the old one has ended.
+        client_.stop = true;
+        startWhenEnded_ = true;
+        return;
+    }
+    client_.ResetReceiveBuffer();
+    ConnectPlan plan = Plan();
+    std::string where =
+        "Connecting to CIMD server " + plan.hostField + " on port " + std::to_string(plan.port);
+    services_.Log("1", plan.bound ? where + " with source port " + plan.sourcePort : where);
+    client_.stop = false;
+    linkLost_ = false;
+    thread_ = std::make_unique<TUcpClientThread>(client_, services_, std::move(plan), linkLost_);
+    QObject::connect(
+        thread_.get(), &QThread::finished, thread_.get(), [this] { ThreadEnded(); },
+        Qt::QueuedConnection);
+    thread_->start();
+}
+
+void CimdLink::ThreadEnded() {
+    if (!thread_ || thread_->isRunning()) {
+        return;
+    }
+    thread_->wait();
+    thread_.reset();
+    if (startWhenEnded_) {
+        startWhenEnded_ = false;
+        Start();
+    }
+}
+
+void CimdLink::Stop() {
+    client_.stop = true;
+    startWhenEnded_ = false;
+    services_.StopRetryTimer();
+}
+
+void CimdLink::EngineDisconnect() {
+    if (thread_) {
+        thread_->logoutRequested = true;
+    }
+    Stop();
+}
+
+void CimdLink::LinkLost() {
+    services_.Log("1", "Disconnected from server");
+    if (linkLost_ && services_.EngineConnected()) {
+        services_.StartRetryTimer();
+    }
+}
+
+void CimdLink::RetryTimer() {
+    Stop();
+    Start();
+}
+
+void CimdLink::Submit(const TGsmSms& record) {
+    client_.Submit(record.sender, record.receiver, record.text);
+}
+
+void CimdLink::Shutdown() {
+    client_.stop = true;
+    startWhenEnded_ = false;
+    if (thread_) {
+        thread_->wait();
+        thread_.reset();
+    }
+}
+
+}  // namespace nimbra::cimd

@@ -1,0 +1,82 @@
+#pragma once
+// The cimd driver's link to its message centre: Start connects (plainly, or bound to a
+// source address and port) and logs in on the protocol thread, which then runs the
+// protocol client's loop; Stop ends it; the engine's Disconnect logs out first. A link lost
+// while the engine wants it connected is rebuilt by the frame's retry timer three seconds
+// later, as is a plain connect that failed; a refused login waits for the next start.
+
+#include <atomic>
+#include <memory>
+
+#include <QString>
+#include <QThread>
+
+#include "driverlink.h"
+#include "realclock.h"
+#include "unCimd.h"
+
+namespace nimbra::cimd {
+
+// Where and how the protocol thread connects.
+struct ConnectPlan {
+    QString host;
+    quint16 port = 0;
+    bool bound = false;
+    QString sourceAddress;
+    std::string sourcePort;  // as the field reads; checked on the thread
+    std::string hostField;   // the fields as they read, for the log
+    std::string portField;
+};
+
+// TUcpClientThread: connects, logs in and runs the client's loop; the link is closed when
+// it ends.
+class TUcpClientThread : public QThread {
+    Q_OBJECT
+public:
+    // linkLost tells, once the link is down, whether it was lost rather than ended by Stop
+    // or a refused login.
+    TUcpClientThread(TCIMDclient& client, driver::FrameServices& services, ConnectPlan plan,
+                     std::atomic<bool>& linkLost);
+
+    std::atomic<bool> logoutRequested{false};
+
+protected:
+    void run() override;
+
+private:
+    TCIMDclient& client_;
+    driver::FrameServices& services_;
+    ConnectPlan plan_;
+    std::atomic<bool>& linkLost_;
+};
+
+class CimdLink final : public driver::DriverLink {
+public:
+    explicit CimdLink(driver::FrameServices& services);
+    ~CimdLink() override;
+
+    void Start() override;
+    void Stop() override;
+    void EngineDisconnect() override;
+    void LinkLost() override;
+    void RetryTimer() override;
+
+    bool Busy() const override { return client_.busy; }
+    void SetBusy(bool busy) override { client_.busy = busy; }
+    void Submit(const TGsmSms& record) override;
+
+    void Shutdown() override;
+
+private:
+    ConnectPlan Plan();
+    void ThreadEnded();
+
+    driver::FrameServices& services_;
+    driver::RealClock clock_;
+    TCIMDclient client_;
+    std::unique_ptr<TUcpClientThread> thread_;
+    std::atomic<bool> linkLost_{false};
+    bool startWhenEnded_ = false;
+};
+
+}  // namespace nimbra::cimd
