@@ -1,0 +1,240 @@
+// The cimd driver end to end: the real engine starts the real driver, which links to the
+// message-centre simulator over loopback TCP; messages go out with the command-line client
+// and come back as events and files.
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include "Transmit_TLB.h"
+#include "event_wait.h"
+#include "file_text.h"
+#include "keypath.h"
+#include "running_engine.h"
+#include "simulator_process.h"
+#include "wait.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using com::TnbMessageServerProxy;
+using com::TransmitEngine;
+
+constexpr int kTimeoutMs = 20000;
+constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
+const char kDriverName[] = "CIMD2 Connection 1";
+
+// The message file in folder that holds text, or an empty path.
+fs::path FileHolding(const fs::path& folder, const std::string& text) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".sms" &&
+            ReadFileText(entry.path()).find(text) != std::string::npos)
+            return entry.path();
+    }
+    return {};
+}
+
+class CimdEndToEndTest : public ::testing::Test {
+protected:
+    // Starts the simulator, then the engine with one cimd driver pointed at it, a client
+    // that records the events, and the server once the driver has logged in.
+    void StartAll(std::vector<std::string> simulatorOptions,
+                  std::map<std::string, std::string> driverFields = {}) {
+        simulator = std::make_unique<SimulatorProcess>(MCSIM, std::move(simulatorOptions));
+        fs::create_directories(engine.home() / "Devices");
+        fs::copy_file(CIMD, engine.home() / "Devices/cimd");
+        fs::permissions(engine.home() / "Devices/cimd", fs::perms::owner_all);
+        engine.WriteServerSetting("eInstalledNumber", "0");
+        engine.WriteServerSetting("eCIMDInstalledNumber", "1");
+        driverFields.emplace("eHost", "127.0.0.1");
+        driverFields.emplace("ePort", std::to_string(simulator->port()));
+        driverFields.emplace("cbLog", "1");
+        for (const auto& [name, value] : driverFields)
+            engine.WriteSetting(PluginKeyPath(kDriverName), name, value);
+        engine.Start();
+
+        client = std::make_unique<TnbMessageServerProxy>(TransmitEngine::Attach(engine.Connect()));
+        client->login(QStringLiteral("tester"));
+        QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
+                         [this](const QVariant& id) { sent << id.toString(); });
+        QObject::connect(client.get(), &TnbMessageServerProxy::MessageDelivered,
+                         [this](const QVariant& id) { delivered << id.toString(); });
+        QObject::connect(
+            client.get(), &TnbMessageServerProxy::MessageReceived,
+            [this](const QVariant&, const QVariant& msg) { received << msg.toString(); });
+        // The driver reports its address once it has logged in to the engine.
+        ASSERT_TRUE(ProcessEventsUntil(
+            [this] {
+                return ScreenLog().find("[" + std::string(kDriverName) + "] 127.0.0.1:") !=
+                       std::string::npos;
+            },
+            kTimeoutMs))
+            << ScreenLog();
+        ASSERT_EQ(client->startServer(), QVariant(1));
+    }
+
+    std::string ScreenLog() const {
+        return ReadFileTextIfAny(engine.home() / "logs/screen-log.txt");
+    }
+    std::string DriverLog() const { return ReadFileTextIfAny(engine.home() / "Logs/smpp-log.txt"); }
+    static std::string ReadFileTextIfAny(const fs::path& path) {
+        std::error_code error;
+        return fs::exists(path, error) ? ReadFileText(path) : std::string();
+    }
+    bool WaitForDriverLog(const std::string& text, int timeoutMs = kTimeoutMs) {
+        return ProcessEventsUntil([&] { return DriverLog().find(text) != std::string::npos; },
+                                  timeoutMs);
+    }
+
+    // Sends with the command-line client; gives the message id it printed.
+    std::string SendWithNbsms(const std::string& number, const std::string& text) {
+        ChildProcess nbsms(engine.ClientProgram(NBSMS, {"send", number, text}));
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
+        EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
+        std::string id = nbsms.Output();
+        while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
+            id.pop_back();
+        return id;
+    }
+
+    fs::path Folder(const std::string& name) const { return engine.home() / "SysFolders" / name; }
+
+    RunningEngine engine{TRANSMIT};
+    std::unique_ptr<SimulatorProcess> simulator;
+    std::unique_ptr<TnbMessageServerProxy> client;
+    QStringList sent;
+    QStringList delivered;
+    QStringList received;
+};
+
+TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLandsInTheInbox) {
+    StartAll({});
+    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
+
+    const std::string id = SendWithNbsms("+3620111", "Hello a_b");
+    ASSERT_FALSE(id.empty());
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return sent.contains(QString::fromStdString(id)); }, kTimeoutMs))
+        << DriverLog();
+    // The simulator answered the submit with a time stamp: it is the message's reference.
+    ASSERT_TRUE(simulator->WaitForLog("033:Hello a_--b", kTimeout)) << simulator->Log();
+    std::smatch stamp;
+    const std::string log = simulator->Log();
+    ASSERT_TRUE(std::regex_search(log, stamp, std::regex("53:[0-9]+<tab>060:([0-9]{12})"))) << log;
+    const fs::path file = FileHolding(Folder("Sent Items"), id);
+    ASSERT_FALSE(file.empty());
+    EXPECT_NE(ReadFileText(file).find(stamp[1].str()), std::string::npos) << ReadFileText(file);
+    EXPECT_TRUE(FileHolding(Folder("Outbox"), id).empty());
+
+    // The status report that follows the submit is matched to the message.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.contains(QString::fromStdString(id)); },
+                                   kTimeoutMs))
+        << DriverLog();
+
+    EXPECT_EQ(simulator->Control("deliver +3630999 +36201234567 Reply from afar").substr(0, 2),
+              "ok");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !received.isEmpty(); }, kTimeoutMs)) << DriverLog();
+    EXPECT_TRUE(received[0].contains(QStringLiteral("{+3630999}"))) << received[0].toStdString();
+    EXPECT_TRUE(received[0].contains(QStringLiteral("{Reply from afar}")));
+    EXPECT_FALSE(FileHolding(Folder("Inbox"), "Reply from afar").empty());
+    EXPECT_TRUE(simulator->WaitForLog("-> 70:", kTimeout)) << simulator->Log();
+}
+
+TEST_F(CimdEndToEndTest, ARefusedLoginIsReportedAndNotRetried) {
+    StartAll({"--login-error", "100"});
+    ASSERT_TRUE(WaitForDriverLog("Login failed. Incorrect username or password.")) << DriverLog();
+    ProcessEventsFor(4000);
+    EXPECT_EQ(simulator->Count("logins"), 1);
+}
+
+struct SubmitFailure {
+    const char* option;
+    const char* logLine;
+};
+
+class CimdSubmitFailureTest : public CimdEndToEndTest,
+                              public ::testing::WithParamInterface<SubmitFailure> {};
+
+TEST_P(CimdSubmitFailureTest, FailsTheMessageAndKeepsItForAnotherTry) {
+    StartAll({GetParam().option});
+    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
+    const std::string id = SendWithNbsms("+3620111", "Refused");
+    ASSERT_TRUE(WaitForDriverLog(GetParam().logLine)) << DriverLog();
+    // The engine heard of the failure: the message waits for its next try, never "sent".
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            return !FileHolding(Folder("Waiting for resend"), id).empty() ||
+                   !FileHolding(Folder("Could not be sent"), id).empty();
+        },
+        kTimeoutMs));
+    EXPECT_FALSE(sent.contains(QString::fromStdString(id)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CimdSubmitFailureTest,
+    ::testing::Values(SubmitFailure{"--submit-error=1", "Undeliverable message"},
+                      SubmitFailure{"--submit-error=5", "SMSCi error: No response from MC"},
+                      SubmitFailure{"--submit-nack", "Nack message received"},
+                      SubmitFailure{"--general-error", "General error response received"}));
+
+TEST_F(CimdEndToEndTest, ADroppedLinkIsRebuiltAboutThreeSecondsLater) {
+    StartAll({});
+    ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(simulator->Control("drop").substr(0, 2), "ok");
+    ASSERT_TRUE(simulator->WaitForCount("logins", 2, kTimeout)) << DriverLog();
+    EXPECT_GE(clock.elapsed(), 2500);
+    EXPECT_NE(DriverLog().find("Disconnected from server"), std::string::npos);
+}
+
+TEST_F(CimdEndToEndTest, ASilentLinkGetsAnAlivePacketAndIsClosedWithoutAPrompt) {
+    StartAll({"--silent-alive"}, {{"eKeepalive", "3"}});
+    ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout));
+    ASSERT_TRUE(simulator->WaitForLog("-> 40:", kTimeout)) << simulator->Log();
+    ASSERT_TRUE(WaitForDriverLog("Keepalive failed")) << DriverLog();
+    EXPECT_TRUE(simulator->WaitForCount("logins", 2, kTimeout)) << DriverLog();
+}
+
+TEST_F(CimdEndToEndTest, BadInputFromThePeerIsSurvivedAndTheMessageInFlightIsAnswered) {
+    StartAll({"--no-submit-answer"});
+    ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout));
+    // Line noise, a packet of 60 pieces, 100 KiB without CR, half a packet.
+    std::string pieces = "20:9";
+    for (int i = 0; i < 60; ++i)
+        pieces += "\t021:1";
+    pieces += "\t\r";
+    const std::vector<std::string> inputs = {"\x01\xff garbage\r", pieces, std::string(100000, 'x'),
+                                             "53:3\t060:12"};
+    for (const std::string& input : inputs) {
+        QByteArray hex = QByteArray::fromStdString(input).toHex();
+        EXPECT_EQ(simulator->Control("raw " + hex.toStdString()).substr(0, 2), "ok");
+    }
+    const std::string id = SendWithNbsms("+3620111", "In flight");
+    ASSERT_TRUE(simulator->WaitForLog("033:In flight", kTimeout)) << simulator->Log();
+    // The link drops while the submit waits for its answer: the message is failed, not lost.
+    EXPECT_EQ(simulator->Control("drop").substr(0, 2), "ok");
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            return !FileHolding(Folder("Waiting for resend"), id).empty() ||
+                   !FileHolding(Folder("Could not be sent"), id).empty();
+        },
+        kTimeoutMs))
+        << DriverLog();
+    // The driver is still there and links up again.
+    EXPECT_TRUE(simulator->WaitForCount("logins", 2, kTimeout)) << DriverLog();
+}
+
+}  // namespace
+}  // namespace nimbra::testing_support
