@@ -1,0 +1,149 @@
+#include "simoptions.h"
+
+#include <QCommandLineParser>
+
+#include "codepage.h"
+
+namespace mcsim {
+namespace {
+
+QCommandLineOption Flag(const char* name, const char* description) {
+    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description));
+}
+
+QCommandLineOption Valued(const char* name, const char* description, const char* valueName,
+                          const QString& defaultValue = {}) {
+    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
+                              QString::fromLatin1(valueName), defaultValue);
+}
+
+// A port number 0..65535, or nullopt.
+std::optional<quint16> PortNumber(const QString& text) {
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(value);
+}
+
+// An error code as it goes into a packet: one or more decimal digits.
+bool IsCode(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ParsedOptions ParseSimOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A message centre for tests and demos. It accepts driver connections, answers logins,\n"
+        "submits and keepalives, and sends status reports. Control commands, one a line, on\n"
+        "stdin or on the control port, each answered by one line \"ok ...\" or \"error ...\":\n"
+        "  deliver FROM TO TEXT...  an incoming message to every logged-in connection\n"
+        "  drop                     close every connection\n"
+        "  raw HEX                  send these bytes as they are to every connection\n"
+        "  stats                    connections=N logins=N submits=N reports=N delivers=N\n"
+        "  quit                     end the program"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption protocol =
+        Valued("protocol", "The protocol spoken: cimd (default).", "name", "cimd");
+    const QCommandLineOption listen =
+        Valued("listen", "Address to listen on (default 127.0.0.1).", "addr", "127.0.0.1");
+    const QCommandLineOption port =
+        Valued("port", "Port to listen on (default 6000; 0: a free port).", "n", "6000");
+    const QCommandLineOption controlPort = Valued(
+        "control-port", "Loopback port for control commands (default 0: a free port).", "n", "0");
+    const QCommandLineOption stx = Flag("stx", "Send framed packets (STX, text, checksum, ETX).");
+    const QCommandLineOption user = Valued("user", "Accept only this user (default: any).", "u");
+    const QCommandLineOption password =
+        Valued("password", "Accept only this password (default: any).", "p");
+    const QCommandLineOption loginError =
+        Valued("login-error", "Refuse every login with this error code.", "code");
+    const QCommandLineOption loginNack = Flag("login-nack", "Answer logins with a nack.");
+    const QCommandLineOption noLoginAnswer = Flag("no-login-answer", "Leave logins unanswered.");
+    const QCommandLineOption noGreeting = Flag("no-greeting", "Send no greeting on connect.");
+    const QCommandLineOption submitError =
+        Valued("submit-error", "Refuse every submit with this error code.", "code");
+    const QCommandLineOption noSubmitAnswer = Flag("no-submit-answer", "Leave submits unanswered.");
+    const QCommandLineOption submitNack = Flag("submit-nack", "Answer submits with a nack.");
+    const QCommandLineOption generalError =
+        Flag("general-error", "Answer submits with a general error.");
+    const QCommandLineOption noReport = Flag("no-report", "Send no status reports.");
+    const QCommandLineOption reportDelay =
+        Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
+               "ms", "300");
+    const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
+    const QCommandLineOption log =
+        Valued("log", "Also write every packet in and out to this file.", "file");
+    parser.addOptions({protocol, listen, port, controlPort, stx, user, password, loginError,
+                       loginNack, noLoginAnswer, noGreeting, submitError, noSubmitAnswer,
+                       submitNack, generalError, noReport, reportDelay, silentAlive, log});
+
+    ParsedOptions parsed;
+    SimOptions& options = parsed.options;
+    if (!parser.parse(arguments)) {
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(help))
+        parser.showHelp();
+    if (!parser.positionalArguments().isEmpty()) {
+        parsed.error = QStringLiteral("unexpected argument \"%1\"")
+                           .arg(parser.positionalArguments().constFirst());
+        return parsed;
+    }
+
+    options.protocol = parser.value(protocol);
+    if (!options.listen.setAddress(parser.value(listen))) {
+        parsed.error =
+            QStringLiteral("--listen wants an IP address, not \"%1\"").arg(parser.value(listen));
+        return parsed;
+    }
+    const std::optional<quint16> portNumber = PortNumber(parser.value(port));
+    const std::optional<quint16> controlPortNumber = PortNumber(parser.value(controlPort));
+    if (!portNumber || !controlPortNumber) {
+        parsed.error = QStringLiteral("--port and --control-port want a number 0 to 65535");
+        return parsed;
+    }
+    options.port = *portNumber;
+    options.controlPort = *controlPortNumber;
+    bool delayOk = false;
+    options.reportDelayMs = parser.value(reportDelay).toInt(&delayOk);
+    if (!delayOk || options.reportDelayMs < 0) {
+        parsed.error = QStringLiteral("--report-delay wants a number of milliseconds");
+        return parsed;
+    }
+    for (const QCommandLineOption* code : {&loginError, &submitError}) {
+        if (parser.isSet(*code) && !IsCode(parser.value(*code))) {
+            parsed.error =
+                QStringLiteral("--%1 wants a numeric error code").arg(code->names().constFirst());
+            return parsed;
+        }
+    }
+
+    options.framed = parser.isSet(stx);
+    if (parser.isSet(user))
+        options.user = nimbra::Utf8ToAnsi(parser.value(user).toStdString());
+    if (parser.isSet(password))
+        options.password = nimbra::Utf8ToAnsi(parser.value(password).toStdString());
+    options.loginError = parser.value(loginError).toStdString();
+    options.loginNack = parser.isSet(loginNack);
+    options.noLoginAnswer = parser.isSet(noLoginAnswer);
+    options.noGreeting = parser.isSet(noGreeting);
+    options.submitError = parser.value(submitError).toStdString();
+    options.noSubmitAnswer = parser.isSet(noSubmitAnswer);
+    options.submitNack = parser.isSet(submitNack);
+    options.generalError = parser.isSet(generalError);
+    options.noReport = parser.isSet(noReport);
+    options.silentAlive = parser.isSet(silentAlive);
+    options.logFile = parser.value(log);
+    return parsed;
+}
+
+}  // namespace mcsim

@@ -1,0 +1,312 @@
+// mcsim, the built program, with a plain socket in the role of the driver and another on
+// its control port.
+
+#include <csignal>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "file_text.h"
+#include "temp_dir.h"
+#include "wait.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kTimeout = 10s;
+const std::string kPrompt = "\r\n>";
+
+// A TCP connection to the loopback address that reads up to a terminator.
+class Peer {
+public:
+    explicit Peer(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~Peer() { ::close(fd_); }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    bool connected() const { return connected_; }
+
+    void Send(const std::string& bytes) {
+        ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+                  static_cast<ssize_t>(bytes.size()));
+    }
+
+    // What came up to and including `terminator`; empty when it did not come in time.
+    std::string ReadUntil(const std::string& terminator) {
+        const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+        for (;;) {
+            const std::size_t at = buffer_.find(terminator);
+            if (at != std::string::npos) {
+                std::string result = buffer_.substr(0, at + terminator.size());
+                buffer_.erase(0, at + terminator.size());
+                return result;
+            }
+            if (std::chrono::steady_clock::now() >= deadline || !ReadSome(deadline))
+                return {};
+        }
+    }
+
+    // True when the other side closed the connection in time.
+    bool ClosedByPeer() {
+        const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+        while (ReadSome(deadline)) {
+        }
+        return eof_;
+    }
+
+private:
+    // False at the end of the stream or when nothing came before the deadline.
+    bool ReadSome(std::chrono::steady_clock::time_point deadline) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd wait{fd_, POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
+            return false;
+        char chunk[4096];
+        const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
+        if (got <= 0) {
+            eof_ = true;
+            return false;
+        }
+        buffer_.append(chunk, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    int fd_;
+    bool connected_ = false;
+    bool eof_ = false;
+    std::string buffer_;
+};
+
+// The program with its two ports, read from its first lines.
+class Simulator {
+public:
+    explicit Simulator(std::vector<std::string> arguments)
+        : process_(Options(std::move(arguments))) {
+        const std::regex ports("listening on (\\d+)\ncontrol on (\\d+)\n");
+        std::smatch match;
+        WaitUntil(
+            [&] {
+                output_ = process_.Output();
+                return std::regex_search(output_, match, ports) || !process_.Running();
+            },
+            kTimeout);
+        EXPECT_FALSE(match.empty()) << output_ << process_.Errors();
+        if (!match.empty()) {
+            port_ = std::stoi(match[1]);
+            controlPort_ = std::stoi(match[2]);
+        }
+    }
+
+    int port() const { return port_; }
+    ChildProcess& process() { return process_; }
+
+    // The answer line to one control command.
+    std::string Control(const std::string& command) {
+        Peer control(controlPort_);
+        control.Send(command + "\n");
+        return control.ReadUntil("\n");
+    }
+
+private:
+    static ChildProcess::Options Options(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--port", "0"});
+        return {MCSIM, std::move(arguments), {}, {}};
+    }
+
+    ChildProcess process_;
+    std::string output_;
+    int port_ = 0;
+    int controlPort_ = 0;
+};
+
+// A driver connection that has read the greeting.
+std::unique_ptr<Peer> Greeted(Simulator& simulator) {
+    auto peer = std::make_unique<Peer>(simulator.port());
+    EXPECT_TRUE(peer->connected());
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "CIMD2-A ConnectionServer" + kPrompt);
+    return peer;
+}
+
+std::string LoginPacket() {
+    return "01:1\t011:secret\t010:6000\t\r\n";
+}
+
+// A logged-in driver connection.
+std::unique_ptr<Peer> LoggedIn(Simulator& simulator) {
+    auto peer = Greeted(simulator);
+    peer->Send(LoginPacket());
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t" + kPrompt);
+    return peer;
+}
+
+TEST(McsimTest, GreetsAnswersLoginAndAliveWithTheirNumbers) {
+    Simulator simulator({"--user", "6000", "--password", "secret"});
+    auto peer = LoggedIn(simulator);
+    peer->Send("40:3\t\r\n");
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "90:3\t" + kPrompt);
+    EXPECT_EQ(simulator.Control("stats"),
+              "ok connections=1 logins=1 submits=0 reports=0 delivers=0\n");
+
+    auto stranger = Greeted(simulator);
+    stranger->Send("01:1\t011:guess\t010:6000\t\r\n");
+    EXPECT_EQ(stranger->ReadUntil(kPrompt), "51:1\t900:100\t" + kPrompt);
+}
+
+TEST(McsimTest, RefusesLoginsWithTheErrorCodeItWasGiven) {
+    Simulator simulator({"--login-error", "102"});
+    auto peer = Greeted(simulator);
+    peer->Send(LoginPacket());
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t900:102\t" + kPrompt);
+}
+
+TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
+    Simulator simulator({"--report-delay", "50"});
+    auto peer = LoggedIn(simulator);
+    peer->Send("03:3\t021:+3620111\t033:one\t056:8\t\r\n03:5\t021:+3620222\t033:two\t056:8\t\r\n");
+    const std::regex answer("53:(\\d+)\t060:(\\d{12})\t\r\n>");
+    std::smatch first, second;
+    const std::string firstText = peer->ReadUntil(kPrompt);
+    const std::string secondText = peer->ReadUntil(kPrompt);
+    ASSERT_TRUE(std::regex_match(firstText, first, answer)) << firstText;
+    ASSERT_TRUE(std::regex_match(secondText, second, answer)) << secondText;
+    EXPECT_EQ(first[1], "3");
+    EXPECT_EQ(second[1], "5");
+    EXPECT_NE(first[2], second[2]);
+
+    // The reports get the simulator's own packet numbers.
+    EXPECT_EQ(peer->ReadUntil(kPrompt),
+              "23:1\t021:+3620111\t060:" + first[2].str() + "\t061:2\t" + kPrompt);
+    EXPECT_EQ(peer->ReadUntil(kPrompt),
+              "23:3\t021:+3620222\t060:" + second[2].str() + "\t061:2\t" + kPrompt);
+    peer->Send("73:1\t\r\n73:3\t\r\n");
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return simulator.Control("stats") ==
+                   "ok connections=1 logins=1 submits=2 reports=2 delivers=0\n";
+        },
+        kTimeout));
+}
+
+TEST(McsimTest, ControlPortDeliversSendsRawBytesAndDrops) {
+    Simulator simulator({});
+    EXPECT_EQ(simulator.Control("deliver +3620111 6000 hi"), "error no connection is logged in\n");
+    auto peer = LoggedIn(simulator);
+
+    // UTF-8 on the control line; the user data is the single-byte text encoded.
+    EXPECT_EQ(simulator.Control("deliver +3620111 6000 a_b \xC3\xA9 @ \xC5\x90"),
+              "ok delivered to 1 connections\n");
+    EXPECT_EQ(peer->ReadUntil(kPrompt),
+              "20:1\t023:+3620111\t021:6000\t033:a_--b _e' _Oa _o\"\t" + kPrompt);
+
+    EXPECT_EQ(simulator.Control("raw 00 ff 0d 41"), "ok sent 4 bytes to 1 connections\n");
+    EXPECT_EQ(peer->ReadUntil("A"), std::string("\x00\xff\rA", 4));
+    EXPECT_EQ(simulator.Control("raw 4"), "error usage: raw HEX (pairs of hex digits)\n");
+    EXPECT_EQ(simulator.Control("fly"),
+              "error unknown command \"fly\"; commands: deliver FROM TO TEXT..., drop, raw HEX, "
+              "stats, quit\n");
+
+    EXPECT_EQ(simulator.Control("drop"), "ok dropped 1 connections\n");
+    EXPECT_TRUE(peer->ClosedByPeer());
+    EXPECT_TRUE(WaitUntil(
+        [&] { return simulator.Control("stats").starts_with("ok connections=0 "); }, kTimeout));
+}
+
+// The byte sum of `text` modulo 256, at least two digits.
+std::string Checksum(const std::string& text) {
+    unsigned sum = 0;
+    for (const char c : text)
+        sum += static_cast<unsigned char>(c);
+    const std::string digits = std::to_string(sum % 256);
+    return digits.size() < 2 ? "0" + digits : digits;
+}
+
+TEST(McsimTest, FramedPacketsBothWays) {
+    Simulator simulator({"--stx", "--no-report"});
+    auto peer = Greeted(simulator);
+    const std::string login = LoginPacket();
+    peer->Send("\x02" + login + Checksum(login) + "\x03");
+    const std::string answer = "51:1\t\r\n";
+    EXPECT_EQ(peer->ReadUntil("\n>"), "\x02" + answer + Checksum(answer) + "\x03\n>");
+
+    // Split across writes, the frame's tail arriving with the next packet.
+    const std::string alive = "40:3\t\r\n";
+    peer->Send("\x02" + alive);
+    peer->Send(Checksum(alive) +
+               "\x03\x02"
+               "40:5\t\r\n");
+    peer->Send("00\x03");
+    EXPECT_EQ(peer->ReadUntil("\n>"),
+              "\x02"
+              "90:3\t\r\n" +
+                  Checksum("90:3\t\r\n") + "\x03\n>");
+    EXPECT_EQ(peer->ReadUntil("\n>"),
+              "\x02"
+              "90:5\t\r\n" +
+                  Checksum("90:5\t\r\n") + "\x03\n>");
+}
+
+TEST(McsimTest, LineNoiseLeavesItAnswering) {
+    const TempDir dir;
+    Simulator simulator({"--log", (dir / "packets.log").string()});
+    auto peer = Greeted(simulator);
+    peer->Send(std::string(100 * 1024, 'x'));               // no CR at all
+    peer->Send(std::string("\x00\x01\xff\x7f:\t\t\r", 8));  // binary noise
+    std::string pieces = "03:1";
+    for (int i = 0; i < 60; ++i)
+        pieces += "\t021:" + std::to_string(i);
+    peer->Send(pieces + "\t\r\n");          // more than 50 pieces
+    peer->Send("77:9\t\r\n>\r\n:\r\n03:");  // unknown code, prompt, a half
+    peer->Send("\r\n");                     // ... without a packet number
+    peer->Send(LoginPacket());
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t" + kPrompt);
+    EXPECT_TRUE(simulator.process().Running());
+
+    const std::string log = ReadFileText(dir / "packets.log");
+    EXPECT_NE(log.find(" #1 -- dropped "), std::string::npos) << log;
+    EXPECT_NE(log.find(" #1 -- ignored: more than 50 pieces"), std::string::npos);
+    EXPECT_NE(log.find(" #1 -- ignored: no packet number"), std::string::npos);
+    EXPECT_NE(log.find(" #1 -> 01:1<tab>011:secret<tab>010:6000<tab><cr><lf>"), std::string::npos);
+    EXPECT_NE(log.find(" #1 <- 51:1<tab><cr><lf>>"), std::string::npos);
+}
+
+TEST(McsimTest, LogoutIsAnsweredAndClosesTheLink) {
+    Simulator simulator({});
+    auto peer = LoggedIn(simulator);
+    peer->Send("02:3\t\r\n");
+    EXPECT_EQ(peer->ReadUntil(kPrompt), "52:3\t" + kPrompt);
+    EXPECT_TRUE(peer->ClosedByPeer());
+}
+
+TEST(McsimTest, EndsOnQuitAndOnSigterm) {
+    Simulator byCommand({});
+    EXPECT_EQ(byCommand.Control("quit"), "ok quitting\n");
+    ASSERT_TRUE(byCommand.process().WaitForExit(kTimeout));
+    EXPECT_EQ(byCommand.process().ExitCode(), 0);
+
+    Simulator bySignal({});
+    auto peer = LoggedIn(bySignal);
+    bySignal.process().Signal(SIGTERM);
+    ASSERT_TRUE(bySignal.process().WaitForExit(kTimeout));
+    EXPECT_EQ(bySignal.process().ExitCode(), 0);
+}
+
+}  // namespace
+}  // namespace nimbra::testing_support
