@@ -63,9 +63,10 @@ enum class ParseResult {
     Empty,         // no digit: a prompt or line noise
     TooManyPieces  // more than 50 TAB-separated pieces; the list is left empty
 };
-// Fills `list` (cleared first) from a received packet: leading bytes up to the first digit
-// are dropped, the rest is split at every TAB; a non-empty piece after the last TAB is a
-// last entry.
+// Fills `list` (cleared first) from a received packet: when an STX stands before the first
+// TAB, everything up to the last such STX is dropped (framing left over from the previous
+// packet); then leading bytes up to the first digit are dropped, the rest is split at every
+// TAB; a non-empty piece after the last TAB is a last entry.
 ParseResult Parse(std::string_view received, TParamList& list);
 
 // Packet lists with an empty number (numbered by Assemble) unless said otherwise.

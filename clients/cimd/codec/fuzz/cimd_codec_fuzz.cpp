@@ -1,0 +1,33 @@
+// Any byte string goes through parsing, parameter look-up, both text conversions and the log
+// form without fault; a parsed list never holds more than its 50 entries, a rejected or
+// empty one holds none, and encoded text never carries a packet separator.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "unCimdCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace nimbra::cimd;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    TParamList list;
+    const ParseResult result = Parse(input, list);
+    if (result != ParseResult::Ok && list.count() != 0)
+        std::abort();
+    for (std::string_view code : {"021", "023", "033", "060", "061", "900"})
+        list.valueOf(code);
+    list.name(0);
+    list.value(0);
+
+    const std::string encoded = EncodeText(input);
+    if (encoded.find_first_of("\t\r\n") != std::string::npos)
+        std::abort();
+    DecodeText(input);
+    DecodeText(encoded);
+    Visible(input);
+    return 0;
+}
