@@ -1,0 +1,124 @@
+// The client's transport (reading packets, sending them), the login and the logout.
+#include "unCimd.h"
+
+namespace nimbra::cimd {
+
+namespace {
+
+constexpr int kPollSleepMs = 30;
+constexpr int kReadWaitMs = 10;
+// Received bytes kept while waiting for a packet end; more is line noise or a broken peer.
+constexpr std::size_t kMaxBuffered = 64 * 1024;
+// The greeting and the login answer end with this prompt.
+constexpr std::string_view kPrompt = "\n>";
+constexpr int kAnswerSeconds = 5;
+
+}  // namespace
+
+TCIMDclient::TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events,
+                         driver::LinkClock& clock)
+    : fields_(fields), events_(events), clock_(clock) {}
+
+std::string TCIMDclient::ReadPacket(driver::ByteTransport& link, std::string_view terminator,
+                                    int seconds) {
+    return ReadUntil(link, terminator, seconds, OnStop::Return);
+}
+
+std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view terminator,
+                                   int seconds, OnStop onStop) {
+    const long long deadline = clock_.Now() + seconds;
+    do {
+        if (onStop == OnStop::Return && stop)
+            return {};
+        clock_.Sleep(kPollSleepMs);
+        if (onStop == OnStop::Return && stop)
+            return {};
+        if (!link.Read(buffer_, kReadWaitMs))
+            return {};
+        const std::size_t end = buffer_.find(terminator);
+        if (end != std::string::npos) {
+            std::string packet = buffer_.substr(0, end + terminator.size());
+            buffer_.erase(0, packet.size());
+            events_.Log("2", "-> " + Visible(packet));
+            return packet;
+        }
+        if (buffer_.size() > kMaxBuffered) {
+            Log("Received data without packet end discarded (" + std::to_string(buffer_.size()) +
+                " bytes)");
+            buffer_.clear();
+        }
+    } while (clock_.Now() <= deadline);
+    return {};
+}
+
+void TCIMDclient::Send(driver::ByteTransport& link, std::string_view packet) {
+    const std::string frame = Frame(packet, fields_.Get(fields::kPlain) == "1");
+    events_.Log("2", "<- " + Visible(frame));
+    link.Write(frame);
+}
+
+void TCIMDclient::SendPacket(driver::ByteTransport& link, const TParamList& list) {
+    Send(link, numbering_.Assemble(list));
+}
+
+void TCIMDclient::ResetReceiveBuffer() {
+    buffer_.clear();
+}
+
+void TCIMDclient::Submit(std::string sender, std::string receiver, std::string text) {
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        outSender_ = std::move(sender);
+        outReceiver_ = std::move(receiver);
+        outText_ = std::move(text);
+    }
+    pending = true;
+}
+
+// The frame logs in while stop may still be set from the previous link, so the login reads
+// ignore it; a Stop meanwhile closes the transport, which ends the reads as well.
+bool TCIMDclient::Login(driver::ByteTransport& link) {
+    if (fields_.Get(fields::kSkipLogin) == "1") {
+        Log("Successful login (virtual login)");
+        return true;
+    }
+    std::string answer;
+    if (!ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Continue).empty()) {
+        numbering_.Restart();
+        SendPacket(link, LoginPacket(fields_.Get(fields::kUser), fields_.Get(fields::kPass)));
+        answer = ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Continue);
+    }
+    if (answer.empty()) {
+        Log("Login failed. No response from server.");
+        return false;
+    }
+
+    TParamList packet;
+    Parse(answer, packet);
+    const std::string code = packet.name(0);
+    const std::string error = packet.valueOf("900");
+    if (code == kOpLoginResponse && error.empty()) {
+        Log("Successful login");
+        return true;
+    }
+    if (code == kOpLoginResponse && error == "102") {
+        Log("Login failed. Too many users with this login id.");
+        Logout(link);
+        link.Close();
+    } else if (code == kOpLoginResponse || code == kOpNack) {
+        Log("Login failed. Incorrect username or password.");
+    } else {
+        Log("Login failed. Unexpected result code: " + code);
+    }
+    return false;
+}
+
+// The driver logs out after the protocol thread was asked to stop, so this does not heed stop.
+void TCIMDclient::Logout(driver::ByteTransport& link) {
+    if (!link.IsUp())
+        return;
+    SendPacket(link, LogoutPacket());
+    ReadUntil(link, std::string_view(&kCr, 1), kAnswerSeconds, OnStop::Continue);
+}
+
+}  // namespace nimbra::cimd

@@ -12,6 +12,8 @@
 //   LinkEvents::Failed, and then clear busy; a message not yet submitted stays pending (and
 //   busy) across links.
 // - The client calls LinkEvents and LinkFields from the protocol thread; they MUST NOT block.
+// - Logout MUST NOT overlap ThreadLoop on the same transport: set stop, wait for ThreadLoop
+//   to return (it does within one poll of the transport), then call Logout.
 
 #include <atomic>
 #include <mutex>
@@ -45,15 +47,17 @@ public:
     TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events, driver::LinkClock& clock);
 
     // Runs the login exchange on a connected transport (or only logs the virtual login when
-    // the login sequence is skipped). True when logged in.
+    // the login sequence is skipped). True when logged in. Runs whether or not stop is set.
     bool Login(driver::ByteTransport& link);
-    // Sends the logout packet and waits up to 5 s for its answer, when the link is up.
+    // Sends the logout packet and waits up to 5 s for its answer, when the link is up. Runs
+    // whether or not stop is set.
     void Logout(driver::ByteTransport& link);
-    // The protocol thread's loop; returns when stop is set or the link is down.
+    // The protocol thread's loop; returns when stop is set or the link is down. A submitted
+    // message still waiting for its response then is reported failed.
     void ThreadLoop(driver::ByteTransport& link);
 
     // Reads until the receive buffer holds `terminator`, or `seconds` have passed; returns
-    // the packet up to and including the terminator, or empty.
+    // the packet up to and including the terminator, or empty. Empty at once when stop is set.
     std::string ReadPacket(driver::ByteTransport& link, std::string_view terminator, int seconds);
     // Frames the packet text, logs it and writes it.
     void Send(driver::ByteTransport& link, std::string_view packet);
@@ -69,12 +73,33 @@ public:
     std::atomic<bool> pending{false};
 
 private:
+    enum class OnStop { Return, Continue };
+    std::string ReadUntil(driver::ByteTransport& link, std::string_view terminator, int seconds,
+                          OnStop onStop);
+    // Assembles (numbering it when it has no number yet) and sends.
+    void SendPacket(driver::ByteTransport& link, const TParamList& list);
+    void Log(std::string_view line) { events_.Log("1", line); }
+
+    int KeepalivePeriod();
+    void SubmitPending(driver::ByteTransport& link);
+    void CheckLink(driver::ByteTransport& link);
+    void HandlePacket(driver::ByteTransport& link, std::string_view text);
+    void HandlePacketsIn(driver::ByteTransport& link, std::string_view text);
+    void OnDeliver(driver::ByteTransport& link, const TParamList& packet);
+    void OnStatusReport(driver::ByteTransport& link, const TParamList& packet);
+    void OnSubmitResponse(const TParamList& packet);
+    void OnErrorResponse(std::string_view line);
+    void ReportLostSubmission();
+
     driver::LinkFields& fields_;
     driver::LinkEvents& events_;
     driver::LinkClock& clock_;
     CimdNumbering numbering_;
     std::string buffer_;
     long long lastActivity_ = 0;
+    // Number of the submit packet whose response is awaited; empty when none is. Other
+    // packets sent meanwhile (alive, responses) do not change it.
+    std::string submitted_;
     std::mutex outgoingMutex_;
     std::string outSender_;
     std::string outReceiver_;

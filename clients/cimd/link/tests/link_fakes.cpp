@@ -1,0 +1,132 @@
+#include "link_fakes.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace nimbra::cimd::testing {
+
+namespace {
+constexpr long long kFakeTimeLimitMs = 2LL * 3600 * 1000;
+}
+
+void FakeClock::Sleep(int sleepMs) {
+    ms += sleepMs;
+    if (ms > kFakeTimeLimitMs)
+        throw std::runtime_error("fake time ran past its limit");
+    while (!actions_.empty() && actions_.begin()->first <= ms) {
+        auto action = std::move(actions_.begin()->second);
+        actions_.erase(actions_.begin());
+        action();
+    }
+}
+
+void FakeClock::At(long long atMs, std::function<void()> action) {
+    actions_.emplace(atMs, std::move(action));
+}
+
+void ScriptedTransport::Arrive(long long atMs, std::string bytes) {
+    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), false});
+}
+
+void ScriptedTransport::CloseAt(long long atMs) {
+    arrivals_.emplace(atMs, Arrival{atMs, {}, true});
+}
+
+void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delayMs) {
+    replies_.push_back({std::move(prefix), {std::move(reply), delayMs}});
+}
+
+// Bytes due before a due close are delivered first; the close fails the next read.
+bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
+    if (!up_)
+        return false;
+    bool delivered = false;
+    while (!arrivals_.empty() && arrivals_.begin()->first <= clock_.ms) {
+        Arrival& next = arrivals_.begin()->second;
+        if (next.close) {
+            if (delivered)
+                return true;
+            up_ = false;
+            arrivals_.clear();
+            return false;
+        }
+        into += next.bytes;
+        delivered = true;
+        arrivals_.erase(arrivals_.begin());
+    }
+    return true;
+}
+
+bool ScriptedTransport::Write(std::string_view bytes) {
+    if (!up_)
+        return false;
+    if (failWrites_) {
+        up_ = false;
+        return false;
+    }
+    written.push_back({clock_.ms, std::string(bytes)});
+    const auto reply = std::find_if(replies_.begin(), replies_.end(), [&](const auto& r) {
+        return bytes.substr(0, r.first.size()) == r.first;
+    });
+    if (reply != replies_.end()) {
+        Arrive(clock_.ms + reply->second.second, reply->second.first);
+        replies_.erase(reply);
+    }
+    return true;
+}
+
+void ScriptedTransport::Close() {
+    up_ = false;
+    ++closedByClient;
+}
+
+std::string ScriptedTransport::AllWritten() const {
+    std::string all;
+    for (const Written& w : written)
+        all += w.bytes;
+    return all;
+}
+
+long long ScriptedTransport::FirstWriteAt(std::string_view prefix) const {
+    for (const Written& w : written) {
+        if (w.bytes.starts_with(prefix))
+            return w.atMs;
+    }
+    return -1;
+}
+
+MapFields::MapFields()
+    : values{{"eUser", "user"}, {"ePass", "pw"}, {"eOperator", "T-mobile"}, {"eSender", "+3620111"},
+             {"cbLogin", "0"},  {"cbStx", "1"},  {"eKeepalive", "30"},      {"cbOriginator", "0"}} {
+}
+
+std::string MapFields::Get(std::string_view name) const {
+    const auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+}
+
+void MapFields::Set(std::string_view name, std::string_view value) {
+    values.insert_or_assign(std::string(name), std::string(value));
+}
+
+void RecordingEvents::Log(std::string_view level, std::string_view line) {
+    logs.emplace_back(std::string(level), std::string(line));
+}
+
+bool RecordingEvents::Logged(std::string_view line, std::string_view level) const {
+    return std::find(logs.begin(), logs.end(), std::pair<std::string, std::string>(level, line)) !=
+           logs.end();
+}
+
+int RecordingEvents::Count(std::string_view line) const {
+    return static_cast<int>(
+        std::count(logs.begin(), logs.end(), std::pair<std::string, std::string>("1", line)));
+}
+
+int RecordingEvents::CountStartingWith(std::string_view prefix) const {
+    return static_cast<int>(std::count_if(logs.begin(), logs.end(), [&](const auto& log) {
+        return log.first == "1" && log.second.starts_with(prefix);
+    }));
+}
+
+}  // namespace nimbra::cimd::testing

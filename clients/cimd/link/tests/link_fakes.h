@@ -1,0 +1,102 @@
+#pragma once
+// The link's surroundings for tests: a clock that moves only when slept on and runs actions
+// scheduled at fake times, a transport playing a script of arrivals and replies against that
+// clock, preference fields in a map, and events recorded in order.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "linkinterfaces.h"
+
+namespace nimbra::cimd::testing {
+
+// 2004-03-17 09:05:41 local time.
+inline constexpr long long kBaseSeconds = 1079514341;
+
+class FakeClock : public driver::LinkClock {
+public:
+    long long Now() override { return kBaseSeconds + ms / 1000; }
+    // Advances the time and runs the actions that became due. Throws past two hours of fake
+    // time, so that a loop that never ends fails its test instead of hanging it.
+    void Sleep(int sleepMs) override;
+    void At(long long atMs, std::function<void()> action);
+
+    long long ms = 0;
+
+private:
+    std::multimap<long long, std::function<void()>> actions_;
+};
+
+class ScriptedTransport : public driver::ByteTransport {
+public:
+    explicit ScriptedTransport(FakeClock& clock) : clock_(clock) {}
+
+    // `bytes` arrive at fake time atMs.
+    void Arrive(long long atMs, std::string bytes);
+    // The peer closes the link at atMs.
+    void CloseAt(long long atMs);
+    // The first write that starts with `prefix` is answered by `reply`, delayMs later.
+    void ReplyTo(std::string prefix, std::string reply, int delayMs = 100);
+    // Every further write fails.
+    void FailWrites() { failWrites_ = true; }
+
+    bool Read(std::string& into, int waitMs) override;
+    bool Write(std::string_view bytes) override;
+    bool IsUp() const override { return up_; }
+    void Close() override;
+
+    struct Written {
+        long long atMs;
+        std::string bytes;
+    };
+    std::vector<Written> written;
+    // Everything written, in order.
+    std::string AllWritten() const;
+    // Fake time of the first write starting with `prefix`; -1 when there was none.
+    long long FirstWriteAt(std::string_view prefix) const;
+    int closedByClient = 0;
+
+private:
+    struct Arrival {
+        long long atMs;
+        std::string bytes;
+        bool close;
+    };
+    FakeClock& clock_;
+    std::multimap<long long, Arrival> arrivals_;
+    std::vector<std::pair<std::string, std::pair<std::string, int>>> replies_;
+    bool up_ = true;
+    bool failWrites_ = false;
+};
+
+class MapFields : public driver::LinkFields {
+public:
+    MapFields();
+    std::string Get(std::string_view name) const override;
+    void Set(std::string_view name, std::string_view value) override;
+
+    std::map<std::string, std::string, std::less<>> values;
+};
+
+class RecordingEvents : public driver::LinkEvents {
+public:
+    void Log(std::string_view level, std::string_view line) override;
+    void Sent(std::string reference) override { outcomes.push_back("sent:" + reference); }
+    void Failed() override { outcomes.push_back("failed"); }
+    void Received(std::string record) override { received.push_back(std::move(record)); }
+
+    bool Logged(std::string_view line, std::string_view level = "1") const;
+    // How often `line` was logged at level 1.
+    int Count(std::string_view line) const;
+    int CountStartingWith(std::string_view prefix) const;
+
+    std::vector<std::pair<std::string, std::string>> logs;
+    // "sent:" + reference or "failed", in order.
+    std::vector<std::string> outcomes;
+    std::vector<std::string> received;
+};
+
+}  // namespace nimbra::cimd::testing

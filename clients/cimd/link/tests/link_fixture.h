@@ -1,0 +1,48 @@
+#pragma once
+// A client wired to the fakes, with the steps most tests share.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "link_fakes.h"
+#include "unCimd.h"
+
+namespace nimbra::cimd::testing {
+
+inline constexpr std::string_view kGreeting = "CIMD2-A ConnectionServer\r\nUse CIMD2 protocol\r\n>";
+inline constexpr std::string_view kLoginOk = "51:1\t\r\n>";
+
+// Test names of table cases that carry a `name`.
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
+    return param.param.name;
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    // Greeting, login packet (number 1) and a successful answer.
+    void LogIn() {
+        link.Arrive(clock.ms + 100, std::string(kGreeting));
+        link.ReplyTo("01:", std::string(kLoginOk));
+        ASSERT_TRUE(client.Login(link));
+    }
+    // Runs the protocol loop until it ends, the peer closing the link at closeMs at the latest.
+    void RunUntil(long long closeMs) {
+        link.CloseAt(closeMs);
+        client.ThreadLoop(link);
+    }
+    // Hands a message over as the frame does.
+    void Transmit(std::string receiver, std::string text) {
+        client.busy = true;
+        client.Submit("+3620111", std::move(receiver), std::move(text));
+    }
+
+    FakeClock clock;
+    ScriptedTransport link{clock};
+    MapFields fields;
+    RecordingEvents events;
+    TCIMDclient client{fields, events, clock};
+};
+
+}  // namespace nimbra::cimd::testing

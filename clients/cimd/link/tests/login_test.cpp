@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "link_fixture.h"
+
+namespace nimbra::cimd::testing {
+namespace {
+
+constexpr std::string_view kLoginPacket = "01:1\t011:pw\t010:user\t\r\n";
+
+struct LoginCase {
+    const char* name;
+    bool greeting;
+    std::string answer;  // empty: the centre does not answer the login packet
+    bool loggedIn;
+    std::string logLine;
+    std::string written;
+    bool closed;
+    friend void PrintTo(const LoginCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LoginOutcome : public LinkTest, public ::testing::WithParamInterface<LoginCase> {};
+
+TEST_P(LoginOutcome, LogsDecidesAndWrites) {
+    const LoginCase& c = GetParam();
+    if (c.greeting)
+        link.Arrive(200, std::string(kGreeting));
+    if (!c.answer.empty())
+        link.ReplyTo("01:", c.answer);
+    link.ReplyTo("02:", "\n>52:3\t\r\n>");
+
+    EXPECT_EQ(client.Login(link), c.loggedIn);
+    EXPECT_TRUE(events.Logged(c.logLine)) << c.logLine;
+    EXPECT_EQ(link.AllWritten(), c.written);
+    EXPECT_EQ(link.IsUp(), !c.closed);
+}
+
+const std::string kLogin(kLoginPacket);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoginOutcome,
+    ::testing::Values(
+        LoginCase{"NoGreeting", false, "", false, "Login failed. No response from server.", "",
+                  false},
+        LoginCase{"NoAnswer", true, "", false, "Login failed. No response from server.", kLogin,
+                  false},
+        LoginCase{"Accepted", true, "51:1\t\r\n>", true, "Successful login", kLogin, false},
+        LoginCase{"TooManyUsers", true, "51:1\t900:102\t\r\n>", false,
+                  "Login failed. Too many users with this login id.", kLogin + "02:3\t\r\n", true},
+        LoginCase{"Refused", true, "51:1\t900:100\t\r\n>", false,
+                  "Login failed. Incorrect username or password.", kLogin, false},
+        LoginCase{"Nack", true, "99:1\t\r\n>", false,
+                  "Login failed. Incorrect username or password.", kLogin, false},
+        LoginCase{"OtherCode", true, "53:1\t\r\n>", false,
+                  "Login failed. Unexpected result code: 53", kLogin, false}),
+    CaseName<LoginCase>);
+
+TEST_F(LinkTest, SkippedLoginExchangesNothing) {
+    fields.Set("cbLogin", "1");
+    link.Arrive(0, std::string(kGreeting));
+    EXPECT_TRUE(client.Login(link));
+    EXPECT_TRUE(events.Logged("Successful login (virtual login)"));
+    EXPECT_TRUE(link.written.empty());
+    EXPECT_EQ(clock.ms, 0);
+}
+
+// The frame logs in before it clears the stop flag of the previous link, and logs out after
+// it asked the protocol thread to stop.
+TEST_F(LinkTest, LoginAndLogoutWorkWhileStopIsSet) {
+    client.stop = true;
+    LogIn();
+    link.ReplyTo("02:", "52:3\t\r\n>");
+    client.Logout(link);
+    EXPECT_EQ(link.AllWritten(), std::string(kLoginPacket) + "02:3\t\r\n");
+    EXPECT_TRUE(events.Logged("<- 02:3<tab><cr><lf>", "2"));
+    EXPECT_TRUE(events.Logged("-> 52:3<tab><cr>", "2"));
+}
+
+TEST_F(LinkTest, EachLoginStartsNumberingAgain) {
+    LogIn();
+    client.Logout(link);
+    client.Logout(link);
+    ScriptedTransport second(clock);
+    second.Arrive(clock.ms + 100, std::string(kGreeting));
+    second.ReplyTo("01:", std::string(kLoginOk));
+    ASSERT_TRUE(client.Login(second));
+    EXPECT_EQ(link.AllWritten(), std::string(kLoginPacket) + "02:3\t\r\n02:5\t\r\n");
+    EXPECT_EQ(second.AllWritten(), kLoginPacket);
+}
+
+TEST_F(LinkTest, WithoutPlainTextEveryPacketIsFramedWithItsChecksum) {
+    fields.Set("cbStx", "0");
+    fields.Set("cbLogin", "1");
+    fields.Set("eKeepalive", "3");
+    link.ReplyTo(
+        "\x02"
+        "40:",
+        "90:1\t\r\n>");
+    link.Arrive(500,
+                "\x02"
+                "20:7\t021:1\t023:2\t033:x\t\r\n123\x03");
+    RunUntil(9000);
+    EXPECT_EQ(link.written.at(0).bytes,
+              "\x02"
+              "70:7\t\r\n248\x03");
+    EXPECT_EQ(link.written.at(1).bytes,
+              "\x02"
+              "40:1\t\r\n239\x03");
+    EXPECT_EQ(events.received.size(), 1u);
+}
+
+}  // namespace
+}  // namespace nimbra::cimd::testing
