@@ -72,7 +72,7 @@ protected:
                          [this](const QVariant& id) { delivered << id.toString(); });
         QObject::connect(
             client.get(), &TnbMessageServerProxy::MessageReceived,
-            [this](const QVariant&, const QVariant& msg) { received << msg.toString(); });
+            [this](const QVariant& msg) { received << msg.toString(); });
         // The driver reports its address once it has logged in to the engine.
         ASSERT_TRUE(ProcessEventsUntil(
             [this] {
