@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include <exception>
+#include <utility>
 
 #include <QCoreApplication>
 
@@ -197,7 +198,13 @@ void TfrmMain::nbSMSPhone1unInstall() {
 }
 
 void TfrmMain::nbSMSPhone1ServerShutdown() {
+    if (shutDown_) {
+        return;
+    }
     closing_ = true;
+    // The link hears of it before the calls below: while they wait, the engine may leave the
+    // bus, which shuts the driver and its link down at once.
+    link_->EngineShutdown();
     for (const std::string& item : {kConfigurationItem, kCommunicationItem}) {
         try {
             phone_->unRegisterMenuItem(ToEngine(realName_ + item));
@@ -205,7 +212,6 @@ void TfrmMain::nbSMSPhone1ServerShutdown() {
             // The engine is closing; the items go with it.
         }
     }
-    link_->EngineShutdown();
     engineConnected_ = false;
     ShutDown();
 }
@@ -296,7 +302,25 @@ bool TfrmMain::event(QEvent* event) {
         return QWidget::event(event);
     }
     const auto* message = static_cast<const DriverMessageEvent*>(event);
-    HandleMessage(message->message, message->wParam, message->lParam, message->text, message->name);
+    queuedMessages_.push_back(
+        {message->message, message->wParam, message->lParam, message->text, message->name});
+    // An engine call lets the event loop run while it waits, so the next window message can
+    // arrive while one is still being handled. It waits here for the handler before it
+    // instead of nesting one more engine call per message: the messages are handled one
+    // after the other in posting order, and a burst of them cannot exhaust the stack.
+    if (handlingMessage_) {
+        return true;
+    }
+    struct Handling {
+        bool& flag;
+        explicit Handling(bool& f) : flag(f) { flag = true; }
+        ~Handling() { flag = false; }
+    } handling(handlingMessage_);
+    while (!queuedMessages_.empty()) {
+        const QueuedMessage next = std::move(queuedMessages_.front());
+        queuedMessages_.pop_front();
+        HandleMessage(next.message, next.wParam, next.lParam, next.text, next.name);
+    }
     return true;
 }
 

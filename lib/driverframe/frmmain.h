@@ -5,6 +5,7 @@
 // the engine goes or a call to it fails. The link to the message centre is the driver's own
 // (DriverLink); everything else of a driver program is here.
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,13 @@ private:
     void PreferencesApplied();
 
     // Window messages.
+    struct QueuedMessage {
+        int message;
+        int wParam;
+        int lParam;
+        std::string text;
+        std::string name;
+    };
     void HandleMessage(int message, int wParam, int lParam, const std::string& text,
                        const std::string& name);
     void HandleSent(const std::string& reference);
@@ -120,6 +128,9 @@ private:
     bool closing_ = false;
     bool shutDown_ = false;
     std::string successSender_;
+    // Window messages that came while one was being handled; see event().
+    std::deque<QueuedMessage> queuedMessages_;
+    bool handlingMessage_ = false;
 };
 
 }  // namespace nimbra::driver
