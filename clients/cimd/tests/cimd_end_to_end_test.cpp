@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -165,6 +166,10 @@ struct SubmitFailure {
     const char* option;
     const char* logLine;
 };
+
+void PrintTo(const SubmitFailure& failure, std::ostream* out) {
+    *out << failure.option;
+}
 
 class CimdSubmitFailureTest : public CimdEndToEndTest,
                               public ::testing::WithParamInterface<SubmitFailure> {};
