@@ -12,6 +12,8 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +151,38 @@ TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLand
     EXPECT_TRUE(received[0].contains(QStringLiteral("{Reply from afar}")));
     EXPECT_FALSE(FileHolding(Folder("Inbox"), "Reply from afar").empty());
     EXPECT_TRUE(simulator->WaitForLog("-> 70:", kTimeout)) << simulator->Log();
+}
+
+TEST_F(CimdEndToEndTest, FramedPacketsCarryAMessageBothWays) {
+    StartAll({"--stx"}, {{"cbStx", "0"}});
+    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
+    const std::string id = SendWithNbsms("+3620111", "Framed");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.contains(QString::fromStdString(id)); },
+                                   kTimeoutMs))
+        << DriverLog();
+    // What the driver sent had the frame: STX, the packet, the checksum, ETX.
+    EXPECT_TRUE(std::regex_search(simulator->Log(),
+                                  std::regex("-> <stx>03:[0-9]+<tab>.*<cr><lf>[0-9]{2,3}<etx>")))
+        << simulator->Log();
+}
+
+TEST_F(CimdEndToEndTest, ABoundConnectLeavesFromTheSourcePortOnTheLoopbackAddress) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const std::string sourcePort = std::to_string(probe.serverPort());
+    probe.close();
+    StartAll({}, {{"eSourcePort", " " + sourcePort + " "}});
+    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
+    EXPECT_NE(DriverLog().find("with source port " + sourcePort), std::string::npos) << DriverLog();
+    EXPECT_TRUE(simulator->WaitForLog("connected from 127.0.0.1 port " + sourcePort, kTimeout))
+        << simulator->Log();
+}
+
+TEST_F(CimdEndToEndTest, ABoundConnectThatCannotBindIsReportedAndNotRetried) {
+    StartAll({}, {{"eSourcePort", "5001"}, {"eSourceIP", "not an address"}});
+    ASSERT_TRUE(WaitForDriverLog("Cannot connect to CIMD server 127.0.0.1 on port")) << DriverLog();
+    ProcessEventsFor(4000);
+    EXPECT_EQ(simulator->Log().find("connected from"), std::string::npos) << simulator->Log();
 }
 
 TEST_F(CimdEndToEndTest, ARefusedLoginIsReportedAndNotRetried) {
