@@ -11,6 +11,7 @@
 #include "frmlog.h"
 #include "frmpref.h"
 #include "notifier.h"
+#include "settingsstore.h"
 
 namespace nimbra::driver {
 
@@ -92,6 +93,7 @@ bool TfrmMain::FormCreate() {
         engineFolder_ = phone_->sendInfo("system", "exedir").toString().toStdString();
         phone_->lock();
         realName_ = FromEngine(phone_->login(ToEngine(realName_)).toString());
+        LoadFields();
         phone_->registerMenuItem(ToEngine(realName_ + kConfigurationItem));
         phone_->registerMenuItem(ToEngine(realName_ + kCommunicationItem));
         phone_->unlock();
@@ -102,6 +104,15 @@ bool TfrmMain::FormCreate() {
     tPing_.start();
     StopRetryTimer();
     return true;
+}
+
+// The link may start as soon as the engine can reach the driver (a Connect that comes while
+// a later call of the login waits), so it finds the stored settings already, before the
+// preferences window exists.
+void TfrmMain::LoadFields() {
+    for (const PrefField& field : config_.fields) {
+        fields_.Set(field.name, ReadPluginSetting(realName_, field.name, field.value));
+    }
 }
 
 void TfrmMain::AttachWindows(TfrmPref* pref, TfrmLog* log) {
@@ -254,7 +265,7 @@ void TfrmMain::StopRetryTimer() {
 
 void TfrmMain::RetryTimerFired() {
     retryTimer_.stop();
-    if (!shutDown_) {
+    if (!shutDown_ && engineConnected_) {
         link_->RetryTimer();
     }
 }
@@ -385,7 +396,10 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             }
             break;
         case WM_DRV_ARM_RETRY:
-            StartRetryTimer();
+            // Posted before a Disconnect that was handled first: the link stays down.
+            if (engineConnected_) {
+                StartRetryTimer();
+            }
             break;
         case WM_DRV_SHOW_MESSAGE:
             ProcessNotifier().ShowMessage(text);
@@ -397,7 +411,7 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_FIELD_CHANGED:
             if (pref_) {
-                pref_->ShowField(name, text);
+                pref_->ShowField(name);
             }
             break;
         default:

@@ -106,6 +106,7 @@ private:
     template <typename Call>
     bool EngineCall(Call&& call);
     void ShutDown();
+    void LoadFields();
 
     std::string Field(const char* name) const { return fields_.Get(name); }
     std::string DeviceText() const;

@@ -94,7 +94,10 @@ std::string TfrmPref::FieldValue(const std::string& name) const {
     return {};
 }
 
-void TfrmPref::ShowField(const std::string& name, const std::string& value) {
+void TfrmPref::ShowField(const std::string& name) {
+    // The store's current value, not the one that was posted: an echo of an older edit that
+    // arrives late must not overwrite a newer one.
+    const std::string value = store_.Get(name);
     if (auto it = edits_.find(name); it != edits_.end()) {
         if (ToAnsi(it->second->text()) != value) {
             it->second->setText(FromAnsi(value));

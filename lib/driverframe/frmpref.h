@@ -26,8 +26,8 @@ public:
     TfrmPref(const FrameConfig& config, const std::string& realName, FieldStore& store,
              QWidget* parent = nullptr);
 
-    // Shows a value the link corrected (window thread).
-    void ShowField(const std::string& name, const std::string& value);
+    // Shows the field's value in the store after the link corrected it (window thread).
+    void ShowField(const std::string& name);
     // The field's text ("1"/"0" for check boxes), as the settings store keeps it.
     std::string FieldValue(const std::string& name) const;
 

@@ -75,19 +75,20 @@ void TCIMDclient::Submit(std::string sender, std::string receiver, std::string t
     pending = true;
 }
 
-// The frame logs in while stop may still be set from the previous link, so the login reads
-// ignore it; a Stop meanwhile closes the transport, which ends the reads as well.
+// A Stop during the login ends it at once, without a verdict.
 bool TCIMDclient::Login(driver::ByteTransport& link) {
     if (fields_.Get(fields::kSkipLogin) == "1") {
         Log("Successful login (virtual login)");
         return true;
     }
     std::string answer;
-    if (!ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Continue).empty()) {
+    if (!ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Return).empty()) {
         numbering_.Restart();
         SendPacket(link, LoginPacket(fields_.Get(fields::kUser), fields_.Get(fields::kPass)));
-        answer = ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Continue);
+        answer = ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Return);
     }
+    if (stop)
+        return false;
     if (answer.empty()) {
         Log("Login failed. No response from server.");
         return false;

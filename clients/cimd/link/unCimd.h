@@ -71,6 +71,9 @@ public:
     std::atomic<bool> stop{false};
     std::atomic<bool> busy{false};
     std::atomic<bool> pending{false};
+    // The link is to be logged out when the loop ends: a submit response on its way is
+    // awaited first. Set by the frame before stop.
+    std::atomic<bool> logoutRequested{false};
 
 private:
     enum class OnStop { Return, Continue };
@@ -90,6 +93,7 @@ private:
     void OnSubmitResponse(const TParamList& packet);
     void OnErrorResponse(std::string_view line);
     void ReportLostSubmission();
+    void AwaitSubmitResponse(driver::ByteTransport& link);
 
     driver::LinkFields& fields_;
     driver::LinkEvents& events_;

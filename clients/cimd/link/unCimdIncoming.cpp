@@ -40,10 +40,10 @@ void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view tex
 // is only pending has not been sent, so the error cannot be about it.
 void TCIMDclient::OnErrorResponse(std::string_view line) {
     if (!submitted_.empty()) {
-        events_.Failed();
         submitted_.clear();
         numbering_.setAwaited("");
         busy = false;
+        events_.Failed();
     }
     Log(line);
 }
@@ -76,15 +76,20 @@ void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& 
 }
 
 // A response with another number than the submit's is still taken as its answer. One that
-// comes while a message is busy but not submitted yet is not about that message and leaves it
-// alone; with nothing busy, the frame ignores the report it gets.
+// comes when no submit waits for its answer (a late or repeated response) is about no message
+// the driver holds: reporting it would answer the next message with another's outcome.
 void TCIMDclient::OnSubmitResponse(const TParamList& packet) {
     if (submitted_.empty() || packet.value(0) != submitted_)
         Log("Unexpected submit response");
-    if (submitted_.empty() && busy) {
-        Log("Submit response ignored: the waiting message is not submitted yet");
+    if (submitted_.empty()) {
+        Log("Submit response ignored: no message waits for it");
         return;
     }
+    // The flags are cleared before the window thread hears of the outcome, so they never
+    // overwrite what it sets for the next message.
+    submitted_.clear();
+    numbering_.setAwaited("");
+    busy = false;
     const std::string error = packet.valueOf("900");
     if (!error.empty()) {
         Log(error == "5" ? "SMSCi error: No response from MC" : "Undeliverable message");
@@ -93,9 +98,6 @@ void TCIMDclient::OnSubmitResponse(const TParamList& packet) {
         Log("Message sent");
         events_.Sent(packet.valueOf("060"));
     }
-    submitted_.clear();
-    numbering_.setAwaited("");
-    busy = false;
 }
 
 }  // namespace nimbra::cimd

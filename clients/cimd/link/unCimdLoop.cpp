@@ -27,7 +27,21 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
         if (!stop && link.IsUp() && clock_.Now() - period > lastActivity_)
             CheckLink(link);
     }
+    if (logoutRequested)
+        AwaitSubmitResponse(link);
     ReportLostSubmission();
+}
+
+// Before a logout, the response to a submit already on its way is still taken in: failing
+// that message would send it a second time.
+void TCIMDclient::AwaitSubmitResponse(driver::ByteTransport& link) {
+    const long long deadline = clock_.Now() + kAliveAnswerSeconds;
+    const std::string_view endOfPacket(&kCr, 1);
+    while (!submitted_.empty() && link.IsUp() && clock_.Now() <= deadline) {
+        const std::string text = ReadUntil(link, endOfPacket, 1, OnStop::Continue);
+        if (!text.empty())
+            HandlePacket(link, text);
+    }
 }
 
 // The field's period when it is a whole number of seconds in range, else the default; the
@@ -83,9 +97,9 @@ void TCIMDclient::ReportLostSubmission() {
     if (submitted_.empty())
         return;
     submitted_.clear();
+    busy = false;
     Log("Link lost while waiting for the submit response");
     events_.Failed();
-    busy = false;
 }
 
 }  // namespace nimbra::cimd

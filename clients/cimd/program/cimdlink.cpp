@@ -65,7 +65,7 @@ void TUcpClientThread::run() {
     if (loggedIn) {
         client_.ThreadLoop(link);
     }
-    if (logoutRequested) {
+    if (client_.logoutRequested) {
         client_.Logout(link);
     }
     // A link that went down by itself (peer, keepalive, socket error) is rebuilt; one ended
@@ -118,6 +118,7 @@ void CimdLink::Start() {
         "Connecting to CIMD server " + plan.hostField + " on port " + std::to_string(plan.port);
     services_.Log("1", plan.bound ? where + " with source port " + plan.sourcePort : where);
     client_.stop = false;
+    client_.logoutRequested = false;
     linkLost_ = false;
     thread_ = std::make_unique<TUcpClientThread>(client_, services_, std::move(plan), linkLost_);
     QObject::connect(
@@ -146,7 +147,7 @@ void CimdLink::Stop() {
 
 void CimdLink::EngineDisconnect() {
     if (thread_) {
-        thread_->logoutRequested = true;
+        client_.logoutRequested = true;
     }
     Stop();
 }

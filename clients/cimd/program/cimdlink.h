@@ -38,8 +38,6 @@ public:
     TUcpClientThread(TCIMDclient& client, driver::FrameServices& services, ConnectPlan plan,
                      std::atomic<bool>& linkLost);
 
-    std::atomic<bool> logoutRequested{false};
-
 protected:
     void run() override;
 

@@ -67,14 +67,16 @@ TEST_F(LinkTest, SkippedLoginExchangesNothing) {
 
 // The frame logs in before it clears the stop flag of the previous link, and logs out after
 // it asked the protocol thread to stop.
-TEST_F(LinkTest, LoginAndLogoutWorkWhileStopIsSet) {
+TEST_F(LinkTest, AStopEndsTheLoginWithoutAVerdictButTheLogoutStillGoesOut) {
     client.stop = true;
-    LogIn();
-    link.ReplyTo("02:", "52:3\t\r\n>");
+    link.Arrive(clock.ms + 100, std::string(kGreeting));
+    link.ReplyTo("01:", std::string(kLoginOk));
+    EXPECT_FALSE(client.Login(link));
+    EXPECT_FALSE(events.Logged("Login failed. No response from server."));
+    link.ReplyTo("02:", "52:1\t\r\n>");
     client.Logout(link);
-    EXPECT_EQ(link.AllWritten(), std::string(kLoginPacket) + "02:3\t\r\n");
-    EXPECT_TRUE(events.Logged("<- 02:3<tab><cr><lf>", "2"));
-    EXPECT_TRUE(events.Logged("-> 52:3<tab><cr>", "2"));
+    EXPECT_EQ(link.AllWritten(), "02:1\t\r\n");
+    EXPECT_TRUE(events.Logged("<- 02:1<tab><cr><lf>", "2"));
 }
 
 TEST_F(LinkTest, EachLoginStartsNumberingAgain) {

@@ -134,13 +134,28 @@ INSTANTIATE_TEST_SUITE_P(Cases, StrayAnswer,
                          ::testing::Values("53:1\t060:S\t\r\n", "98:1\t\r\n", "99:1\t\r\n"));
 
 // With nothing in flight the frame ignores the report it gets.
-TEST_F(LinkTest, SubmitResponseWithNothingInFlightIsLoggedAndReported) {
+TEST_F(LinkTest, SubmitResponseWithNothingInFlightIsLoggedAndIgnored) {
     LogIn();
     link.Arrive(clock.ms + 500, "53:5\t060:T\t\r\n");
     RunUntil(clock.ms + 3000);
     EXPECT_TRUE(events.Logged("Unexpected submit response"));
-    EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:T"});
+    EXPECT_TRUE(events.outcomes.empty());
     EXPECT_FALSE(client.busy);
+}
+
+TEST_F(LinkTest, ALogoutWaitsForTheResponseOfASubmitOnItsWay) {
+    LogIn();
+    Transmit("+3650444", "Hi");
+    link.ReplyTo("03:", "53:3\t060:040317090600\t\r\n", 2500);
+    // The engine's Disconnect comes after the submit went out, before its response.
+    clock.At(clock.ms + 3000, [this] {
+        client.logoutRequested = true;
+        client.stop = true;
+    });
+    RunUntil(clock.ms + 20000);
+    ASSERT_LT(link.FirstWriteAt("03:"), 3000 + link.FirstWriteAt("01:"));
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:040317090600"});
+    EXPECT_FALSE(events.Logged("Link lost while waiting for the submit response"));
 }
 
 }  // namespace
