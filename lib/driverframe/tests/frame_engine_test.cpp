@@ -198,6 +198,14 @@ TEST_F(FrameEngineTest, LoginAdoptsTheEnginesNameAndThePreferencesLoadUnderIt) {
     EXPECT_EQ(first->main->realName(), "CIMD2 Connection 1");
     EXPECT_EQ(second->main->realName(), "CIMD2 Connection 2");
 
+    // The stored settings are there as soon as the login is done, before any window: a
+    // Connect that comes during the login's last calls starts the link with them.
+    engine.WriteSetting(PluginKeyPath("CIMD2 Connection 3"), kFieldHost, "10.0.0.9");
+    Driver early(Attach());
+    ASSERT_TRUE(early.main->FormCreate());
+    EXPECT_EQ(early.main->realName(), "CIMD2 Connection 3");
+    EXPECT_EQ(early.main->Fields().Get(kFieldHost), "10.0.0.9");
+
     EXPECT_EQ(first->main->Fields().Get(kFieldSender), "+3670555");
     EXPECT_EQ(Edit(*first, kFieldHost)->text(), QStringLiteral("10.0.0.7"));
     EXPECT_EQ(second->main->Fields().Get(kFieldSender), kDefaultSender);
