@@ -6,11 +6,11 @@
 #include <QCoreApplication>
 
 #include "Transmit_TLB.h"
-#include "codepage.h"
 #include "drivermessages.h"
 #include "frmlog.h"
 #include "frmpref.h"
 #include "notifier.h"
+#include "qansi.h"
 #include "settingsstore.h"
 
 namespace nimbra::driver {
@@ -20,13 +20,6 @@ namespace {
 constexpr int kPingIntervalMs = 1000;
 const std::string kConfigurationItem = " Configuration";
 const std::string kCommunicationItem = " Communication";
-
-QString ToEngine(const std::string& ansi) {
-    return QString::fromStdString(AnsiToUtf8(ansi));
-}
-std::string FromEngine(const QString& text) {
-    return Utf8ToAnsi(text.toStdString());
-}
 
 }  // namespace
 
@@ -92,10 +85,10 @@ bool TfrmMain::FormCreate() {
     bool created = EngineCall([this] {
         engineFolder_ = phone_->sendInfo("system", "exedir").toString().toStdString();
         phone_->lock();
-        realName_ = FromEngine(phone_->login(ToEngine(realName_)).toString());
+        realName_ = QToAnsi(phone_->login(QFromAnsi(realName_)).toString());
         LoadFields();
-        phone_->registerMenuItem(ToEngine(realName_ + kConfigurationItem));
-        phone_->registerMenuItem(ToEngine(realName_ + kCommunicationItem));
+        phone_->registerMenuItem(QFromAnsi(realName_ + kConfigurationItem));
+        phone_->registerMenuItem(QFromAnsi(realName_ + kCommunicationItem));
         phone_->unlock();
     });
     if (!created) {
@@ -124,8 +117,8 @@ void TfrmMain::AttachWindows(TfrmPref* pref, TfrmLog* log) {
 
 void TfrmMain::PreferencesApplied() {
     EngineCall([this] {
-        phone_->sendInfo("operator", ToEngine(Field(kFieldOperator)));
-        phone_->deviceInfo(ToEngine(DeviceText()));
+        phone_->sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
+        phone_->deviceInfo(QFromAnsi(DeviceText()));
     });
 }
 
@@ -141,7 +134,7 @@ void TfrmMain::Log(std::string_view level, std::string_view line) {
 
 void TfrmMain::nbSMSPhone1Connect() {
     try {
-        phone_->sendInfo("operator", ToEngine(Field(kFieldOperator)));
+        phone_->sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
         engineConnected_ = true;
         link_->EngineConnect();
         phone_->connectionSuccess();
@@ -157,7 +150,7 @@ void TfrmMain::nbSMSPhone1Disconnect() {
 }
 
 void TfrmMain::nbSMSPhone1Transmit(const QString& sms) {
-    std::string text = FromEngine(sms);
+    std::string text = QToAnsi(sms);
     if (text.empty() || text.front() != '{') {
         Log("1", "Message from the engine could not be read");
         return;
@@ -182,7 +175,7 @@ void TfrmMain::nbSMSPhone1Transmit(const QString& sms) {
 }
 
 void TfrmMain::nbSMSPhone1MenuItemClick(const QString& name) {
-    std::string item = FromEngine(name);
+    std::string item = QToAnsi(name);
     if (item == realName_ + kConfigurationItem && pref_) {
         pref_->setWindowTitle(name);
         pref_->show();
@@ -202,8 +195,8 @@ void TfrmMain::nbSMSPhone1info(const QString& name) {
 void TfrmMain::nbSMSPhone1unInstall() {
     EngineCall([this] {
         phone_->lock();
-        phone_->unRegisterMenuItem(ToEngine(realName_ + kConfigurationItem));
-        phone_->unRegisterMenuItem(ToEngine(realName_ + kCommunicationItem));
+        phone_->unRegisterMenuItem(QFromAnsi(realName_ + kConfigurationItem));
+        phone_->unRegisterMenuItem(QFromAnsi(realName_ + kCommunicationItem));
         phone_->unlock();
     });
 }
@@ -218,7 +211,7 @@ void TfrmMain::nbSMSPhone1ServerShutdown() {
     link_->EngineShutdown();
     for (const std::string& item : {kConfigurationItem, kCommunicationItem}) {
         try {
-            phone_->unRegisterMenuItem(ToEngine(realName_ + item));
+            phone_->unRegisterMenuItem(QFromAnsi(realName_ + item));
         } catch (const std::exception&) {
             // The engine is closing; the items go with it.
         }
@@ -349,27 +342,27 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_RECEIVED:
             if (!closing_) {
-                EngineCall([&] { phone_->smsReceived(ToEngine(text)); });
+                EngineCall([&] { phone_->smsReceived(QFromAnsi(text)); });
             }
             break;
         case WM_DRV_MAILBOX:
             if (std::string line = mailbox_.Take(wParam); !line.empty()) {
                 try {
-                    phone_->deviceInfo(ToEngine(line));
+                    phone_->deviceInfo(QFromAnsi(line));
                 } catch (const std::exception&) {
                     // The ping notices an engine that has gone.
                 }
             }
             break;
         case WM_DRV_STATUS:
-            EngineCall([&] { phone_->statusInfo(ToEngine(text)); });
+            EngineCall([&] { phone_->statusInfo(QFromAnsi(text)); });
             break;
         case WM_DRV_BUSY:
-            EngineCall([&] { phone_->sendFailed(ToEngine(text), QStringLiteral("phone busy")); });
+            EngineCall([&] { phone_->sendFailed(QFromAnsi(text), QStringLiteral("phone busy")); });
             break;
         case WM_DRV_DEVICEINFO:
             try {
-                phone_->deviceInfo(ToEngine(text));
+                phone_->deviceInfo(QFromAnsi(text));
             } catch (const std::exception&) {
                 // Device information is only shown; the ping notices an engine that has gone.
             }
@@ -392,7 +385,7 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_LINK_STATUS:
             if (logWindow_) {
-                logWindow_->SetStatus(ToEngine(text));
+                logWindow_->SetStatus(QFromAnsi(text));
             }
             break;
         case WM_DRV_ARM_RETRY:
@@ -406,7 +399,7 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_LOG_VIEW:
             if (logWindow_) {
-                logWindow_->AppendLine(ToEngine(text));
+                logWindow_->AppendLine(QFromAnsi(text));
             }
             break;
         case WM_DRV_FIELD_CHANGED:
@@ -419,24 +412,29 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
     }
 }
 
+// The record leaves the in-flight slot before the engine hears of it, so a Transmit that
+// arrives while the calls wait finds the driver free.
+TGsmSms TfrmMain::TakeInFlight() {
+    TGsmSms record = std::move(*inFlight_);
+    inFlight_.reset();
+    link_->SetBusy(false);
+    return record;
+}
+
 void TfrmMain::HandleSent(const std::string& reference) {
     if (closing_ || !inFlight_) {
         return;
     }
-    // The record leaves the in-flight slot before the engine hears of it, so a Transmit that
-    // arrives while the calls wait finds the driver free.
-    TGsmSms record = std::move(*inFlight_);
-    inFlight_.reset();
-    link_->SetBusy(false);
+    TGsmSms record = TakeInFlight();
     record.sender = successSender_;
     record.reference = reference;
     if (record.messageId.empty()) {
         record.messageId = "0";
     }
     EngineCall([&] {
-        phone_->sendSuccess(ToEngine(record.messageId),
-                            ToEngine("{" + record.sender + "},{" + record.reference + "}"));
-        phone_->statusInfo(ToEngine("Transmitted " + record.Summary()));
+        phone_->sendSuccess(QFromAnsi(record.messageId),
+                            QFromAnsi("{" + record.sender + "},{" + record.reference + "}"));
+        phone_->statusInfo(QFromAnsi("Transmitted " + record.Summary()));
     });
 }
 
@@ -444,12 +442,10 @@ void TfrmMain::HandleFailed() {
     if (closing_ || !inFlight_) {
         return;
     }
-    TGsmSms record = std::move(*inFlight_);
-    inFlight_.reset();
-    link_->SetBusy(false);
+    TGsmSms record = TakeInFlight();
     EngineCall([&] {
-        phone_->sendFailed(ToEngine(record.messageId), QStringLiteral("could not transmit"));
-        phone_->statusInfo(ToEngine("Send failed " + record.Summary()));
+        phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
+        phone_->statusInfo(QFromAnsi("Send failed " + record.Summary()));
     });
 }
 

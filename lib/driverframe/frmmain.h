@@ -99,6 +99,7 @@ private:
                        const std::string& name);
     void HandleSent(const std::string& reference);
     void HandleFailed();
+    TGsmSms TakeInFlight();
     void Post(int message, int wParam = 0, int lParam = 1, std::string text = {},
               std::string name = {});
 

@@ -8,26 +8,17 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "codepage.h"
 #include "controlstate.h"
 #include "fieldstore.h"
+#include "qansi.h"
 
 namespace nimbra::driver {
-
-namespace {
-QString FromAnsi(const std::string& text) {
-    return QString::fromStdString(AnsiToUtf8(text));
-}
-std::string ToAnsi(const QString& text) {
-    return Utf8ToAnsi(text.toStdString());
-}
-}  // namespace
 
 TfrmPref::TfrmPref(const FrameConfig& config, const std::string& realName, FieldStore& store,
                    QWidget* parent)
     : QDialog(parent), section_(realName), store_(store) {
     setObjectName(QStringLiteral("frmPref"));
-    setWindowTitle(FromAnsi(realName));
+    setWindowTitle(QFromAnsi(realName));
     auto* tabs = new QTabWidget(this);
     std::vector<QFormLayout*> forms;
     for (const QString& caption : config.tabs) {
@@ -46,7 +37,7 @@ TfrmPref::TfrmPref(const FrameConfig& config, const std::string& realName, Field
             checks_[field.name] = box;
             connect(box, &QCheckBox::toggled, this, [this, name = field.name] { Publish(name); });
         } else {
-            auto* edit = new QLineEdit(FromAnsi(field.value), page);
+            auto* edit = new QLineEdit(QFromAnsi(field.value), page);
             edit->setObjectName(QString::fromStdString(field.name));
             if (field.kind == PrefField::Kind::Password) {
                 edit->setEchoMode(QLineEdit::Password);
@@ -86,7 +77,7 @@ void TfrmPref::Publish(const std::string& name) {
 
 std::string TfrmPref::FieldValue(const std::string& name) const {
     if (auto it = edits_.find(name); it != edits_.end()) {
-        return ToAnsi(it->second->text());
+        return QToAnsi(it->second->text());
     }
     if (auto it = checks_.find(name); it != checks_.end()) {
         return it->second->isChecked() ? "1" : "0";
@@ -99,8 +90,8 @@ void TfrmPref::ShowField(const std::string& name) {
     // arrives late must not overwrite a newer one.
     const std::string value = store_.Get(name);
     if (auto it = edits_.find(name); it != edits_.end()) {
-        if (ToAnsi(it->second->text()) != value) {
-            it->second->setText(FromAnsi(value));
+        if (QToAnsi(it->second->text()) != value) {
+            it->second->setText(QFromAnsi(value));
         }
     } else if (auto box = checks_.find(name); box != checks_.end()) {
         box->second->setChecked(value == "1");

@@ -1,6 +1,6 @@
 #include "cimdlink.h"
 
-#include "codepage.h"
+#include "qansi.h"
 #include "tcptransport.h"
 #include "unStrings.h"
 
@@ -13,21 +13,14 @@ constexpr int kDefaultPort = 5000;
 const char kSourcePortInUse[] =
     "Source port is already in use or destination host is not a valid IP address.";
 
-// A decimal port number from 1 to 65535.
+// A port number up to 65535; 0 only where it means "any".
 bool ParsePort(const std::string& text, quint16& port, bool allowZero) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != text.npos) {
-        return false;
-    }
-    int value = std::stoi(text);
-    if (value > 65535 || (value == 0 && !allowZero)) {
+    int value = 0;
+    if (!ParseInt32(text, value) || value < (allowZero ? 0 : 1) || value > 65535) {
         return false;
     }
     port = static_cast<quint16>(value);
     return true;
-}
-
-QString FromAnsi(const std::string& text) {
-    return QString::fromStdString(AnsiToUtf8(text));
 }
 
 }  // namespace
@@ -86,7 +79,7 @@ ConnectPlan CimdLink::Plan() {
     driver::LinkFields& fields = services_.Fields();
     ConnectPlan plan;
     plan.hostField = fields.Get(fields::kHost);
-    plan.host = FromAnsi(plan.hostField);
+    plan.host = QFromAnsi(plan.hostField);
     if (!ParsePort(fields.Get(fields::kPort), plan.port, false)) {
         plan.port = kDefaultPort;
         fields.Set(fields::kPort, std::to_string(kDefaultPort));
@@ -100,7 +93,7 @@ ConnectPlan CimdLink::Plan() {
         if (TrimBlanks(fields.Get(fields::kSourceIp)).empty()) {
             fields.Set(fields::kSourceIp, "127.0.0.1");
         }
-        plan.sourceAddress = FromAnsi(TrimBlanks(fields.Get(fields::kSourceIp)));
+        plan.sourceAddress = QFromAnsi(TrimBlanks(fields.Get(fields::kSourceIp)));
     }
     return plan;
 }

@@ -6,16 +6,12 @@
 #include <string>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "child_process.h"
 #include "file_text.h"
+#include "loopback_peer.h"
+#include "simulator_process.h"
 #include "temp_dir.h"
 #include "wait.h"
 
@@ -27,115 +23,8 @@ using namespace std::chrono_literals;
 constexpr auto kTimeout = 10s;
 const std::string kPrompt = "\r\n>";
 
-// A TCP connection to the loopback address that reads up to a terminator.
-class Peer {
-public:
-    explicit Peer(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~Peer() { ::close(fd_); }
-    Peer(const Peer&) = delete;
-    Peer& operator=(const Peer&) = delete;
-
-    bool connected() const { return connected_; }
-
-    void Send(const std::string& bytes) {
-        ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(bytes.size()));
-    }
-
-    // What came up to and including `terminator`; empty when it did not come in time.
-    std::string ReadUntil(const std::string& terminator) {
-        const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-        for (;;) {
-            const std::size_t at = buffer_.find(terminator);
-            if (at != std::string::npos) {
-                std::string result = buffer_.substr(0, at + terminator.size());
-                buffer_.erase(0, at + terminator.size());
-                return result;
-            }
-            if (std::chrono::steady_clock::now() >= deadline || !ReadSome(deadline))
-                return {};
-        }
-    }
-
-    // True when the other side closed the connection in time.
-    bool ClosedByPeer() {
-        const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-        while (ReadSome(deadline)) {
-        }
-        return eof_;
-    }
-
-private:
-    // False at the end of the stream or when nothing came before the deadline.
-    bool ReadSome(std::chrono::steady_clock::time_point deadline) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd wait{fd_, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
-            return false;
-        char chunk[4096];
-        const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (got <= 0) {
-            eof_ = true;
-            return false;
-        }
-        buffer_.append(chunk, static_cast<std::size_t>(got));
-        return true;
-    }
-
-    int fd_;
-    bool connected_ = false;
-    bool eof_ = false;
-    std::string buffer_;
-};
-
-// The program with its two ports, read from its first lines.
-class Simulator {
-public:
-    explicit Simulator(std::vector<std::string> arguments)
-        : process_(Options(std::move(arguments))) {
-        const std::regex ports("listening on (\\d+)\ncontrol on (\\d+)\n");
-        std::smatch match;
-        WaitUntil(
-            [&] {
-                output_ = process_.Output();
-                return std::regex_search(output_, match, ports) || !process_.Running();
-            },
-            kTimeout);
-        EXPECT_FALSE(match.empty()) << output_ << process_.Errors();
-        if (!match.empty()) {
-            port_ = std::stoi(match[1]);
-            controlPort_ = std::stoi(match[2]);
-        }
-    }
-
-    int port() const { return port_; }
-    ChildProcess& process() { return process_; }
-
-    // The answer line to one control command.
-    std::string Control(const std::string& command) {
-        Peer control(controlPort_);
-        control.Send(command + "\n");
-        return control.ReadUntil("\n");
-    }
-
-private:
-    static ChildProcess::Options Options(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--port", "0"});
-        return {MCSIM, std::move(arguments), {}, {}};
-    }
-
-    ChildProcess process_;
-    std::string output_;
-    int port_ = 0;
-    int controlPort_ = 0;
-};
+using Peer = LoopbackPeer;
+using Simulator = SimulatorProcess;
 
 // A driver connection that has read the greeting.
 std::unique_ptr<Peer> Greeted(Simulator& simulator) {
@@ -152,35 +41,36 @@ std::string LoginPacket() {
 // A logged-in driver connection.
 std::unique_ptr<Peer> LoggedIn(Simulator& simulator) {
     auto peer = Greeted(simulator);
-    peer->Send(LoginPacket());
+    EXPECT_TRUE(peer->Send(LoginPacket()));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t" + kPrompt);
     return peer;
 }
 
 TEST(McsimTest, GreetsAnswersLoginAndAliveWithTheirNumbers) {
-    Simulator simulator({"--user", "6000", "--password", "secret"});
+    Simulator simulator(MCSIM, {"--user", "6000", "--password", "secret"});
     auto peer = LoggedIn(simulator);
-    peer->Send("40:3\t\r\n");
+    EXPECT_TRUE(peer->Send("40:3\t\r\n"));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "90:3\t" + kPrompt);
     EXPECT_EQ(simulator.Control("stats"),
               "ok connections=1 logins=1 submits=0 reports=0 delivers=0\n");
 
     auto stranger = Greeted(simulator);
-    stranger->Send("01:1\t011:guess\t010:6000\t\r\n");
+    EXPECT_TRUE(stranger->Send("01:1\t011:guess\t010:6000\t\r\n"));
     EXPECT_EQ(stranger->ReadUntil(kPrompt), "51:1\t900:100\t" + kPrompt);
 }
 
 TEST(McsimTest, RefusesLoginsWithTheErrorCodeItWasGiven) {
-    Simulator simulator({"--login-error", "102"});
+    Simulator simulator(MCSIM, {"--login-error", "102"});
     auto peer = Greeted(simulator);
-    peer->Send(LoginPacket());
+    EXPECT_TRUE(peer->Send(LoginPacket()));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t900:102\t" + kPrompt);
 }
 
 TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
-    Simulator simulator({"--report-delay", "50"});
+    Simulator simulator(MCSIM, {"--report-delay", "50"});
     auto peer = LoggedIn(simulator);
-    peer->Send("03:3\t021:+3620111\t033:one\t056:8\t\r\n03:5\t021:+3620222\t033:two\t056:8\t\r\n");
+    EXPECT_TRUE(peer->Send(
+        "03:3\t021:+3620111\t033:one\t056:8\t\r\n03:5\t021:+3620222\t033:two\t056:8\t\r\n"));
     const std::regex answer("53:(\\d+)\t060:(\\d{12})\t\r\n>");
     std::smatch first, second;
     const std::string firstText = peer->ReadUntil(kPrompt);
@@ -196,7 +86,7 @@ TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
               "23:1\t021:+3620111\t060:" + first[2].str() + "\t061:2\t" + kPrompt);
     EXPECT_EQ(peer->ReadUntil(kPrompt),
               "23:3\t021:+3620222\t060:" + second[2].str() + "\t061:2\t" + kPrompt);
-    peer->Send("73:1\t\r\n73:3\t\r\n");
+    EXPECT_TRUE(peer->Send("73:1\t\r\n73:3\t\r\n"));
     EXPECT_TRUE(WaitUntil(
         [&] {
             return simulator.Control("stats") ==
@@ -206,7 +96,7 @@ TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
 }
 
 TEST(McsimTest, ControlPortDeliversSendsRawBytesAndDrops) {
-    Simulator simulator({});
+    Simulator simulator(MCSIM, {});
     EXPECT_EQ(simulator.Control("deliver +3620111 6000 hi"), "error no connection is logged in\n");
     auto peer = LoggedIn(simulator);
 
@@ -239,20 +129,19 @@ std::string Checksum(const std::string& text) {
 }
 
 TEST(McsimTest, FramedPacketsBothWays) {
-    Simulator simulator({"--stx", "--no-report"});
+    Simulator simulator(MCSIM, {"--stx", "--no-report"});
     auto peer = Greeted(simulator);
     const std::string login = LoginPacket();
-    peer->Send("\x02" + login + Checksum(login) + "\x03");
+    EXPECT_TRUE(peer->Send("\x02" + login + Checksum(login) + "\x03"));
     const std::string answer = "51:1\t\r\n";
     EXPECT_EQ(peer->ReadUntil("\n>"), "\x02" + answer + Checksum(answer) + "\x03\n>");
 
     // Split across writes, the frame's tail arriving with the next packet.
     const std::string alive = "40:3\t\r\n";
-    peer->Send("\x02" + alive);
-    peer->Send(Checksum(alive) +
-               "\x03\x02"
-               "40:5\t\r\n");
-    peer->Send("00\x03");
+    EXPECT_TRUE(peer->Send("\x02" + alive));
+    EXPECT_TRUE(peer->Send(Checksum(alive) + "\x03\x02"
+                                             "40:5\t\r\n"));
+    EXPECT_TRUE(peer->Send("00\x03"));
     EXPECT_EQ(peer->ReadUntil("\n>"),
               "\x02"
               "90:3\t\r\n" +
@@ -265,7 +154,7 @@ TEST(McsimTest, FramedPacketsBothWays) {
 
 TEST(McsimTest, LineNoiseLeavesItAnswering) {
     const TempDir dir;
-    Simulator simulator({"--log", (dir / "packets.log").string()});
+    Simulator simulator(MCSIM, {"--log", (dir / "packets.log").string()});
     auto peer = Greeted(simulator);
     peer->Send(std::string(100 * 1024, 'x'));               // no CR at all
     peer->Send(std::string("\x00\x01\xff\x7f:\t\t\r", 8));  // binary noise
@@ -275,7 +164,7 @@ TEST(McsimTest, LineNoiseLeavesItAnswering) {
     peer->Send(pieces + "\t\r\n");          // more than 50 pieces
     peer->Send("77:9\t\r\n>\r\n:\r\n03:");  // unknown code, prompt, a half
     peer->Send("\r\n");                     // ... without a packet number
-    peer->Send(LoginPacket());
+    EXPECT_TRUE(peer->Send(LoginPacket()));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "51:1\t" + kPrompt);
     EXPECT_TRUE(simulator.process().Running());
 
@@ -288,20 +177,20 @@ TEST(McsimTest, LineNoiseLeavesItAnswering) {
 }
 
 TEST(McsimTest, LogoutIsAnsweredAndClosesTheLink) {
-    Simulator simulator({});
+    Simulator simulator(MCSIM, {});
     auto peer = LoggedIn(simulator);
-    peer->Send("02:3\t\r\n");
+    EXPECT_TRUE(peer->Send("02:3\t\r\n"));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "52:3\t" + kPrompt);
     EXPECT_TRUE(peer->ClosedByPeer());
 }
 
 TEST(McsimTest, EndsOnQuitAndOnSigterm) {
-    Simulator byCommand({});
+    Simulator byCommand(MCSIM, {});
     EXPECT_EQ(byCommand.Control("quit"), "ok quitting\n");
     ASSERT_TRUE(byCommand.process().WaitForExit(kTimeout));
     EXPECT_EQ(byCommand.process().ExitCode(), 0);
 
-    Simulator bySignal({});
+    Simulator bySignal(MCSIM, {});
     auto peer = LoggedIn(bySignal);
     bySignal.process().Signal(SIGTERM);
     ASSERT_TRUE(bySignal.process().WaitForExit(kTimeout));

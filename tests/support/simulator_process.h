@@ -17,7 +17,9 @@ public:
     SimulatorProcess(const std::string& program, std::vector<std::string> options);
 
     int port() const { return port_; }
-    // Sends a control command and gives the answer line ("ok ..." or "error ...").
+    ChildProcess& process() { return *process_; }
+    // Sends a control command and gives the answer line ("ok ...\n" or "error ...\n"), or
+    // an empty text when none came.
     std::string Control(const std::string& command);
     // A counter of the "stats" answer, e.g. "logins".
     int Count(const std::string& name);

@@ -3,8 +3,7 @@
 #include <regex>
 #include <stdexcept>
 
-#include <QTcpSocket>
-
+#include "loopback_peer.h"
 #include "wait.h"
 
 namespace nimbra::testing_support {
@@ -12,7 +11,6 @@ namespace nimbra::testing_support {
 namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(10);
-constexpr int kControlTimeoutMs = 5000;
 
 int PortAfter(const std::string& output, const std::string& label) {
     std::smatch match;
@@ -25,7 +23,7 @@ int PortAfter(const std::string& output, const std::string& label) {
 }  // namespace
 
 SimulatorProcess::SimulatorProcess(const std::string& program, std::vector<std::string> options) {
-    std::vector<std::string> arguments = {"--port", "0", "--control-port", "0"};
+    std::vector<std::string> arguments = {"--port", "0"};
     arguments.insert(arguments.end(), options.begin(), options.end());
     process_ = std::make_unique<ChildProcess>(ChildProcess::Options{program, arguments, {}, {}});
     bool ready = WaitUntil(
@@ -42,19 +40,10 @@ SimulatorProcess::SimulatorProcess(const std::string& program, std::vector<std::
 }
 
 std::string SimulatorProcess::Control(const std::string& command) {
-    QTcpSocket socket;
-    socket.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(controlPort_));
-    if (!socket.waitForConnected(kControlTimeoutMs)) {
-        return "error: no control port";
-    }
-    socket.write(QByteArray::fromStdString(command + "\n"));
-    socket.waitForBytesWritten(kControlTimeoutMs);
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(kControlTimeoutMs)) {
-            return "error: no answer";
-        }
-    }
-    return socket.readLine().trimmed().toStdString();
+    LoopbackPeer control(controlPort_);
+    if (!control.Send(command + "\n"))
+        return {};
+    return control.ReadUntil("\n");
 }
 
 int SimulatorProcess::Count(const std::string& name) {
