@@ -14,6 +14,7 @@
 namespace nimbra {
 namespace {
 
+using pdu::BytesOfHex;
 using pdu::OctetAt;
 
 constexpr int kMtiDeliver = 0;
@@ -50,18 +51,6 @@ std::string TimeStampText(std::string_view stamp) {
     if (text.front() == '0')
         text.insert(0, "20");
     return text;
-}
-
-std::string BytesOfHex(std::string_view hex) {
-    std::string bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        const int octet = OctetAt(hex, i);
-        if (octet < 0)
-            break;
-        bytes.push_back(static_cast<char>(octet));
-    }
-    return bytes;
 }
 
 std::string WithoutLineBreaks(std::string text) {

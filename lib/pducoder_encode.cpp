@@ -10,6 +10,7 @@ namespace nimbra {
 namespace {
 
 using pdu::AppendHexOctet;
+using pdu::HexOfBytes;
 using pdu::HexValue;
 
 // Concatenation references run from 60 to 240; 241 wraps to 60.
@@ -21,14 +22,6 @@ constexpr int kMaxUserDataOctets = 140;
 constexpr int kMaxUserDataSeptets = 160;
 
 constexpr std::string_view kVCardHeader = "06050423F40000";  // port 9204 from port 0
-
-std::string HexOfBytes(std::string_view bytes) {
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (char c : bytes)
-        AppendHexOctet(hex, static_cast<unsigned char>(c));
-    return hex;
-}
 
 // Two hexadecimal digits of either case; anything else reads as the default.
 int ParseStoredReference(std::string_view stored) {

@@ -53,6 +53,26 @@ void AppendHexOctet(std::string& out, unsigned value) {
     out.push_back(kDigits[value & 0xF]);
 }
 
+std::string HexOfBytes(std::string_view bytes) {
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (char c : bytes)
+        AppendHexOctet(hex, static_cast<unsigned char>(c));
+    return hex;
+}
+
+std::string BytesOfHex(std::string_view hex) {
+    std::string bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        const int octet = OctetAt(hex, i);
+        if (octet < 0)
+            break;
+        bytes.push_back(static_cast<char>(octet));
+    }
+    return bytes;
+}
+
 bool SeptetReader::Next(std::uint8_t& septet) {
     while (bits_ < 7) {
         const int octet = OctetAt(hex_, pos_);

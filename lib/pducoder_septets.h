@@ -29,6 +29,10 @@ bool IsUpperHex(std::string_view s);
 // The octet written at s[pos], s[pos + 1]; -1 when it is missing or not upper-case hex.
 int OctetAt(std::string_view s, std::size_t pos);
 void AppendHexOctet(std::string& out, unsigned value);
+// Two upper-case hexadecimal digits per byte.
+std::string HexOfBytes(std::string_view bytes);
+// The bytes of upper-case hexadecimal text, up to the first pair that is not an octet.
+std::string BytesOfHex(std::string_view hex);
 
 // Reads septets from packed hexadecimal, after skipBits leading fill bits. Ends at the end of
 // the input or at the first pair that is not an octet; the 7 or more bits pending after the

@@ -1,0 +1,111 @@
+// PDU frames: header, sequence numbers, bind, keepalive and the responses the driver reads.
+#include <gtest/gtest.h>
+
+#include "unSmppCodec.h"
+
+namespace nimbra::smpp {
+namespace {
+
+TEST(SmppFrame, KeepaliveAndDeliverResponseBytes) {
+    SmppSequence sequence;
+    EXPECT_EQ(BuildEnquireLink(sequence.Next()), "00000010000000150000000000000001");
+    EXPECT_EQ(BuildDeliverResp("0000002A"),
+              "00000011"
+              "80000005"
+              "00000000"
+              "0000002A"
+              "00");
+    EXPECT_EQ(BuildEnquireLinkResp("00000007"), "00000010800000150000000000000007");
+    EXPECT_EQ(BuildPdu(0x12345678, 0x01020304, "ABCD"),
+              "0000001212345678000000000102030"
+              "4ABCD");
+}
+
+TEST(SmppFrame, SequenceRunsOneTo255AndResets) {
+    SmppSequence sequence;
+    for (std::uint32_t expected = 1; expected <= 255; ++expected)
+        ASSERT_EQ(sequence.Next(), expected);
+    EXPECT_EQ(sequence.Next(), 1u);
+    EXPECT_EQ(sequence.Next(), 2u);
+    sequence.Reset();
+    EXPECT_EQ(sequence.Next(), 1u);
+}
+
+TEST(SmppFrame, BindBodyAndCommandPerMode) {
+    EXPECT_EQ(BindBody("a", "", "smpp"), "610000736D70700034010100");
+    const struct {
+        BindMode mode;
+        const char* commandId;
+    } cases[] = {{BindMode::Transmitter, "00000002"},
+                 {BindMode::Receiver, "00000001"},
+                 {BindMode::Transceiver, "00000009"}};
+    for (const auto& c : cases) {
+        const PduParts parts = SplitHeader(BuildBind(c.mode, "a", "", "smpp", 1));
+        EXPECT_EQ(parts.commandId, c.commandId);
+        EXPECT_EQ(parts.length, "0000001C");
+        EXPECT_EQ(parts.sequence, "00000001");
+        EXPECT_EQ(parts.body, "610000736D70700034010100");
+    }
+}
+
+TEST(SmppFrame, SplitHeaderOfShortText) {
+    const PduParts parts = SplitHeader("0000001080000004");
+    EXPECT_EQ(parts.length, "00000010");
+    EXPECT_EQ(parts.commandId, "80000004");
+    EXPECT_EQ(parts.status, "");
+    EXPECT_EQ(parts.sequence, "");
+    EXPECT_EQ(parts.body, "");
+    EXPECT_EQ(ReadLength(std::string("\xFF\xFF\xFF\xFF", 4)), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadLength(std::string("\x00\x00\x01\x02", 4)), 0x102u);
+}
+
+TEST(SmppFrame, BindResponses) {
+    const struct {
+        const char* pdu;
+        bool isBindResp;
+        bool accepted;
+        const char* systemId;
+    } cases[] = {
+        {"0000001680000009000000000000000153494D00", true, true, "SIM"},
+        {"00000010800000020000000000000001", true, true, ""},
+        {"0000001080000001000000000000000E", true, true, ""},
+        {"00000010800000090000000E00000001", true, false, ""},
+        {"00000010800000040000000000000001", false, false, ""},
+        {"", false, false, ""},
+    };
+    for (const auto& c : cases) {
+        const BindResp resp = ReadBindResp(c.pdu);
+        EXPECT_EQ(resp.isBindResp, c.isBindResp) << c.pdu;
+        EXPECT_EQ(resp.accepted, c.accepted) << c.pdu;
+        EXPECT_EQ(resp.systemId, c.systemId) << c.pdu;
+    }
+}
+
+TEST(SmppFrame, SubmitResponses) {
+    const struct {
+        const char* pdu;
+        bool accepted;
+        const char* messageId;
+    } cases[] = {
+        {"000000198000000400000000000000024D43303030303100", true, "MC00001"},
+        {"00000011800000040000000000000002"
+         "00",
+         true, ""},
+        {"00000010800000040000000000000002", true, ""},
+        {"00000011800000040000004500000002"
+         "00",
+         false, ""},
+        // An id without its terminator keeps every character.
+        {"00000013800000040000000000000002"
+         "4142",
+         true, "AB"},
+    };
+    for (const auto& c : cases) {
+        const SubmitResp resp = ReadSubmitResp(c.pdu);
+        EXPECT_EQ(resp.accepted, c.accepted) << c.pdu;
+        EXPECT_EQ(resp.messageId, c.messageId) << c.pdu;
+    }
+}
+
+}  // namespace
+}  // namespace nimbra::smpp
