@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace nimbra::cimd::testing {
+namespace nimbra::testing_support {
 
 namespace {
 constexpr long long kFakeTimeLimitMs = 2LL * 3600 * 1000;
@@ -32,8 +32,14 @@ void ScriptedTransport::CloseAt(long long atMs) {
     arrivals_.emplace(atMs, Arrival{atMs, {}, true});
 }
 
+void ScriptedTransport::ReplyWhen(WriteMatch matches, std::string reply, int delayMs) {
+    replies_.push_back({std::move(matches), std::move(reply), delayMs});
+}
+
 void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delayMs) {
-    replies_.push_back({std::move(prefix), {std::move(reply), delayMs}});
+    ReplyWhen(
+        [prefix = std::move(prefix)](std::string_view bytes) { return bytes.starts_with(prefix); },
+        std::move(reply), delayMs);
 }
 
 // Bytes due before a due close are delivered first; the close fails the next read.
@@ -65,11 +71,10 @@ bool ScriptedTransport::Write(std::string_view bytes) {
         return false;
     }
     written.push_back({clock_.ms, std::string(bytes)});
-    const auto reply = std::find_if(replies_.begin(), replies_.end(), [&](const auto& r) {
-        return bytes.substr(0, r.first.size()) == r.first;
-    });
+    const auto reply = std::find_if(replies_.begin(), replies_.end(),
+                                    [&](const Reply& r) { return r.matches(bytes); });
     if (reply != replies_.end()) {
-        Arrive(clock_.ms + reply->second.second, reply->second.first);
+        Arrive(clock_.ms + reply->delayMs, std::move(reply->bytes));
         replies_.erase(reply);
     }
     return true;
@@ -93,11 +98,6 @@ long long ScriptedTransport::FirstWriteAt(std::string_view prefix) const {
             return w.atMs;
     }
     return -1;
-}
-
-MapFields::MapFields()
-    : values{{"eUser", "user"}, {"ePass", "pw"}, {"eOperator", "T-mobile"}, {"eSender", "+3620111"},
-             {"cbLogin", "0"},  {"cbStx", "1"},  {"eKeepalive", "30"},      {"cbOriginator", "0"}} {
 }
 
 std::string MapFields::Get(std::string_view name) const {
@@ -129,4 +129,4 @@ int RecordingEvents::CountStartingWith(std::string_view prefix) const {
     }));
 }
 
-}  // namespace nimbra::cimd::testing
+}  // namespace nimbra::testing_support
