@@ -1,0 +1,127 @@
+// The client's transport (reading and sending PDUs), the bind and the hand-over of messages.
+#include "unSmpp.h"
+
+#include "pducoder_septets.h"
+
+namespace nimbra::smpp {
+
+namespace {
+
+constexpr int kPollSleepMs = 300;
+constexpr int kReadWaitMs = 10;
+
+}  // namespace
+
+Tsmppclient::Tsmppclient(driver::LinkFields& fields, driver::LinkEvents& events,
+                         driver::LinkClock& clock)
+    : fields_(fields), events_(events), clock_(clock) {}
+
+// A PDU already whole in the buffer is taken without the poll's sleep, so a burst of PDUs
+// is not read at one per poll.
+std::string Tsmppclient::ReadPdu(driver::ByteTransport& link, int limitSeconds) {
+    const long long deadline = clock_.Now() + limitSeconds;
+    do {
+        const std::size_t expected = buffer_.size() >= 4 ? ReadLength(buffer_) : 0;
+        if (expected < kHeaderBytes || buffer_.size() < expected) {
+            clock_.Sleep(kPollSleepMs);
+            if (!link.Read(buffer_, kReadWaitMs))
+                return {};
+        }
+        // Fewer than four bytes: no PDU has begun that this read has to wait for.
+        if (buffer_.size() < 4)
+            return {};
+        const std::uint32_t length = ReadLength(buffer_);
+        if (length < kHeaderBytes || length > kMaxPduBytes) {
+            BreakStream(link, "Invalid PDU length " + std::to_string(length));
+            return {};
+        }
+        if (buffer_.size() >= length) {
+            std::string pdu = pdu::HexOfBytes(std::string_view(buffer_).substr(0, length));
+            buffer_.erase(0, length);
+            events_.Log("2", "-> " + pdu);
+            return pdu;
+        }
+    } while (clock_.Now() <= deadline);
+    BreakStream(link, "Incomplete PDU (" + std::to_string(buffer_.size()) + " of " +
+                          std::to_string(ReadLength(buffer_)) + " bytes)");
+    return {};
+}
+
+std::string Tsmppclient::AwaitPdu(driver::ByteTransport& link, int seconds) {
+    const long long deadline = clock_.Now() + seconds;
+    do {
+        if (stop)
+            return {};
+        std::string pdu = ReadPdu(link, seconds);
+        if (!pdu.empty() || !link.IsUp())
+            return pdu;
+    } while (clock_.Now() <= deadline);
+    return {};
+}
+
+void Tsmppclient::SendPdu(driver::ByteTransport& link, std::string_view hex) {
+    events_.Log("2", "<- " + std::string(hex));
+    link.Write(pdu::BytesOfHex(hex));
+}
+
+// After a broken length or a PDU that never completed, nothing that follows can be framed.
+void Tsmppclient::BreakStream(driver::ByteTransport& link, const std::string& why) {
+    Log(why + "; the link is rebuilt");
+    buffer_.clear();
+    reconnect = true;
+    link.Close();
+}
+
+void Tsmppclient::ResetReceiveBuffer() {
+    buffer_.clear();
+}
+
+void Tsmppclient::Submit(const TGsmSms& record) {
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        outgoing_.FromText(record.ToText());
+    }
+    pending = true;
+}
+
+void Tsmppclient::FailInFlight() {
+    submitted_ = false;
+    pending = false;
+    if (busy.exchange(false))
+        events_.Failed();
+}
+
+BindMode Tsmppclient::Mode() const {
+    if (fields_.Get(fields::kTransmitter) == "1")
+        return BindMode::Transmitter;
+    if (fields_.Get(fields::kReceiver) == "1")
+        return BindMode::Receiver;
+    return BindMode::Transceiver;
+}
+
+bool Tsmppclient::Login(driver::ByteTransport& link) {
+    sequence_.Reset();
+    SendPdu(link, BuildBind(Mode(), fields_.Get(fields::kUser), fields_.Get(fields::kPass),
+                            fields_.Get(fields::kSystemType), sequence_.Next()));
+    const std::string pdu = AwaitPdu(link, kAnswerSeconds);
+    sequence_.Reset();
+    if (stop)
+        return false;
+    if (pdu.empty()) {
+        Log("Login failed. No response from server.");
+        return false;
+    }
+    const BindResp resp = ReadBindResp(pdu);
+    if (!resp.isBindResp) {
+        Log("Unknown response");
+        return false;
+    }
+    if (!resp.accepted) {
+        Log("Invalid username or password");
+        return false;
+    }
+    Log(resp.systemId.empty() ? "Successful login" : "Successful login: " + resp.systemId);
+    return true;
+}
+
+}  // namespace nimbra::smpp

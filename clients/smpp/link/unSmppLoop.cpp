@@ -1,0 +1,135 @@
+// The protocol thread's loop: read and dispatch, submit when the line is quiet, keep the
+// link alive, and give up a link on which a submit got no answer.
+#include "unDate.h"
+#include "unSmpp.h"
+
+namespace nimbra::smpp {
+
+void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
+    lastActivity_ = clock_.Now();
+    reconnect = false;
+    while (!stop && link.IsUp()) {
+        const std::string pdu = ReadPdu(link, kLoopPduSeconds);
+        if (!pdu.empty()) {
+            lastActivity_ = clock_.Now();
+            Dispatch(link, pdu);
+        } else if (pending && link.IsUp()) {
+            SubmitPending(link);
+        }
+        if (link.IsUp() && clock_.Now() - kKeepaliveSeconds > lastActivity_) {
+            lastActivity_ = clock_.Now();
+            if (submitted_) {
+                Log("Submit timeout.  ");
+                submitted_ = false;
+                busy = false;
+                events_.Failed();
+                reconnect = true;
+                link.Close();
+            } else {
+                CheckLink(link);
+            }
+        }
+    }
+    if (stop && submitted_ && link.IsUp())
+        AwaitSubmitResponse(link);
+    if (!stop && !reconnect)
+        Log("Connection to the smpp server lost");
+    if (!stop)
+        reconnect = true;
+    FailInFlight();
+}
+
+void Tsmppclient::Dispatch(driver::ByteTransport& link, const std::string& pdu) {
+    const PduParts parts = SplitHeader(pdu);
+    if (parts.commandId == kIdDeliverSm)
+        OnDeliver(link, parts);
+    else if (parts.commandId == kIdSubmitSmResp)
+        OnSubmitResponse(pdu);
+    else if (parts.commandId == kIdEnquireLink)
+        SendPdu(link, BuildEnquireLinkResp(parts.sequence));
+}
+
+void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts) {
+    const DeliverSm deliver = ReadDeliverSm(parts.body);
+    TGsmSms record(EpochToDateTime(clock_.Now()));
+    if (deliver.receipt) {
+        record.type = kTypeDeliveryReport;
+        record.reference = deliver.reference;
+    }
+    record.operatorName = fields_.Get(fields::kOperator);
+    record.sender = deliver.sender;
+    record.receiver = deliver.receiver;
+    record.text = deliver.text;
+    events_.Received(record.ToText());
+    Log("Incoming Message [" + record.sender + "][" + record.receiver + "][" + record.text + "]");
+    SendPdu(link, BuildDeliverResp(parts.sequence));
+}
+
+// Responses are matched to the one submit in flight; one nobody waits for (late, repeated)
+// is not taken for another message.
+void Tsmppclient::OnSubmitResponse(const std::string& pdu) {
+    if (!submitted_) {
+        Log("Unexpected submit response");
+        return;
+    }
+    submitted_ = false;
+    const SubmitResp resp = ReadSubmitResp(pdu);
+    busy = false;
+    if (resp.accepted) {
+        Log("Message sent. " + resp.messageId);
+        events_.Sent(resp.messageId);
+    } else {
+        Log("Undeliverable message.  " + resp.messageId);
+        events_.Failed();
+    }
+}
+
+void Tsmppclient::SubmitPending(driver::ByteTransport& link) {
+    pending = false;
+    TGsmSms record;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        record = outgoing_;
+    }
+    Log("Outgoing message [" + record.sender + "][" + record.receiver + "][" + record.text + "]");
+    const SubmitBody body = BuildSubmitBody(record.sender, record.receiver, record.text,
+                                            fields_.Get(fields::kDelivery) == "1", clock_.Now());
+    if (!body.error.empty()) {
+        Log(body.error);
+        busy = false;
+        events_.Failed();
+        return;
+    }
+    submitted_ = true;
+    SendPdu(link, BuildPdu(kSubmitSm, sequence_.Next(), body.hex));
+    lastActivity_ = clock_.Now();
+}
+
+// Whatever arrives first answers the check, and is handled as usual: a message that comes
+// at that moment is not dropped.
+void Tsmppclient::CheckLink(driver::ByteTransport& link) {
+    SendPdu(link, BuildEnquireLink(sequence_.Next()));
+    const std::string answer = AwaitPdu(link, kAnswerSeconds);
+    if (stop)
+        return;
+    if (answer.empty()) {
+        Log("Keepalive failed");
+        reconnect = true;
+        link.Close();
+        return;
+    }
+    Dispatch(link, answer);
+}
+
+// Before the link ends on a Stop, the response to a submit already on its way is taken in:
+// failing that message would send it a second time.
+void Tsmppclient::AwaitSubmitResponse(driver::ByteTransport& link) {
+    const long long deadline = clock_.Now() + kAnswerSeconds;
+    while (submitted_ && link.IsUp() && clock_.Now() <= deadline) {
+        const std::string pdu = ReadPdu(link, kLoopPduSeconds);
+        if (!pdu.empty())
+            Dispatch(link, pdu);
+    }
+}
+
+}  // namespace nimbra::smpp
