@@ -25,11 +25,15 @@ void FakeClock::At(long long atMs, std::function<void()> action) {
 }
 
 void ScriptedTransport::Arrive(long long atMs, std::string bytes) {
-    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), false});
+    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), Ending::kNone});
 }
 
 void ScriptedTransport::CloseAt(long long atMs) {
-    arrivals_.emplace(atMs, Arrival{atMs, {}, true});
+    arrivals_.emplace(atMs, Arrival{atMs, {}, Ending::kNextRead});
+}
+
+void ScriptedTransport::ArriveAndClose(long long atMs, std::string bytes) {
+    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), Ending::kWithBytes});
 }
 
 void ScriptedTransport::ReplyWhen(WriteMatch matches, std::string reply, int delayMs) {
@@ -49,7 +53,7 @@ bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
     bool delivered = false;
     while (!arrivals_.empty() && arrivals_.begin()->first <= clock_.ms) {
         Arrival& next = arrivals_.begin()->second;
-        if (next.close) {
+        if (next.ending == Ending::kNextRead) {
             if (delivered)
                 return true;
             up_ = false;
@@ -58,6 +62,11 @@ bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
         }
         into += next.bytes;
         delivered = true;
+        if (next.ending == Ending::kWithBytes) {
+            up_ = false;
+            arrivals_.clear();
+            return true;
+        }
         arrivals_.erase(arrivals_.begin());
     }
     return true;

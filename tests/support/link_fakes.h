@@ -40,6 +40,9 @@ public:
     void Arrive(long long atMs, std::string bytes);
     // The peer closes the link at atMs.
     void CloseAt(long long atMs);
+    // `bytes` arrive at atMs and the peer closes the link right after them: as on a TCP
+    // link, the read that brings them succeeds and leaves the link closed.
+    void ArriveAndClose(long long atMs, std::string bytes);
     using WriteMatch = std::function<bool(std::string_view bytes)>;
     // The first write that `matches` is answered by `reply`, delayMs later.
     void ReplyWhen(WriteMatch matches, std::string reply, int delayMs = 100);
@@ -65,10 +68,11 @@ public:
     int closedByClient = 0;
 
 private:
+    enum class Ending { kNone, kNextRead, kWithBytes };
     struct Arrival {
         long long atMs;
         std::string bytes;
-        bool close;
+        Ending ending;
     };
     FakeClock& clock_;
     std::multimap<long long, Arrival> arrivals_;
