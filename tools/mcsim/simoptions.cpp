@@ -97,11 +97,17 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
                "ms", "300");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
+    const QCommandLineOption reply =
+        Valued("reply",
+               "smpp: answer every accepted submit with a message of this text from its "
+               "recipient, a moment after its status report.",
+               "text");
     const QCommandLineOption log =
         Valued("log", "Also write every packet in and out to this file.", "file");
-    parser.addOptions({protocol, listen, port, controlPort, stx, user, password, loginError,
-                       loginNack, noLoginAnswer, noGreeting, submitError, noSubmitAnswer,
-                       submitNack, generalError, noReport, reportDelay, silentAlive, log});
+    parser.addOptions({protocol,   listen,      port,           controlPort, stx,
+                       user,       password,    loginError,     loginNack,   noLoginAnswer,
+                       noGreeting, submitError, noSubmitAnswer, submitNack,  generalError,
+                       noReport,   reportDelay, silentAlive,    reply,       log});
 
     ParsedOptions parsed;
     SimOptions& options = parsed.options;
@@ -166,6 +172,7 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     options.generalError = parser.isSet(generalError);
     options.noReport = parser.isSet(noReport);
     options.silentAlive = parser.isSet(silentAlive);
+    options.reply = nimbra::Utf8ToAnsi(parser.value(reply).toStdString());
     options.logFile = parser.value(log);
     return parsed;
 }

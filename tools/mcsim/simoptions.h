@@ -33,6 +33,9 @@ struct SimOptions {
     bool noReport = false;
     int reportDelayMs = 300;
     bool silentAlive = false;
+    // Non-empty: every accepted submit is answered, after its status report, with a message
+    // of this text from the recipient (SMPP).
+    std::string reply;
     QString logFile;  // empty: packets go to stdout only
 };
 

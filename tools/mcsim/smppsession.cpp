@@ -19,6 +19,7 @@ constexpr std::size_t kAddressLimit = 20;
 constexpr std::size_t kReceiptTextLimit = 20;
 constexpr char kMessageStateDelivered = 0x02;
 constexpr std::uint32_t kLastSequence = 0x7FFFFFFF;
+constexpr int kReplyAfterReportMs = 700;
 
 QString Text(std::string_view bytes) {
     return QString::fromStdString(nimbra::AnsiToUtf8(bytes));
@@ -223,6 +224,10 @@ void SmppSession::OnSubmit(const Header& header, std::string_view body) {
                                    SendReceipt(message, messageId, date);
                                });
         }
+        if (!options.reply.empty()) {
+            QTimer::singleShot(options.reportDelayMs + kReplyAfterReportMs, this,
+                               [this, message = submit.body] { SendReply(message); });
+        }
     }
 }
 
@@ -271,6 +276,21 @@ void SmppSession::SendReceipt(const ShortMessage& submit, const std::string& mes
         Note(QStringLiteral("receipt for %1 sent on connection #%2")
                  .arg(QString::fromStdString(messageId))
                  .arg(target->number()));
+}
+
+// The recipient answers: a mobile-originated message back to the sender of the submit.
+void SmppSession::SendReply(const ShortMessage& submit) {
+    ShortMessage reply;
+    reply.source = submit.destination;
+    reply.destination = submit.source;
+    reply.text = context_.options.reply.substr(0, smpp::kMaxShortMessage);
+    SmppSession* target = takesDelivers() ? this : run_->ReceiverFor(systemId_, this);
+    if (!target) {
+        Note(QStringLiteral("reply not sent: no receiver is bound as \"%1\"").arg(Text(systemId_)));
+        return;
+    }
+    if (target->SendDeliver(reply))
+        ++context_.stats.delivers;
 }
 
 void SmppSession::Answer(const Header& request, std::uint32_t status, std::string_view body) {

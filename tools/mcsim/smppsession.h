@@ -46,6 +46,7 @@ private:
     void OnSubmit(const smpp::Header& header, std::string_view body);
     void OnUnbind(const smpp::Header& header);
     void OnDeliverResponse(const smpp::Header& header);
+    void SendReply(const smpp::ShortMessage& submit);
     void SendReceipt(const smpp::ShortMessage& submit, const std::string& messageId,
                      const QString& submitDate);
     // The response to `request`: its command id with the response bit, its sequence number.
