@@ -47,8 +47,8 @@ void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
         AwaitSubmitResponse(link);
     if (!stop && !reconnect)
         Log("Connection to the smpp server lost");
-    if (!stop)
-        reconnect = true;
+    // A link ended by Stop is not rebuilt, whatever broke while it was ending.
+    reconnect = !stop;
     FailInFlight();
 }
 
