@@ -40,6 +40,17 @@ std::string LoopbackPeer::ReadUntil(const std::string& terminator) {
     }
 }
 
+std::string LoopbackPeer::ReadBytes(std::size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout_;
+    while (buffer_.size() < count) {
+        if (std::chrono::steady_clock::now() >= deadline || !ReadSome(deadline))
+            return {};
+    }
+    std::string result = buffer_.substr(0, count);
+    buffer_.erase(0, count);
+    return result;
+}
+
 bool LoopbackPeer::ClosedByPeer() {
     const auto deadline = std::chrono::steady_clock::now() + timeout_;
     while (ReadSome(deadline)) {

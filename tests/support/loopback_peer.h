@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 namespace nimbra::testing_support {
@@ -19,6 +20,8 @@ public:
     bool Send(const std::string& bytes);
     // What came up to and including `terminator`; empty when it did not come in time.
     std::string ReadUntil(const std::string& terminator);
+    // The next `count` bytes; empty when they did not all come in time.
+    std::string ReadBytes(std::size_t count);
     // True when the other side closed the connection in time.
     bool ClosedByPeer();
 

@@ -119,8 +119,10 @@ void CimdSession::Handle(const std::string& packet) {
             Note(QStringLiteral("alive left unanswered"));
         else
             Answer(kOpAliveResponse, number);
-    } else if (code != nimbra::cimd::kOpDeliverResponse &&
-               code != nimbra::cimd::kOpStatusReportResponse) {
+    } else if (code == nimbra::cimd::kOpDeliverResponse ||
+               code == nimbra::cimd::kOpStatusReportResponse) {
+        ++context_.stats.acks;
+    } else {
         Note(QStringLiteral("ignored: unknown operation \"%1\"").arg(Text(code)));
     }
 }

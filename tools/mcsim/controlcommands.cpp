@@ -85,7 +85,7 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
             simulator_.Deliver(MessageBytes(parts.captured(1)), MessageBytes(parts.captured(2)),
                                MessageBytes(parts.captured(3)));
         if (reached == 0)
-            return {Error(QStringLiteral("no connection is logged in"))};
+            return {Error(QStringLiteral("no logged-in connection took the message"))};
         return {Ok(QStringLiteral("delivered to %1 connections").arg(reached))};
     }
     if (command == QLatin1String("raw")) {
@@ -102,12 +102,14 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         return {Ok(QStringLiteral("dropped %1 connections").arg(simulator_.DropAll()))};
     if (command == QLatin1String("stats")) {
         const SimStats& stats = simulator_.stats();
-        return {Ok(QStringLiteral("connections=%1 logins=%2 submits=%3 reports=%4 delivers=%5")
-                       .arg(simulator_.connectionCount())
-                       .arg(stats.logins)
-                       .arg(stats.submits)
-                       .arg(stats.reports)
-                       .arg(stats.delivers))};
+        return {
+            Ok(QStringLiteral("connections=%1 logins=%2 submits=%3 reports=%4 delivers=%5 acks=%6")
+                   .arg(simulator_.connectionCount())
+                   .arg(stats.logins)
+                   .arg(stats.submits)
+                   .arg(stats.reports)
+                   .arg(stats.delivers)
+                   .arg(stats.acks))};
     }
     if (command == QLatin1String("quit"))
         return {Ok(QStringLiteral("quitting")), true};

@@ -23,6 +23,7 @@ struct SimStats {
     int submits = 0;
     int reports = 0;
     int delivers = 0;
+    int acks = 0;  // the driver's answers to incoming messages and status reports
 };
 
 // What every connection of a run shares.

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "codepage.h"
+#include "smpppdu.h"
 
 namespace mcsim {
 namespace {
@@ -26,8 +27,20 @@ std::optional<quint16> PortNumber(const QString& text) {
     return static_cast<quint16>(value);
 }
 
-// An error code as it goes into a packet: one or more decimal digits.
-bool IsCode(const QString& text) {
+constexpr quint16 kCimdPort = 6000;
+constexpr quint16 kSmppPort = 9876;
+
+bool IsSmpp(const QString& protocol) {
+    return protocol == QLatin1String("smpp");
+}
+
+// An error code as it goes into a packet. CIMD2: one or more decimal digits. SMPP: a
+// command_status other than 0, decimal or 0x hexadecimal.
+bool IsCode(const QString& protocol, const QString& text) {
+    if (IsSmpp(protocol)) {
+        const std::optional<std::uint32_t> status = smpp::ParseStatus(text.toStdString());
+        return status && *status != smpp::kStatusOk;
+    }
     if (text.isEmpty())
         return false;
     for (const QChar c : text) {
@@ -42,48 +55,59 @@ bool IsCode(const QString& text) {
 ParsedOptions ParseSimOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "A message centre for tests and demos. It accepts driver connections, answers logins,\n"
-        "submits and keepalives, and sends status reports. Control commands, one a line, on\n"
-        "stdin or on the control port, each answered by one line \"ok ...\" or \"error ...\":\n"
+        "A message centre for tests and demos, in CIMD2 or SMPP 3.4. It accepts driver\n"
+        "connections, answers logins (binds), submits and keepalives, and sends status reports\n"
+        "(delivery receipts). Control commands, one a line, on stdin or on the control port,\n"
+        "each answered by one line \"ok ...\" or \"error ...\":\n"
         "  deliver FROM TO TEXT...  an incoming message to every logged-in connection\n"
+        "                           (SMPP: bound as receiver or transceiver)\n"
         "  drop                     close every connection\n"
         "  raw HEX                  send these bytes as they are to every connection\n"
-        "  stats                    connections=N logins=N submits=N reports=N delivers=N\n"
+        "  stats                    connections=N logins=N submits=N reports=N delivers=N acks=N\n"
         "  quit                     end the program"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption protocol =
-        Valued("protocol", "The protocol spoken: cimd (default).", "name", "cimd");
+        Valued("protocol", "The protocol spoken: cimd (default) or smpp.", "name", "cimd");
     const QCommandLineOption listen =
         Valued("listen", "Address to listen on (default 127.0.0.1).", "addr", "127.0.0.1");
     const QCommandLineOption port =
-        Valued("port", "Port to listen on (default 6000; 0: a free port).", "n", "6000");
+        Valued("port", "Port to listen on (default 6000, for smpp 9876; 0: a free port).", "n");
     const QCommandLineOption controlPort = Valued(
         "control-port", "Loopback port for control commands (default 0: a free port).", "n", "0");
-    const QCommandLineOption stx = Flag("stx", "Send framed packets (STX, text, checksum, ETX).");
+    const QCommandLineOption stx =
+        Flag("stx", "CIMD2: send framed packets (STX, text, checksum, ETX).");
     const QCommandLineOption user = Valued("user", "Accept only this user (default: any).", "u");
     const QCommandLineOption password =
         Valued("password", "Accept only this password (default: any).", "p");
-    const QCommandLineOption loginError =
-        Valued("login-error", "Refuse every login with this error code.", "code");
+    const QCommandLineOption loginError = Valued(
+        "login-error", "Refuse every login with this error code (smpp: also 0x hex).", "code");
     const QCommandLineOption loginNack = Flag("login-nack", "Answer logins with a nack.");
     const QCommandLineOption noLoginAnswer = Flag("no-login-answer", "Leave logins unanswered.");
-    const QCommandLineOption noGreeting = Flag("no-greeting", "Send no greeting on connect.");
-    const QCommandLineOption submitError =
-        Valued("submit-error", "Refuse every submit with this error code.", "code");
+    const QCommandLineOption noGreeting =
+        Flag("no-greeting", "CIMD2: send no greeting on connect.");
+    const QCommandLineOption submitError = Valued(
+        "submit-error", "Refuse every submit with this error code (smpp: also 0x hex).", "code");
     const QCommandLineOption noSubmitAnswer = Flag("no-submit-answer", "Leave submits unanswered.");
     const QCommandLineOption submitNack = Flag("submit-nack", "Answer submits with a nack.");
     const QCommandLineOption generalError =
         Flag("general-error", "Answer submits with a general error.");
-    const QCommandLineOption noReport = Flag("no-report", "Send no status reports.");
+    const QCommandLineOption noReport =
+        Flag("no-report", "Send no status reports (delivery receipts).");
     const QCommandLineOption reportDelay =
         Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
                "ms", "300");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
+    const QCommandLineOption reply =
+        Valued("reply",
+               "smpp: answer every accepted submit with a message of this text from its "
+               "recipient, a moment after its status report.",
+               "text");
     const QCommandLineOption log =
         Valued("log", "Also write every packet in and out to this file.", "file");
-    parser.addOptions({protocol, listen, port, controlPort, stx, user, password, loginError,
-                       loginNack, noLoginAnswer, noGreeting, submitError, noSubmitAnswer,
-                       submitNack, generalError, noReport, reportDelay, silentAlive, log});
+    parser.addOptions({protocol,   listen,      port,           controlPort, stx,
+                       user,       password,    loginError,     loginNack,   noLoginAnswer,
+                       noGreeting, submitError, noSubmitAnswer, submitNack,  generalError,
+                       noReport,   reportDelay, silentAlive,    reply,       log});
 
     ParsedOptions parsed;
     SimOptions& options = parsed.options;
@@ -105,7 +129,10 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
             QStringLiteral("--listen wants an IP address, not \"%1\"").arg(parser.value(listen));
         return parsed;
     }
-    const std::optional<quint16> portNumber = PortNumber(parser.value(port));
+    const std::optional<quint16> portNumber =
+        parser.isSet(port)
+            ? PortNumber(parser.value(port))
+            : std::optional<quint16>(IsSmpp(options.protocol) ? kSmppPort : kCimdPort);
     const std::optional<quint16> controlPortNumber = PortNumber(parser.value(controlPort));
     if (!portNumber || !controlPortNumber) {
         parsed.error = QStringLiteral("--port and --control-port want a number 0 to 65535");
@@ -120,9 +147,12 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         return parsed;
     }
     for (const QCommandLineOption* code : {&loginError, &submitError}) {
-        if (parser.isSet(*code) && !IsCode(parser.value(*code))) {
-            parsed.error =
-                QStringLiteral("--%1 wants a numeric error code").arg(code->names().constFirst());
+        if (parser.isSet(*code) && !IsCode(options.protocol, parser.value(*code))) {
+            parsed.error = QStringLiteral("--%1 wants a numeric error code%2")
+                               .arg(code->names().constFirst(),
+                                    IsSmpp(options.protocol)
+                                        ? QStringLiteral(" other than 0 (decimal or 0x hex)")
+                                        : QString());
             return parsed;
         }
     }
@@ -142,6 +172,7 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     options.generalError = parser.isSet(generalError);
     options.noReport = parser.isSet(noReport);
     options.silentAlive = parser.isSet(silentAlive);
+    options.reply = nimbra::Utf8ToAnsi(parser.value(reply).toStdString());
     options.logFile = parser.value(log);
     return parsed;
 }

@@ -14,23 +14,28 @@ namespace mcsim {
 struct SimOptions {
     QString protocol = QStringLiteral("cimd");
     QHostAddress listen{QHostAddress::LocalHost};
-    quint16 port = 6000;      // 0: a free port
+    quint16 port = 6000;      // default 6000, for smpp 9876; 0: a free port
     quint16 controlPort = 0;  // 0: a free port
     bool framed = false;      // STX + text + checksum + ETX on what it sends
     // Single-byte code-page text, as a driver sends them; unset: any is accepted.
     std::optional<std::string> user;
     std::optional<std::string> password;
-    std::string loginError;  // non-empty: every login is refused with this code
+    // Non-empty: every login is refused with this code; for smpp a command_status other than 0,
+    // decimal or 0x hexadecimal.
+    std::string loginError;
     bool loginNack = false;
     bool noLoginAnswer = false;
     bool noGreeting = false;
-    std::string submitError;  // non-empty: every submit is refused with this code
+    std::string submitError;  // the same for every submit
     bool noSubmitAnswer = false;
     bool submitNack = false;
     bool generalError = false;
     bool noReport = false;
     int reportDelayMs = 300;
     bool silentAlive = false;
+    // Non-empty: every accepted submit is answered, after its status report, with a message
+    // of this text from the recipient (SMPP).
+    std::string reply;
     QString logFile;  // empty: packets go to stdout only
 };
 

@@ -30,11 +30,14 @@ std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view
     do {
         if (onStop == OnStop::Return && stop)
             return {};
-        clock_.Sleep(kPollSleepMs);
-        if (onStop == OnStop::Return && stop)
-            return {};
-        if (!link.Read(buffer_, kReadWaitMs))
-            return {};
+        // Packets that came with the read that found the link closed are still taken in.
+        if (buffer_.find(terminator) == std::string::npos) {
+            clock_.Sleep(kPollSleepMs);
+            if (onStop == OnStop::Return && stop)
+                return {};
+            if (!link.Read(buffer_, kReadWaitMs))
+                return {};
+        }
         const std::size_t end = buffer_.find(terminator);
         if (end != std::string::npos) {
             std::string packet = buffer_.substr(0, end + terminator.size());

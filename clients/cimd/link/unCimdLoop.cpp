@@ -18,7 +18,7 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
     lastActivity_ = clock_.Now();
     const int period = KeepalivePeriod();
     const std::string_view endOfPacket(&kCr, 1);
-    while (!stop && link.IsUp()) {
+    while (!stop && (link.IsUp() || buffer_.find(endOfPacket) != std::string::npos)) {
         const std::string text = ReadPacket(link, endOfPacket, kReadSeconds);
         if (!text.empty())
             HandlePacket(link, text);

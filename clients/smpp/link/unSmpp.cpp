@@ -99,12 +99,16 @@ BindMode Tsmppclient::Mode() const {
     return BindMode::Transceiver;
 }
 
+// A peer that answers the bind with something unreadable is not retried on that account:
+// only a link that was bound is rebuilt by itself.
 bool Tsmppclient::Login(driver::ByteTransport& link) {
+    const bool wasReconnecting = reconnect;
     sequence_.Reset();
     SendPdu(link, BuildBind(Mode(), fields_.Get(fields::kUser), fields_.Get(fields::kPass),
                             fields_.Get(fields::kSystemType), sequence_.Next()));
     const std::string pdu = AwaitPdu(link, kAnswerSeconds);
     sequence_.Reset();
+    reconnect = wasReconnecting;
     if (stop)
         return false;
     if (pdu.empty()) {

@@ -5,10 +5,23 @@
 
 namespace nimbra::smpp {
 
+namespace {
+
+// The read that brings the centre's last PDUs may also find the link closed; those PDUs are
+// still taken in (a submit response among them decides its message).
+bool HoldsWholePdu(const std::string& buffer) {
+    if (buffer.size() < 4)
+        return false;
+    const std::uint32_t length = ReadLength(buffer);
+    return length >= kHeaderBytes && length <= kMaxPduBytes && buffer.size() >= length;
+}
+
+}  // namespace
+
 void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
     lastActivity_ = clock_.Now();
     reconnect = false;
-    while (!stop && link.IsUp()) {
+    while (!stop && (link.IsUp() || HoldsWholePdu(buffer_))) {
         const std::string pdu = ReadPdu(link, kLoopPduSeconds);
         if (!pdu.empty()) {
             lastActivity_ = clock_.Now();
@@ -34,8 +47,8 @@ void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
         AwaitSubmitResponse(link);
     if (!stop && !reconnect)
         Log("Connection to the smpp server lost");
-    if (!stop)
-        reconnect = true;
+    // A link ended by Stop is not rebuilt, whatever broke while it was ending.
+    reconnect = !stop;
     FailInFlight();
 }
 

@@ -52,7 +52,7 @@ TEST(McsimTest, GreetsAnswersLoginAndAliveWithTheirNumbers) {
     EXPECT_TRUE(peer->Send("40:3\t\r\n"));
     EXPECT_EQ(peer->ReadUntil(kPrompt), "90:3\t" + kPrompt);
     EXPECT_EQ(simulator.Control("stats"),
-              "ok connections=1 logins=1 submits=0 reports=0 delivers=0\n");
+              "ok connections=1 logins=1 submits=0 reports=0 delivers=0 acks=0\n");
 
     auto stranger = Greeted(simulator);
     EXPECT_TRUE(stranger->Send("01:1\t011:guess\t010:6000\t\r\n"));
@@ -90,14 +90,15 @@ TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
     EXPECT_TRUE(WaitUntil(
         [&] {
             return simulator.Control("stats") ==
-                   "ok connections=1 logins=1 submits=2 reports=2 delivers=0\n";
+                   "ok connections=1 logins=1 submits=2 reports=2 delivers=0 acks=2\n";
         },
         kTimeout));
 }
 
 TEST(McsimTest, ControlPortDeliversSendsRawBytesAndDrops) {
     Simulator simulator(MCSIM, {});
-    EXPECT_EQ(simulator.Control("deliver +3620111 6000 hi"), "error no connection is logged in\n");
+    EXPECT_EQ(simulator.Control("deliver +3620111 6000 hi"),
+              "error no logged-in connection took the message\n");
     auto peer = LoggedIn(simulator);
 
     // UTF-8 on the control line; the user data is the single-byte text encoded.

@@ -10,6 +10,12 @@
 
 namespace nimbra::cimd::testing {
 
+using testing_support::FakeClock;
+using testing_support::kBaseSeconds;
+using testing_support::MapFields;
+using testing_support::RecordingEvents;
+using testing_support::ScriptedTransport;
+
 inline constexpr std::string_view kGreeting = "CIMD2-A ConnectionServer\r\nUse CIMD2 protocol\r\n>";
 inline constexpr std::string_view kLoginOk = "51:1\t\r\n>";
 
@@ -40,7 +46,9 @@ protected:
 
     FakeClock clock;
     ScriptedTransport link{clock};
-    MapFields fields;
+    MapFields fields{{"eUser", "user"},       {"ePass", "pw"},      {"eOperator", "T-mobile"},
+                     {"eSender", "+3620111"}, {"cbLogin", "0"},     {"cbStx", "1"},
+                     {"eKeepalive", "30"},    {"cbOriginator", "0"}};
     RecordingEvents events;
     TCIMDclient client{fields, events, clock};
 };

@@ -158,5 +158,16 @@ TEST_F(LinkTest, MessageNotSubmittedYetWaitsForTheNextLink) {
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:T"});
 }
 
+// The read that finds the link closed may bring the last packets with it: a submit response
+// among them still decides its message, which is not failed and sent again.
+TEST_F(LinkTest, PacketsThatCameWithTheCloseAreHandled) {
+    LogIn();
+    Transmit("+3650444", "x");
+    link.ArriveAndClose(clock.ms + 5000, "20:7\t023:+3630\t033:hi\t\r\n53:3\t060:T\t\r\n");
+    client.ThreadLoop(link);
+    EXPECT_EQ(events.received.size(), 1u);
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:T"});
+}
+
 }  // namespace
 }  // namespace nimbra::cimd::testing

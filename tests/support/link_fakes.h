@@ -1,17 +1,19 @@
 #pragma once
-// The link's surroundings for tests: a clock that moves only when slept on and runs actions
-// scheduled at fake times, a transport playing a script of arrivals and replies against that
-// clock, preference fields in a map, and events recorded in order.
+// A protocol client's surroundings for tests: a clock that moves only when slept on and runs
+// actions scheduled at fake times, a transport playing a script of arrivals and replies
+// against that clock, preference fields in a map, and events recorded in order.
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "linkinterfaces.h"
 
-namespace nimbra::cimd::testing {
+namespace nimbra::testing_support {
 
 // 2004-03-17 09:05:41 local time.
 inline constexpr long long kBaseSeconds = 1079514341;
@@ -38,6 +40,12 @@ public:
     void Arrive(long long atMs, std::string bytes);
     // The peer closes the link at atMs.
     void CloseAt(long long atMs);
+    // `bytes` arrive at atMs and the peer closes the link right after them: as on a TCP
+    // link, the read that brings them succeeds and leaves the link closed.
+    void ArriveAndClose(long long atMs, std::string bytes);
+    using WriteMatch = std::function<bool(std::string_view bytes)>;
+    // The first write that `matches` is answered by `reply`, delayMs later.
+    void ReplyWhen(WriteMatch matches, std::string reply, int delayMs = 100);
     // The first write that starts with `prefix` is answered by `reply`, delayMs later.
     void ReplyTo(std::string prefix, std::string reply, int delayMs = 100);
     // Every further write fails.
@@ -60,21 +68,29 @@ public:
     int closedByClient = 0;
 
 private:
+    enum class Ending { kNone, kNextRead, kWithBytes };
     struct Arrival {
         long long atMs;
         std::string bytes;
-        bool close;
+        Ending ending;
     };
     FakeClock& clock_;
     std::multimap<long long, Arrival> arrivals_;
-    std::vector<std::pair<std::string, std::pair<std::string, int>>> replies_;
+    struct Reply {
+        WriteMatch matches;
+        std::string bytes;
+        int delayMs;
+    };
+    std::vector<Reply> replies_;
     bool up_ = true;
     bool failWrites_ = false;
 };
 
 class MapFields : public driver::LinkFields {
 public:
-    MapFields();
+    using Value = std::pair<const std::string, std::string>;
+    MapFields() = default;
+    MapFields(std::initializer_list<Value> initial) : values(initial) {}
     std::string Get(std::string_view name) const override;
     void Set(std::string_view name, std::string_view value) override;
 
@@ -99,4 +115,4 @@ public:
     std::vector<std::string> received;
 };
 
-}  // namespace nimbra::cimd::testing
+}  // namespace nimbra::testing_support

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace nimbra::cimd::testing {
+namespace nimbra::testing_support {
 
 namespace {
 constexpr long long kFakeTimeLimitMs = 2LL * 3600 * 1000;
@@ -25,15 +25,25 @@ void FakeClock::At(long long atMs, std::function<void()> action) {
 }
 
 void ScriptedTransport::Arrive(long long atMs, std::string bytes) {
-    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), false});
+    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), Ending::kNone});
 }
 
 void ScriptedTransport::CloseAt(long long atMs) {
-    arrivals_.emplace(atMs, Arrival{atMs, {}, true});
+    arrivals_.emplace(atMs, Arrival{atMs, {}, Ending::kNextRead});
+}
+
+void ScriptedTransport::ArriveAndClose(long long atMs, std::string bytes) {
+    arrivals_.emplace(atMs, Arrival{atMs, std::move(bytes), Ending::kWithBytes});
+}
+
+void ScriptedTransport::ReplyWhen(WriteMatch matches, std::string reply, int delayMs) {
+    replies_.push_back({std::move(matches), std::move(reply), delayMs});
 }
 
 void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delayMs) {
-    replies_.push_back({std::move(prefix), {std::move(reply), delayMs}});
+    ReplyWhen(
+        [prefix = std::move(prefix)](std::string_view bytes) { return bytes.starts_with(prefix); },
+        std::move(reply), delayMs);
 }
 
 // Bytes due before a due close are delivered first; the close fails the next read.
@@ -43,7 +53,7 @@ bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
     bool delivered = false;
     while (!arrivals_.empty() && arrivals_.begin()->first <= clock_.ms) {
         Arrival& next = arrivals_.begin()->second;
-        if (next.close) {
+        if (next.ending == Ending::kNextRead) {
             if (delivered)
                 return true;
             up_ = false;
@@ -52,6 +62,11 @@ bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
         }
         into += next.bytes;
         delivered = true;
+        if (next.ending == Ending::kWithBytes) {
+            up_ = false;
+            arrivals_.clear();
+            return true;
+        }
         arrivals_.erase(arrivals_.begin());
     }
     return true;
@@ -65,11 +80,10 @@ bool ScriptedTransport::Write(std::string_view bytes) {
         return false;
     }
     written.push_back({clock_.ms, std::string(bytes)});
-    const auto reply = std::find_if(replies_.begin(), replies_.end(), [&](const auto& r) {
-        return bytes.substr(0, r.first.size()) == r.first;
-    });
+    const auto reply = std::find_if(replies_.begin(), replies_.end(),
+                                    [&](const Reply& r) { return r.matches(bytes); });
     if (reply != replies_.end()) {
-        Arrive(clock_.ms + reply->second.second, reply->second.first);
+        Arrive(clock_.ms + reply->delayMs, std::move(reply->bytes));
         replies_.erase(reply);
     }
     return true;
@@ -93,11 +107,6 @@ long long ScriptedTransport::FirstWriteAt(std::string_view prefix) const {
             return w.atMs;
     }
     return -1;
-}
-
-MapFields::MapFields()
-    : values{{"eUser", "user"}, {"ePass", "pw"}, {"eOperator", "T-mobile"}, {"eSender", "+3620111"},
-             {"cbLogin", "0"},  {"cbStx", "1"},  {"eKeepalive", "30"},      {"cbOriginator", "0"}} {
 }
 
 std::string MapFields::Get(std::string_view name) const {
@@ -129,4 +138,4 @@ int RecordingEvents::CountStartingWith(std::string_view prefix) const {
     }));
 }
 
-}  // namespace nimbra::cimd::testing
+}  // namespace nimbra::testing_support
