@@ -15,12 +15,14 @@ class DriverLink;
 class FrameServices;
 
 struct PrefField {
-    enum class Kind { Edit, Password, Check };
+    // Radio buttons with the same group on one tab are exclusive: exactly one reads "1".
+    enum class Kind { Edit, Password, Check, Radio };
     std::string name;   // component name, also the settings value name
-    QString label;      // caption shown beside the field (the check box's text)
-    std::string value;  // default; "1" or "0" for check boxes
+    QString label;      // caption shown beside the field (the check box's or button's text)
+    std::string value;  // default; "1" or "0" for check boxes and radio buttons
     Kind kind = Kind::Edit;
-    int tab = 0;  // index into FrameConfig::tabs
+    int tab = 0;      // index into FrameConfig::tabs
+    QString group{};  // radio buttons: the caption of their group
 };
 
 struct FrameConfig {

@@ -11,6 +11,7 @@
 #include "frmpref.h"
 #include "notifier.h"
 #include "qansi.h"
+#include "radiofields.h"
 #include "settingsstore.h"
 
 namespace nimbra::driver {
@@ -106,6 +107,7 @@ void TfrmMain::LoadFields() {
     for (const PrefField& field : config_.fields) {
         fields_.Set(field.name, ReadPluginSetting(realName_, field.name, field.value));
     }
+    SettleRadioGroups(config_.fields, fields_);
 }
 
 void TfrmMain::AttachWindows(TfrmPref* pref, TfrmLog* log) {

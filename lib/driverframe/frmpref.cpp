@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,6 +23,8 @@ TfrmPref::TfrmPref(const FrameConfig& config, const std::string& realName, Field
     setWindowTitle(QFromAnsi(realName));
     auto* tabs = new QTabWidget(this);
     std::vector<QFormLayout*> forms;
+    // The box of each radio group, by tab and caption; its buttons are exclusive.
+    std::map<std::pair<int, QString>, QGroupBox*> groups;
     for (const QString& caption : config.tabs) {
         auto* page = new QWidget(tabs);
         forms.push_back(new QFormLayout(page));
@@ -36,6 +40,21 @@ TfrmPref::TfrmPref(const FrameConfig& config, const std::string& realName, Field
             form->addRow(box);
             checks_[field.name] = box;
             connect(box, &QCheckBox::toggled, this, [this, name = field.name] { Publish(name); });
+        } else if (field.kind == PrefField::Kind::Radio) {
+            QGroupBox*& group = groups[{field.tab, field.group}];
+            if (!group) {
+                group = new QGroupBox(field.group, page);
+                new QVBoxLayout(group);
+                form->addRow(group);
+            }
+            auto* button = new QRadioButton(field.label, group);
+            button->setObjectName(QString::fromStdString(field.name));
+            button->setChecked(field.value == "1");
+            group->layout()->addWidget(button);
+            radios_[field.name] = button;
+            // Choosing one button clears the one chosen before; both changes are published.
+            connect(button, &QRadioButton::toggled, this,
+                    [this, name = field.name] { Publish(name); });
         } else {
             auto* edit = new QLineEdit(QFromAnsi(field.value), page);
             edit->setObjectName(QString::fromStdString(field.name));
@@ -69,6 +88,9 @@ void TfrmPref::Load() {
     for (auto& [name, box] : checks_) {
         Publish(name);
     }
+    for (auto& [name, button] : radios_) {
+        Publish(name);
+    }
 }
 
 void TfrmPref::Publish(const std::string& name) {
@@ -80,6 +102,9 @@ std::string TfrmPref::FieldValue(const std::string& name) const {
         return QToAnsi(it->second->text());
     }
     if (auto it = checks_.find(name); it != checks_.end()) {
+        return it->second->isChecked() ? "1" : "0";
+    }
+    if (auto it = radios_.find(name); it != radios_.end()) {
         return it->second->isChecked() ? "1" : "0";
     }
     return {};
@@ -95,6 +120,11 @@ void TfrmPref::ShowField(const std::string& name) {
         }
     } else if (auto box = checks_.find(name); box != checks_.end()) {
         box->second->setChecked(value == "1");
+    } else if (auto button = radios_.find(name); button != radios_.end()) {
+        // A chosen button is cleared only by choosing another one of its group.
+        if (value == "1") {
+            button->second->setChecked(true);
+        }
     }
 }
 

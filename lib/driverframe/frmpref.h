@@ -14,6 +14,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QLineEdit;
+class QRadioButton;
 
 namespace nimbra::driver {
 
@@ -28,7 +29,8 @@ public:
 
     // Shows the field's value in the store after the link corrected it (window thread).
     void ShowField(const std::string& name);
-    // The field's text ("1"/"0" for check boxes), as the settings store keeps it.
+    // The field's text ("1"/"0" for check boxes and radio buttons), as the settings store
+    // keeps it.
     std::string FieldValue(const std::string& name) const;
 
     QAbstractButton* okButton() const { return ok_; }
@@ -48,6 +50,7 @@ private:
     FieldStore& store_;
     std::map<std::string, QLineEdit*> edits_;
     std::map<std::string, QCheckBox*> checks_;
+    std::map<std::string, QRadioButton*> radios_;
     QAbstractButton* ok_ = nullptr;
     QAbstractButton* cancel_ = nullptr;
 };

@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@
 #include "frmpref.h"
 #include "keypath.h"
 #include "running_engine.h"
+#include "settingsstore.h"
 #include "unGSMSMS.h"
 
 namespace nimbra::driver {
@@ -86,7 +88,11 @@ struct Driver {
                          {kFieldPort, QStringLiteral("Port"), "9971"},
                          {kFieldOperator, QStringLiteral("Operator"), "T-mobile"},
                          {kFieldSender, QStringLiteral("Sender"), kDefaultSender},
-                         {kFieldLog, QStringLiteral("Log"), "0", PrefField::Kind::Check}};
+                         {kFieldLog, QStringLiteral("Log"), "0", PrefField::Kind::Check},
+                         {"rbSlow", QStringLiteral("Slow"), "0", PrefField::Kind::Radio, 0,
+                          QStringLiteral("Speed:")},
+                         {"rbFast", QStringLiteral("Fast"), "1", PrefField::Kind::Radio, 0,
+                          QStringLiteral("Speed:")}};
         config.makeLink = [this](FrameServices& frame) {
             return std::make_unique<ScriptedLink>(frame, script);
         };
@@ -113,6 +119,10 @@ struct Driver {
 
 QLineEdit* Edit(const Driver& driver, const char* name) {
     return driver.pref->findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+QRadioButton* Radio(const Driver& driver, const char* name) {
+    return driver.pref->findChild<QRadioButton*>(QString::fromLatin1(name));
 }
 
 class FrameEngineTest : public ::testing::Test {
@@ -212,6 +222,33 @@ TEST_F(FrameEngineTest, LoginAdoptsTheEnginesNameAndThePreferencesLoadUnderIt) {
     // Each tells the engine its address once its preferences are loaded.
     EXPECT_TRUE(ScreenLogHas("[CIMD2 Connection 1] 10.0.0.7:9971")) << ScreenLog();
     EXPECT_TRUE(ScreenLogHas("[CIMD2 Connection 2] 127.0.0.1:9971")) << ScreenLog();
+}
+
+// Radio buttons are stored one by one as "1" or "0"; stored values that choose two buttons
+// of a group come to one choice, the same in the link's fields as in the window.
+TEST_F(FrameEngineTest, RadioButtonsLoadAsOneChoiceAndSaveAsOnesAndZeros) {
+    const std::string section = "CIMD2 Connection 1";
+    engine.WriteSetting(PluginKeyPath(section), "rbSlow", "1");
+    engine.WriteSetting(PluginKeyPath(section), "rbFast", "1");
+    engine.Start();
+    Driver early(Attach());
+    ASSERT_TRUE(early.main->FormCreate());
+    EXPECT_EQ(early.main->Fields().Get("rbSlow"), "0");
+    EXPECT_EQ(early.main->Fields().Get("rbFast"), "1");
+
+    engine.WriteSetting(PluginKeyPath("CIMD2 Connection 2"), "rbSlow", "1");
+    auto second = NewDriver();
+    EXPECT_TRUE(Radio(*second, "rbSlow")->isChecked());
+    EXPECT_FALSE(Radio(*second, "rbFast")->isChecked());
+    EXPECT_EQ(second->main->Fields().Get("rbSlow"), "1");
+    EXPECT_EQ(second->main->Fields().Get("rbFast"), "0");
+
+    Radio(*second, "rbFast")->click();
+    EXPECT_EQ(second->main->Fields().Get("rbSlow"), "0");
+    EXPECT_EQ(second->main->Fields().Get("rbFast"), "1");
+    second->pref->okButton()->click();
+    EXPECT_EQ(ReadPluginSetting("CIMD2 Connection 2", "rbSlow", "?"), "0");
+    EXPECT_EQ(ReadPluginSetting("CIMD2 Connection 2", "rbFast", "?"), "1");
 }
 
 TEST_F(FrameEngineTest, AMessageGoesOutWithTheSenderFieldAndTheLinksReportsReachTheEngine) {

@@ -1,0 +1,84 @@
+#pragma once
+// The smpp driver's link to its message centre: Start connects and binds on the protocol
+// thread, which then runs the protocol client's loop; Stop ends it. A link that failed while
+// bound (keepalive, submit timeout, lost connection) is rebuilt by the frame's retry timer
+// 15 seconds later, as is a connect that failed while the engine wants the link; during such
+// a reconnection a failed bind is retried too, while a bind refused on a first connection
+// waits for the next start.
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include <QString>
+#include <QThread>
+
+#include "driverlink.h"
+#include "realclock.h"
+#include "unSmpp.h"
+
+namespace nimbra::smpp {
+
+// Where the protocol thread connects.
+struct ConnectPlan {
+    QString host;
+    quint16 port = 0;
+    std::string hostField;  // the fields as they read, for the log
+    std::string portField;
+};
+
+// TsmppClientThread: connects, binds and runs the client's loop; the link is closed when it
+// ends.
+class TsmppClientThread : public QThread {
+    Q_OBJECT
+public:
+    // bound is set while the client's loop runs on a bound link.
+    TsmppClientThread(Tsmppclient& client, driver::FrameServices& services, ConnectPlan plan,
+                      std::atomic<bool>& bound);
+
+protected:
+    void run() override;
+
+private:
+    Tsmppclient& client_;
+    driver::FrameServices& services_;
+    ConnectPlan plan_;
+    std::atomic<bool>& bound_;
+};
+
+class SmppLink final : public driver::DriverLink {
+public:
+    explicit SmppLink(driver::FrameServices& services);
+    ~SmppLink() override;
+
+    void Start() override;
+    void Stop() override;
+    void EngineConnect() override;
+    void EngineDisconnect() override;
+    void LinkLost() override;
+    void RetryTimer() override;
+    void EngineShutdown() override;
+
+    bool Busy() const override { return client_.busy; }
+    void SetBusy(bool busy) override { client_.busy = busy; }
+    void Submit(const TGsmSms& record) override;
+
+    void Shutdown() override;
+
+private:
+    ConnectPlan Plan();
+    void ThreadEnded();
+
+    driver::FrameServices& services_;
+    driver::RealClock clock_;
+    Tsmppclient client_;
+    std::unique_ptr<TsmppClientThread> thread_;
+    std::atomic<bool> bound_{false};
+    // Start came while a thread still ran: the new link starts when it has ended.
+    bool startWhenEnded_ = false;
+    // Stop came while a thread ran: a message it did not take over is reported failed when
+    // it has ended.
+    bool failWhenEnded_ = false;
+};
+
+}  // namespace nimbra::smpp
