@@ -1,10 +1,20 @@
 #include "tcptransport.h"
 
+#include "unStrings.h"
+
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpSocket>
 
 namespace nimbra::driver {
+
+bool ParsePort(const std::string& text, quint16& port, bool allowZero) {
+    int value = 0;
+    if (!ParseInt32(text, value) || value < (allowZero ? 0 : 1) || value > 65535)
+        return false;
+    port = static_cast<quint16>(value);
+    return true;
+}
 
 namespace {
 constexpr int kConnectPollMs = 50;

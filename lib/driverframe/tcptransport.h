@@ -15,6 +15,9 @@ class QTcpSocket;
 
 namespace nimbra::driver {
 
+// A port number from a settings field: 1 to 65535, or 0 as well where it means "any".
+bool ParsePort(const std::string& text, quint16& port, bool allowZero = false);
+
 class TcpTransport final : public ByteTransport {
 public:
     TcpTransport();

@@ -8,20 +8,12 @@ namespace nimbra::cimd {
 
 namespace {
 
+using driver::ParsePort;
+
 constexpr int kConnectTimeoutMs = 15000;
 constexpr int kDefaultPort = 5000;
 const char kSourcePortInUse[] =
     "Source port is already in use or destination host is not a valid IP address.";
-
-// A port number up to 65535; 0 only where it means "any".
-bool ParsePort(const std::string& text, quint16& port, bool allowZero) {
-    int value = 0;
-    if (!ParseInt32(text, value) || value < (allowZero ? 0 : 1) || value > 65535) {
-        return false;
-    }
-    port = static_cast<quint16>(value);
-    return true;
-}
 
 }  // namespace
 

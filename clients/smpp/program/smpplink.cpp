@@ -8,18 +8,11 @@ namespace nimbra::smpp {
 
 namespace {
 
+using driver::ParsePort;
+
 constexpr int kConnectTimeoutMs = 15000;
 constexpr int kDefaultPort = 5000;
 const char kDisconnected[] = "Disconnected from smpp server";
-
-bool ParsePort(const std::string& text, quint16& port) {
-    int value = 0;
-    if (!ParseInt32(text, value) || value < 1 || value > 65535) {
-        return false;
-    }
-    port = static_cast<quint16>(value);
-    return true;
-}
 
 }  // namespace
 
