@@ -211,6 +211,20 @@ TEST(SmppSimTest, SubmitGetsAnIdAndAReceiptOnlyWhenItAsksForOne) {
     EXPECT_TRUE(simulator.WaitForLog(" #1 <- deliver_sm seq=1 status=0 000000", kTimeout));
 }
 
+// --reply: the recipient answers every accepted submit with a message to its sender.
+TEST(SmppSimTest, ReplyComesFromTheRecipientAfterTheSubmit) {
+    Simulator simulator(MCSIM, SmppOptions({"--report-delay", "10", "--reply", "Got it"}));
+    auto peer = Bound(simulator, kBindTransceiver);
+    ASSERT_TRUE(peer->Send(Pdu(kSubmitSm, 2, SubmitBody("3620111", "3630999", "Hi", 0))));
+    const std::optional<Received> answer = ReadPdu(*peer);
+    ASSERT_TRUE(answer && answer->command == (kSubmitSm | kResp) && answer->status == 0);
+    const std::optional<Received> reply = ReadPdu(*peer);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->command, kDeliverSm);
+    EXPECT_EQ(reply->body,
+              DeliverFields("3630999", 1, 1, "3620111", 1, 1, 0) + Octets({6}) + "Got it");
+}
+
 TEST(SmppSimTest, SubmitsAreRefusedOrLeftUnansweredAsTheOptionsSay) {
     const struct {
         const char* name;
