@@ -22,11 +22,14 @@ public:
     virtual void Close() = 0;
 };
 
-// Local wall-clock seconds since 1970 and a way to pass time; tests move both by hand.
+// Local wall-clock seconds since 1970, seconds on a clock that only moves forward, and a way
+// to pass time; tests move all of them by hand. Deadlines and idle times are measured on the
+// forward clock, so a daylight-saving change or a clock step neither fires nor stalls them.
 class LinkClock {
 public:
     virtual ~LinkClock() = default;
     virtual long long Now() = 0;
+    virtual long long Elapsed() { return Now(); }
     virtual void Sleep(int ms) = 0;
 };
 

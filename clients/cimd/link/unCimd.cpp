@@ -26,7 +26,7 @@ std::string TCIMDclient::ReadPacket(driver::ByteTransport& link, std::string_vie
 
 std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view terminator,
                                    int seconds, OnStop onStop) {
-    const long long deadline = clock_.Now() + seconds;
+    const long long deadline = clock_.Elapsed() + seconds;
     do {
         if (onStop == OnStop::Return && stop)
             return {};
@@ -50,7 +50,7 @@ std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view
                 " bytes)");
             buffer_.clear();
         }
-    } while (clock_.Now() <= deadline);
+    } while (clock_.Elapsed() <= deadline);
     return {};
 }
 

@@ -12,7 +12,7 @@ void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view 
 }
 
 void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view text) {
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
     TParamList packet;
     switch (Parse(text, packet)) {
         case ParseResult::Ok:

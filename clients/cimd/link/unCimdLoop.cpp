@@ -15,7 +15,7 @@ constexpr int kMaxKeepalive = 10000;
 }  // namespace
 
 void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
     const int period = KeepalivePeriod();
     const std::string_view endOfPacket(&kCr, 1);
     while (!stop && (link.IsUp() || buffer_.find(endOfPacket) != std::string::npos)) {
@@ -24,7 +24,7 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
             HandlePacket(link, text);
         else if (pending && !stop && link.IsUp())
             SubmitPending(link);
-        if (!stop && link.IsUp() && clock_.Now() - period > lastActivity_)
+        if (!stop && link.IsUp() && clock_.Elapsed() - period > lastActivity_)
             CheckLink(link);
     }
     if (logoutRequested)
@@ -35,9 +35,9 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
 // Before a logout, the response to a submit already on its way is still taken in: failing
 // that message would send it a second time.
 void TCIMDclient::AwaitSubmitResponse(driver::ByteTransport& link) {
-    const long long deadline = clock_.Now() + kAliveAnswerSeconds;
+    const long long deadline = clock_.Elapsed() + kAliveAnswerSeconds;
     const std::string_view endOfPacket(&kCr, 1);
-    while (!submitted_.empty() && link.IsUp() && clock_.Now() <= deadline) {
+    while (!submitted_.empty() && link.IsUp() && clock_.Elapsed() <= deadline) {
         const std::string text = ReadUntil(link, endOfPacket, 1, OnStop::Continue);
         if (!text.empty())
             HandlePacket(link, text);
@@ -71,13 +71,13 @@ void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
         numbering_.Assemble(SubmitPacket(receiver, sender, text, withOriginator));
     submitted_ = numbering_.last();
     Send(link, packet);
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
 }
 
 // The answer to an alive packet is only known to end with ">". Whole packets that arrived
 // before it are handled as usual, so a response or a message is not swallowed by the wait.
 void TCIMDclient::CheckLink(driver::ByteTransport& link) {
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
     Log("Checking link");
     SendPacket(link, AlivePacket());
     const std::string answer = ReadPacket(link, ">", kAliveAnswerSeconds);

@@ -25,15 +25,9 @@ std::string Part(std::string_view hex, std::size_t index) {
     return std::string(hex.substr(from, kFieldDigits));
 }
 
-// A C-octet string's text: its hex without the terminator pair.
-std::string CStringText(std::string_view hex) {
-    if (hex.size() >= 2 && hex.substr(hex.size() - 2) == "00")
-        hex.remove_suffix(2);
-    return BytesOfHex(hex);
-}
-
-std::string ResponseTo(std::uint32_t commandId, std::string_view sequenceHex,
-                       std::string_view bodyHex) {
+// A PDU of the given command id and sequence number (8 hex digits), status 0.
+std::string FramePdu(std::uint32_t commandId, std::string_view sequenceHex,
+                     std::string_view bodyHex) {
     std::string hex;
     AppendHex32(hex, commandId);
     hex += kStatusOk;
@@ -49,7 +43,7 @@ std::string ResponseTo(std::uint32_t commandId, std::string_view sequenceHex,
 std::string BuildPdu(std::uint32_t commandId, std::uint32_t sequence, std::string_view bodyHex) {
     std::string sequenceHex;
     AppendHex32(sequenceHex, sequence);
-    return ResponseTo(commandId, sequenceHex, bodyHex);
+    return FramePdu(commandId, sequenceHex, bodyHex);
 }
 
 PduParts SplitHeader(std::string_view hex) {
@@ -57,6 +51,13 @@ PduParts SplitHeader(std::string_view hex) {
     if (hex.size() > 4 * kFieldDigits)
         parts.body = std::string(hex.substr(4 * kFieldDigits));
     return parts;
+}
+
+std::string CStringText(std::string_view hex) {
+    std::size_t end = 0;
+    while (end + 1 < hex.size() && hex.substr(end, 2) != "00")
+        end += 2;
+    return BytesOfHex(hex.substr(0, end));
 }
 
 std::uint32_t ReadLength(std::string_view fourBytes) {
@@ -99,11 +100,11 @@ std::string BuildEnquireLink(std::uint32_t sequence) {
 }
 
 std::string BuildDeliverResp(std::string_view sequenceHex) {
-    return ResponseTo(kDeliverSmResp, sequenceHex, "00");
+    return FramePdu(kDeliverSmResp, sequenceHex, "00");
 }
 
 std::string BuildEnquireLinkResp(std::string_view sequenceHex) {
-    return ResponseTo(kEnquireLinkResp, sequenceHex, {});
+    return FramePdu(kEnquireLinkResp, sequenceHex, {});
 }
 
 BindResp ReadBindResp(std::string_view pduHex) {

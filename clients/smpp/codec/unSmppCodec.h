@@ -9,12 +9,17 @@
 // - User data with a header or octet data (business cards, "_B64_" data) goes with esm_class
 //   bit 0x40 set, the header in front of the octets and sm_length counting octets.
 // - A short message of more than 255 octets is not built (sm_length has one byte): the
-//   submit is refused, never cut.
+//   submit is refused, never cut. So is a "_UCS2_" or octet text that is not hexadecimal
+//   (lower-case digits are taken as upper case), which would break the PDU's framing.
 // - An empty address has type of number 0x00.
 // - An incoming short message is taken by its sm_length when the body holds that many
-//   octets (a zero byte at its end dropped), else up to its first zero byte; one coded as
-//   UCS2 (data_coding 0x08) becomes "_UCS2_" followed by its hexadecimal octets, as the
-//   engine keeps such texts.
+//   octets (a zero byte at its end dropped), else up to its first zero byte; with sm_length
+//   0 the text is the message_payload parameter's, if there is one. One coded as UCS2
+//   (data_coding 0x08) becomes "_UCS2_" followed by its hexadecimal octets, as the engine
+//   keeps such texts.
+// - A receipt's reference runs from after "id:" to the first blank, or to the end.
+// - The system_id of a bind response and the message_id of a submit response end at their
+//   first zero byte; optional parameters behind them are not part of them.
 
 #include <cstdint>
 #include <string>
@@ -73,6 +78,9 @@ PduParts SplitHeader(std::string_view hex);
 
 // The big-endian value of four bytes.
 std::uint32_t ReadLength(std::string_view fourBytes);
+// The text of a C-octet string given in hex: its bytes up to the first zero byte (anything
+// after it, such as optional parameters, is not part of it), or to the end.
+std::string CStringText(std::string_view hex);
 
 enum class BindMode { Transmitter, Receiver, Transceiver };
 std::uint32_t BindCommand(BindMode mode);

@@ -30,7 +30,6 @@ public:
         Take(std::min(pos_ + 2, hex_.size()));
         return value;
     }
-    std::string_view Rest() { return Take(hex_.size()); }
     std::size_t RemainingOctets() const { return (hex_.size() - pos_) / 2; }
     std::string_view Octets(std::size_t count) { return Take(pos_ + count * 2); }
 
@@ -45,23 +44,42 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::string WithoutTerminator(std::string_view hex) {
-    if (hex.size() >= 2 && hex.substr(hex.size() - 2) == "00")
-        hex.remove_suffix(2);
-    return BytesOfHex(hex);
-}
+constexpr int kTagMessagePayload = 0x0424;
 
 std::string Address(std::string_view hex, int ton) {
-    std::string address = WithoutTerminator(hex);
+    std::string address = CStringText(hex);
     return ton == 0x01 ? "+" + address : address;
 }
 
-// The short message by its length when the body holds it all; a peer that counts a
-// terminator in sm_length still gives the text alone. Otherwise up to the first zero byte.
+// The value of the optional parameter `tag` among those that follow; empty when absent.
+std::string_view OptionalParameter(FieldReader& reader, int tag) {
+    while (reader.RemainingOctets() >= 4) {
+        const int found = reader.Byte() * 256 + reader.Byte();
+        const int length = reader.Byte() * 256 + reader.Byte();
+        if (static_cast<std::size_t>(length) > reader.RemainingOctets())
+            return {};
+        const std::string_view value = reader.Octets(static_cast<std::size_t>(length));
+        if (found == tag)
+            return value;
+    }
+    return {};
+}
+
+// The short message by its length when the body holds it all, or the message_payload
+// parameter when sm_length is 0; otherwise up to the first zero byte.
 std::string_view ShortMessage(FieldReader& reader, int length) {
+    if (length == 0 && reader.RemainingOctets() > 0)
+        return OptionalParameter(reader, kTagMessagePayload);
     if (length > 0 && static_cast<std::size_t>(length) <= reader.RemainingOctets())
         return reader.Octets(static_cast<std::size_t>(length));
     return reader.CString();
+}
+
+// A peer that counts a terminator in sm_length still gives the text alone.
+std::string MessageText(std::string_view hex) {
+    if (hex.size() >= 2 && hex.substr(hex.size() - 2) == "00")
+        hex.remove_suffix(2);
+    return BytesOfHex(hex);
 }
 
 }  // namespace
@@ -93,7 +111,7 @@ DeliverSm ReadDeliverSm(std::string_view bodyHex) {
     if (dataCoding == kDataCodingUcs2) {
         deliver.text = "_UCS2_" + std::string(message);
     } else {
-        deliver.text = WithoutTerminator(message);
+        deliver.text = MessageText(message);
         deliver.receipt = IsReceipt(deliver.text, deliver.reference);
     }
     return deliver;

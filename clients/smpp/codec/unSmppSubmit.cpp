@@ -6,6 +6,7 @@
 #include "pducoder_septets.h"
 #include "unDate.h"
 #include "unSmppCodec.h"
+#include "unStrings.h"
 
 namespace nimbra::smpp {
 
@@ -62,7 +63,15 @@ SubmitBody BuildSubmitBody(std::string_view sender, std::string_view receiver,
     TsmsPduCodec codec(references);
     const PreparedUserData data = codec.PrepareUserData(text, 1, 1);
     const bool hexText = (OctetValue(data.dcs) & 0x08) != 0 || data.octetMode;
-    const std::string message = data.udh + (hexText ? data.text : HexOfBytes(data.text));
+    std::string message = data.udh;
+    if (hexText) {
+        const std::string hex = UpperAscii(data.text);
+        if (hex.size() % 2 != 0 || !pdu::IsUpperHex(hex))
+            return {{}, "Message data is not hexadecimal: " + data.text};
+        message += hex;
+    } else {
+        message += HexOfBytes(data.text);
+    }
     const std::size_t octets = message.size() / 2;
     if (octets > kMaxShortMessage) {
         return {{},

@@ -19,7 +19,7 @@ Tsmppclient::Tsmppclient(driver::LinkFields& fields, driver::LinkEvents& events,
 // A PDU already whole in the buffer is taken without the poll's sleep, so a burst of PDUs
 // is not read at one per poll.
 std::string Tsmppclient::ReadPdu(driver::ByteTransport& link, int limitSeconds) {
-    const long long deadline = clock_.Now() + limitSeconds;
+    const long long deadline = clock_.Elapsed() + limitSeconds;
     do {
         const std::size_t expected = buffer_.size() >= 4 ? ReadLength(buffer_) : 0;
         if (expected < kHeaderBytes || buffer_.size() < expected) {
@@ -41,21 +41,21 @@ std::string Tsmppclient::ReadPdu(driver::ByteTransport& link, int limitSeconds) 
             events_.Log("2", "-> " + pdu);
             return pdu;
         }
-    } while (clock_.Now() <= deadline);
+    } while (clock_.Elapsed() <= deadline);
     BreakStream(link, "Incomplete PDU (" + std::to_string(buffer_.size()) + " of " +
                           std::to_string(ReadLength(buffer_)) + " bytes)");
     return {};
 }
 
 std::string Tsmppclient::AwaitPdu(driver::ByteTransport& link, int seconds) {
-    const long long deadline = clock_.Now() + seconds;
+    const long long deadline = clock_.Elapsed() + seconds;
     do {
         if (stop)
             return {};
-        std::string pdu = ReadPdu(link, seconds);
+        std::string pdu = ReadPdu(link, kPduRestSeconds);
         if (!pdu.empty() || !link.IsUp())
             return pdu;
-    } while (clock_.Now() <= deadline);
+    } while (clock_.Elapsed() <= deadline);
     return {};
 }
 
@@ -66,9 +66,9 @@ void Tsmppclient::SendPdu(driver::ByteTransport& link, std::string_view hex) {
 
 // After a broken length or a PDU that never completed, nothing that follows can be framed.
 void Tsmppclient::BreakStream(driver::ByteTransport& link, const std::string& why) {
-    Log(why + "; the link is rebuilt");
+    Log(why + "; the link is closed");
     buffer_.clear();
-    reconnect = true;
+    gaveUp_ = true;
     link.Close();
 }
 
@@ -77,17 +77,19 @@ void Tsmppclient::ResetReceiveBuffer() {
 }
 
 void Tsmppclient::Submit(const TGsmSms& record) {
-    {
-        const std::lock_guard lock(outgoingMutex_);
-        outgoing_.FromText(record.ToText());
-    }
+    const std::lock_guard lock(outgoingMutex_);
+    outgoing_.FromText(record.ToText());
     pending = true;
 }
 
+// Only a message fully handed over is failed: the window thread marks busy before it hands
+// the record over, and a link ending in between must not fail a message it never had.
 void Tsmppclient::FailInFlight() {
+    const std::lock_guard lock(outgoingMutex_);
+    const bool handedOver = pending || submitted_;
     submitted_ = false;
     pending = false;
-    if (busy.exchange(false))
+    if (handedOver && busy.exchange(false))
         events_.Failed();
 }
 
@@ -99,16 +101,12 @@ BindMode Tsmppclient::Mode() const {
     return BindMode::Transceiver;
 }
 
-// A peer that answers the bind with something unreadable is not retried on that account:
-// only a link that was bound is rebuilt by itself.
 bool Tsmppclient::Login(driver::ByteTransport& link) {
-    const bool wasReconnecting = reconnect;
     sequence_.Reset();
     SendPdu(link, BuildBind(Mode(), fields_.Get(fields::kUser), fields_.Get(fields::kPass),
                             fields_.Get(fields::kSystemType), sequence_.Next()));
     const std::string pdu = AwaitPdu(link, kAnswerSeconds);
     sequence_.Reset();
-    reconnect = wasReconnecting;
     if (stop)
         return false;
     if (pdu.empty()) {

@@ -44,14 +44,14 @@ inline constexpr std::string_view kDelivery = "cbDelivery";
 inline constexpr std::string_view kLog = "cbLog";
 }  // namespace fields
 
-// Seconds without any PDU, submit or check after which the link is checked, and after which
-// a submitted message without answer fails.
+// Seconds without any PDU, submit or check after which the link is checked; seconds after
+// which a submitted message without answer fails, whatever else arrives meanwhile.
 inline constexpr int kKeepaliveSeconds = 20;
+inline constexpr int kSubmitTimeoutSeconds = 20;
 // How long the bind response and the keepalive answer may take to arrive.
 inline constexpr int kAnswerSeconds = 5;
 // How long the rest of a PDU that has begun may take to arrive.
-inline constexpr int kLoginPduSeconds = 5;
-inline constexpr int kLoopPduSeconds = 2;
+inline constexpr int kPduRestSeconds = 2;
 // A PDU longer than this is not a PDU but a broken stream.
 inline constexpr std::uint32_t kMaxPduBytes = 64 * 1024;
 
@@ -64,7 +64,8 @@ public:
     bool Login(driver::ByteTransport& link);
     // The protocol thread's loop; returns when stop is set, the link went down or failed.
     // Whatever is still in flight then is reported failed (after a Stop, the response of a
-    // submit already on its way is awaited first, up to kAnswerSeconds).
+    // submit already on its way is awaited first, up to kAnswerSeconds, unless abandon is
+    // set).
     void ThreadLoop(driver::ByteTransport& link);
 
     // One PDU as hex text, or empty. Empty after one poll when no PDU has begun to arrive;
@@ -81,7 +82,8 @@ public:
     void ResetReceiveBuffer();
     // The message to submit (a copy of the whole record); sets pending. Window thread.
     void Submit(const TGsmSms& record);
-    // Reports the message in flight (pending or submitted) failed, once, and clears busy.
+    // Reports the message handed over by Submit (pending or submitted) failed, once, and
+    // clears busy. A message only marked busy, whose Submit has not come yet, is left alone.
     // For a link that is not running; the loop does this itself when it ends.
     void FailInFlight();
 
@@ -89,6 +91,8 @@ public:
     std::atomic<bool> busy{false};
     std::atomic<bool> pending{false};
     std::atomic<bool> reconnect{false};
+    // The driver is closing: nothing is awaited any more, results are not wanted.
+    std::atomic<bool> abandon{false};
 
 private:
     void Log(std::string_view line) { events_.Log("1", line); }
@@ -109,8 +113,12 @@ private:
     SmppSequence sequence_;
     std::string buffer_;
     long long lastActivity_ = 0;
-    // A submit_sm went out and its response has not come yet.
+    // A submit_sm went out (at submittedAt_) and its response has not come yet. Guarded by
+    // outgoingMutex_ together with pending and the outgoing record.
     bool submitted_ = false;
+    long long submittedAt_ = 0;
+    // The link was given up here (broken stream, keepalive, submit timeout), not lost.
+    bool gaveUp_ = false;
     std::mutex outgoingMutex_;
     TGsmSms outgoing_;
 };

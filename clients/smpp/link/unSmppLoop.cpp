@@ -19,33 +19,37 @@ bool HoldsWholePdu(const std::string& buffer) {
 }  // namespace
 
 void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
     reconnect = false;
+    gaveUp_ = false;
     while (!stop && (link.IsUp() || HoldsWholePdu(buffer_))) {
-        const std::string pdu = ReadPdu(link, kLoopPduSeconds);
+        const std::string pdu = ReadPdu(link, kPduRestSeconds);
         if (!pdu.empty()) {
-            lastActivity_ = clock_.Now();
+            lastActivity_ = clock_.Elapsed();
             Dispatch(link, pdu);
         } else if (pending && link.IsUp()) {
             SubmitPending(link);
         }
-        if (link.IsUp() && clock_.Now() - kKeepaliveSeconds > lastActivity_) {
-            lastActivity_ = clock_.Now();
-            if (submitted_) {
-                Log("Submit timeout.  ");
+        if (!link.IsUp())
+            continue;
+        if (submitted_ && clock_.Elapsed() - kSubmitTimeoutSeconds > submittedAt_) {
+            Log("Submit timeout.  ");
+            {
+                const std::lock_guard lock(outgoingMutex_);
                 submitted_ = false;
-                busy = false;
-                events_.Failed();
-                reconnect = true;
-                link.Close();
-            } else {
-                CheckLink(link);
             }
+            busy = false;
+            events_.Failed();
+            gaveUp_ = true;
+            link.Close();
+        } else if (clock_.Elapsed() - kKeepaliveSeconds > lastActivity_) {
+            lastActivity_ = clock_.Elapsed();
+            CheckLink(link);
         }
     }
-    if (stop && submitted_ && link.IsUp())
+    if (stop && !abandon && submitted_ && link.IsUp())
         AwaitSubmitResponse(link);
-    if (!stop && !reconnect)
+    if (!stop && !gaveUp_)
         Log("Connection to the smpp server lost");
     // A link ended by Stop is not rebuilt, whatever broke while it was ending.
     reconnect = !stop;
@@ -62,7 +66,13 @@ void Tsmppclient::Dispatch(driver::ByteTransport& link, const std::string& pdu) 
         SendPdu(link, BuildEnquireLinkResp(parts.sequence));
 }
 
+// A message that came with the read that found the link closed cannot be answered; the
+// message centre sends it again on the next link, so it is not taken in twice.
 void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts) {
+    if (!link.IsUp()) {
+        Log("Incoming message left unanswered: the link is closed");
+        return;
+    }
     const DeliverSm deliver = ReadDeliverSm(parts.body);
     TGsmSms record(EpochToDateTime(clock_.Now()));
     if (deliver.receipt) {
@@ -81,11 +91,14 @@ void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts) 
 // Responses are matched to the one submit in flight; one nobody waits for (late, repeated)
 // is not taken for another message.
 void Tsmppclient::OnSubmitResponse(const std::string& pdu) {
-    if (!submitted_) {
-        Log("Unexpected submit response");
-        return;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        if (!submitted_) {
+            Log("Unexpected submit response");
+            return;
+        }
+        submitted_ = false;
     }
-    submitted_ = false;
     const SubmitResp resp = ReadSubmitResp(pdu);
     busy = false;
     if (resp.accepted) {
@@ -98,24 +111,29 @@ void Tsmppclient::OnSubmitResponse(const std::string& pdu) {
 }
 
 void Tsmppclient::SubmitPending(driver::ByteTransport& link) {
-    pending = false;
     TGsmSms record;
     {
         const std::lock_guard lock(outgoingMutex_);
         record = outgoing_;
+        pending = false;
+        submitted_ = true;
+        submittedAt_ = clock_.Elapsed();
     }
     Log("Outgoing message [" + record.sender + "][" + record.receiver + "][" + record.text + "]");
     const SubmitBody body = BuildSubmitBody(record.sender, record.receiver, record.text,
                                             fields_.Get(fields::kDelivery) == "1", clock_.Now());
     if (!body.error.empty()) {
         Log(body.error);
+        {
+            const std::lock_guard lock(outgoingMutex_);
+            submitted_ = false;
+        }
         busy = false;
         events_.Failed();
         return;
     }
-    submitted_ = true;
     SendPdu(link, BuildPdu(kSubmitSm, sequence_.Next(), body.hex));
-    lastActivity_ = clock_.Now();
+    lastActivity_ = clock_.Elapsed();
 }
 
 // Whatever arrives first answers the check, and is handled as usual: a message that comes
@@ -127,7 +145,7 @@ void Tsmppclient::CheckLink(driver::ByteTransport& link) {
         return;
     if (answer.empty()) {
         Log("Keepalive failed");
-        reconnect = true;
+        gaveUp_ = true;
         link.Close();
         return;
     }
@@ -137,9 +155,9 @@ void Tsmppclient::CheckLink(driver::ByteTransport& link) {
 // Before the link ends on a Stop, the response to a submit already on its way is taken in:
 // failing that message would send it a second time.
 void Tsmppclient::AwaitSubmitResponse(driver::ByteTransport& link) {
-    const long long deadline = clock_.Now() + kAnswerSeconds;
-    while (submitted_ && link.IsUp() && clock_.Now() <= deadline) {
-        const std::string pdu = ReadPdu(link, kLoopPduSeconds);
+    const long long deadline = clock_.Elapsed() + kAnswerSeconds;
+    while (submitted_ && link.IsUp() && !abandon && clock_.Elapsed() <= deadline) {
+        const std::string pdu = ReadPdu(link, kPduRestSeconds);
         if (!pdu.empty())
             Dispatch(link, pdu);
     }

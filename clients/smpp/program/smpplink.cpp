@@ -21,6 +21,13 @@ TsmppClientThread::TsmppClientThread(Tsmppclient& client, driver::FrameServices&
     : client_(client), services_(services), plan_(std::move(plan)), bound_(bound) {}
 
 void TsmppClientThread::run() {
+    Connect();
+    // A message handed over while the link was connecting or binding, or after it ended,
+    // goes back to the engine rather than wait for a link that may never come.
+    client_.FailInFlight();
+}
+
+void TsmppClientThread::Connect() {
     driver::TcpTransport link;
     if (!link.Connect(plan_.host, plan_.port, kConnectTimeoutMs, client_.stop)) {
         if (!client_.stop) {
@@ -42,6 +49,8 @@ void TsmppClientThread::run() {
         client_.ThreadLoop(link);
         bound_ = false;
         services_.PostThreadEnded(client_.reconnect);
+    } else if (!client_.stop) {
+        services_.Log("1", kDisconnected);
     }
     link.Close();
     services_.PostLinkDisconnected();
@@ -72,7 +81,6 @@ void SmppLink::Start() {
         // One protocol thread at a time: the new link starts when the old one has ended.
         client_.stop = true;
         startWhenEnded_ = true;
-        failWhenEnded_ = false;
         return;
     }
     ConnectPlan plan = Plan();
@@ -92,16 +100,12 @@ void SmppLink::ThreadEnded() {
     }
     thread_->wait();
     thread_.reset();
-    if (failWhenEnded_) {
-        // Stopped before its loop took the message over (while connecting or binding).
-        failWhenEnded_ = false;
-        if (client_.busy) {
-            client_.FailInFlight();
-        }
-    }
     if (startWhenEnded_) {
         startWhenEnded_ = false;
         Start();
+    } else if (!client_.reconnect) {
+        // A message handed over after the thread had taken stock has no link to wait for.
+        client_.FailInFlight();
     }
 }
 
@@ -111,10 +115,8 @@ void SmppLink::Stop() {
     client_.stop = true;
     startWhenEnded_ = false;
     services_.Log("1", kDisconnected);
-    if (thread_) {
-        // The loop reports what is in flight when it ends.
-        failWhenEnded_ = true;
-    } else if (client_.busy) {
+    // With a protocol thread, it reports what is in flight when it ends.
+    if (!thread_) {
         client_.FailInFlight();
     }
 }
@@ -123,8 +125,12 @@ void SmppLink::EngineConnect() {
     client_.reconnect = false;
 }
 
+// Only a link that is there is stopped; a message waiting for one keeps waiting for the
+// next Connect.
 void SmppLink::EngineDisconnect() {
-    Stop();
+    if (thread_) {
+        Stop();
+    }
     client_.reconnect = false;
     services_.StopRetryTimer();
 }
@@ -151,12 +157,18 @@ void SmppLink::RetryTimer() {
 
 void SmppLink::Submit(const TGsmSms& record) {
     client_.Submit(record);
+    // No link and none coming (a refused bind waits for the next start): the message goes
+    // back to the engine at once instead of blocking the driver.
+    if (!thread_ && !client_.reconnect) {
+        services_.Log("1", "Not connected to the smpp server");
+        client_.FailInFlight();
+    }
 }
 
 void SmppLink::Shutdown() {
+    client_.abandon = true;
     client_.stop = true;
     startWhenEnded_ = false;
-    failWhenEnded_ = false;
     if (thread_) {
         thread_->wait();
         thread_.reset();

@@ -40,6 +40,8 @@ protected:
     void run() override;
 
 private:
+    void Connect();
+
     Tsmppclient& client_;
     driver::FrameServices& services_;
     ConnectPlan plan_;
@@ -76,9 +78,6 @@ private:
     std::atomic<bool> bound_{false};
     // Start came while a thread still ran: the new link starts when it has ended.
     bool startWhenEnded_ = false;
-    // Stop came while a thread ran: a message it did not take over is reported failed when
-    // it has ended.
-    bool failWhenEnded_ = false;
 };
 
 }  // namespace nimbra::smpp

@@ -72,6 +72,12 @@ TEST(SmppDeliver, ShortMessageByItsLength) {
     // UCS2 text keeps its octets, zero bytes and all.
     EXPECT_EQ(ReadDeliverSm(Body(1, "1", 1, "2", std::string("\0H\0i", 4), 8)).text,
               "_UCS2_00480069");
+    // sm_length 0: the text travels in message_payload, among other optional parameters.
+    EXPECT_EQ(
+        ReadDeliverSm(Body(1, "1", 1, "2", "") + "020400020001" + "04240003" + HexOfBytes("Hey"))
+            .text,
+        "Hey");
+    EXPECT_EQ(ReadDeliverSm(Body(1, "1", 1, "2", "") + "02040002").text, "");
     // A length the body cannot hold: the text runs to its first zero byte or the end.
     std::string body = Body(1, "1", 1, "2", "Hello");
     body.resize(body.size() - 4);

@@ -67,6 +67,8 @@ TEST(SmppFrame, BindResponses) {
         const char* systemId;
     } cases[] = {
         {"0000001680000009000000000000000153494D00", true, true, "SIM"},
+        // sc_interface_version behind the system_id is not part of it.
+        {"0000001B80000009000000000000000153494D000210000134", true, true, "SIM"},
         {"00000010800000020000000000000001", true, true, ""},
         {"0000001080000001000000000000000E", true, true, ""},
         {"00000010800000090000000E00000001", true, false, ""},
@@ -99,6 +101,7 @@ TEST(SmppFrame, SubmitResponses) {
         {"00000013800000040000000000000002"
          "4142",
          true, "AB"},
+        {"000000188000000400000000000000024142000427000102", true, "AB"},
     };
     for (const auto& c : cases) {
         const SubmitResp resp = ReadSubmitResp(c.pdu);

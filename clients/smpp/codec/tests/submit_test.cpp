@@ -120,6 +120,7 @@ TEST(SmppSubmit, EncodedUserData) {
         // Already hexadecimal: written unchanged, counted in octets.
         {"_UCS2_00480069", "00", "08", "04", "00480069"},
         {"_UCS2__CLASS1_00480069", "00", "19", "04", "00480069"},
+        {"_UCS2_00e9", "00", "08", "02", "00E9"},
         // Octet data goes behind its header, with the header indicator.
         {"BEGIN:VCARD", "40", "F5", "12", "06050423F40000424547494E3A5643415244"},
         {"_B64_0102", "00", "F7", "02", "0102"},
@@ -131,6 +132,15 @@ TEST(SmppSubmit, EncodedUserData) {
         EXPECT_EQ(s.length, c.length) << c.text;
         EXPECT_EQ(s.message, c.message) << c.text;
         EXPECT_EQ(s.tail, "0005000102") << c.text;
+    }
+}
+
+// Data that is not hexadecimal would make the PDU shorter than its length says.
+TEST(SmppSubmit, DataThatIsNotHexadecimalIsRefused) {
+    for (const char* text : {"_UCS2_0048006", "_UCS2_00G8", "_B64_SGVsbG8="}) {
+        const SubmitBody body = BuildSubmitBody("+3620", "+3630", text, false, Noon());
+        EXPECT_TRUE(body.hex.empty()) << text;
+        EXPECT_NE(body.error.find("not hexadecimal"), std::string::npos) << text;
     }
 }
 
