@@ -1,0 +1,412 @@
+// The smpp driver end to end: the real engine starts the real driver, which binds to the
+// message-centre simulator over loopback TCP; messages go out with the command-line client or
+// a client object of the engine, and come back as events and files.
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+#include "Transmit_TLB.h"
+#include "event_wait.h"
+#include "file_text.h"
+#include "keypath.h"
+#include "running_engine.h"
+#include "simulator_process.h"
+#include "unGSMSMS.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+namespace fs = std::filesystem;
+using com::TnbMessageServerProxy;
+using com::TransmitEngine;
+
+constexpr int kTimeoutMs = 20000;
+constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
+// The driver's reconnect delay; a measured gap may fall short of it by the polling here.
+constexpr int kReconnectMs = 15000;
+constexpr int kReconnectLowerBoundMs = 13500;
+const char kDriverName[] = "smpp1";
+
+// The message file in folder that holds text, or an empty path.
+fs::path FileHolding(const fs::path& folder, const std::string& text) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".sms" &&
+            ReadFileText(entry.path()).find(text) != std::string::npos)
+            return entry.path();
+    }
+    return {};
+}
+
+// Upper-case hex of the bytes of text, as the simulator logs PDUs.
+std::string Hex(const std::string& text) {
+    return QByteArray::fromStdString(text).toHex().toUpper().toStdString();
+}
+
+// Bytes of a fixed pseudo-random sequence, as hex.
+std::string RandomHex(unsigned seed, int count) {
+    std::mt19937 random(seed);
+    std::string bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += static_cast<char>(random() & 0xFF);
+    return Hex(bytes);
+}
+
+// The hex of every PDU the simulator logged with this name, in order ("-> submit_sm" for
+// what it received, "<- submit_sm_resp" for what it sent).
+std::vector<std::string> LoggedPdus(const std::string& log, const std::string& what) {
+    std::vector<std::string> pdus;
+    const std::regex line(what + " seq=[0-9]+ status=\\S+ ([0-9A-Fa-f]+)");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
+         ++it)
+        pdus.push_back(QByteArray::fromStdString((*it)[1].str()).toUpper().toStdString());
+    return pdus;
+}
+
+// The message id a submit_sm_resp carries: the C-octet string after the 16-byte header.
+std::string MessageIdOf(const std::string& responseHex) {
+    const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(responseHex));
+    return bytes.mid(16).split('\0').front().toStdString();
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// The processes running program.
+std::vector<pid_t> ProcessesOf(const fs::path& program) {
+    std::vector<pid_t> pids;
+    std::error_code error;
+    const fs::path wanted = fs::canonical(program, error);
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        std::error_code linkError;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
+        if (!linkError && exe == wanted)
+            pids.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return pids;
+}
+
+class SmppEndToEndTest : public ::testing::Test {
+protected:
+    // Starts the simulator, then the engine with one smpp driver bound to it.
+    void StartAll(std::vector<std::string> simulatorOptions,
+                  std::map<std::string, std::string> driverFields = {}) {
+        simulatorOptions.insert(simulatorOptions.begin(), {"--protocol", "smpp"});
+        simulator = std::make_unique<SimulatorProcess>(MCSIM, std::move(simulatorOptions));
+        StartEngine(simulator->port(), std::move(driverFields));
+    }
+
+    // The engine with one smpp driver pointed at port, a client that records the events, and
+    // the server once the driver has logged in to the engine.
+    void StartEngine(int port, std::map<std::string, std::string> driverFields = {}) {
+        fs::create_directories(engine.home() / "Devices");
+        fs::copy_file(SMPP, Driver());
+        fs::permissions(Driver(), fs::perms::owner_all);
+        engine.WriteServerSetting("eInstalledNumber", "0");
+        engine.WriteServerSetting("eSMPPInstalledNumber", "1");
+        driverFields.emplace("eHost", "127.0.0.1");
+        driverFields.emplace("ePort", std::to_string(port));
+        driverFields.emplace("cbLog", "1");
+        for (const auto& [name, value] : driverFields)
+            engine.WriteSetting(PluginKeyPath(kDriverName), name, value);
+        engine.Start();
+
+        client = std::make_unique<TnbMessageServerProxy>(TransmitEngine::Attach(engine.Connect()));
+        client->login(QStringLiteral("tester"));
+        QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
+                         [this](const QVariant& id) { sent << id.toString(); });
+        QObject::connect(client.get(), &TnbMessageServerProxy::MessageDelivered,
+                         [this](const QVariant& id) { delivered << id.toString(); });
+        QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
+                         [this](const QVariant& msg) { received << msg.toString(); });
+        // The driver reports its address once it has logged in to the engine.
+        ASSERT_TRUE(ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
+            << ScreenLog();
+        ASSERT_EQ(client->startServer(), QVariant(1));
+    }
+
+    fs::path Driver() const { return engine.home() / "Devices/smpp"; }
+    // The engine's screen log, where the driver's lines arrive as "[smpp1] " + line.
+    std::string ScreenLog() const {
+        std::error_code error;
+        const fs::path path = engine.home() / "logs/screen-log.txt";
+        return fs::exists(path, error) ? ReadFileText(path) : std::string();
+    }
+    bool ScreenLogHas(const std::string& line) const {
+        return ScreenLog().find("[" + std::string(kDriverName) + "] " + line) != std::string::npos;
+    }
+    bool WaitForScreenLog(const std::string& line, int timeoutMs = kTimeoutMs) {
+        return ProcessEventsUntil([&] { return ScreenLogHas(line); }, timeoutMs);
+    }
+    // Waits with the events running until the simulator has counted `atLeast` binds.
+    bool WaitForBinds(int atLeast, int timeoutMs = kTimeoutMs) {
+        return ProcessEventsUntil([&] { return simulator->Count("logins") >= atLeast; }, timeoutMs);
+    }
+
+    // Sends with the command-line client; gives the message id it printed.
+    std::string SendWithNbsms(const std::string& number, const std::string& text) {
+        ChildProcess nbsms(engine.ClientProgram(NBSMS, {"send", number, text}));
+        EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
+        EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
+        std::string id = nbsms.Output();
+        while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
+            id.pop_back();
+        return id;
+    }
+    // Sends a whole record through the client object, which keeps its sender and its text.
+    std::string SendRecord(const std::string& sender, const std::string& text) {
+        TGsmSms record;
+        record.sender = sender;
+        record.receiver = "+3620111";
+        record.text = text;
+        QVariant msg = QString::fromStdString(record.ToText());
+        return client->sendMessage(msg).toString().toStdString();
+    }
+
+    fs::path Folder(const std::string& name) const { return engine.home() / "SysFolders" / name; }
+    // Whether the message waits for another try after a failure.
+    bool KeptForRetry(const std::string& id) const {
+        return !FileHolding(Folder("Waiting for resend"), id).empty() ||
+               !FileHolding(Folder("Could not be sent"), id).empty();
+    }
+    bool Sent(const std::string& id) const { return sent.contains(QString::fromStdString(id)); }
+
+    RunningEngine engine{TRANSMIT};
+    std::unique_ptr<SimulatorProcess> simulator;
+    std::unique_ptr<TnbMessageServerProxy> client;
+    QStringList sent;
+    QStringList delivered;
+    QStringList received;
+};
+
+TEST_F(SmppEndToEndTest, AMessageGoesOutWithItsReceiptAndAnIncomingOneLandsInTheInbox) {
+    StartAll({}, {{"cbDelivery", "1"}, {"eSender", "+3670555"}});
+    ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
+    EXPECT_NE(simulator->Log().find("-> bind_transceiver"), std::string::npos);
+
+    const std::string id = SendWithNbsms("+3620111", "Hello over SMPP");
+    ASSERT_FALSE(id.empty());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
+    const std::string log = simulator->Log();
+    const std::vector<std::string> submits = LoggedPdus(log, "-> submit_sm");
+    ASSERT_EQ(submits.size(), 1u) << log;
+    EXPECT_NE(submits[0].find(Hex("Hello over SMPP")), std::string::npos) << submits[0];
+    // The connection's own number is the source_addr: international, without its "+".
+    EXPECT_NE(submits[0].find("0101" + Hex("3670555") + "00"), std::string::npos) << submits[0];
+    // The simulator's message id is the reference of the message in Sent Items.
+    const std::vector<std::string> answers = LoggedPdus(log, "<- submit_sm_resp");
+    ASSERT_EQ(answers.size(), 1u) << log;
+    const std::string messageId = MessageIdOf(answers[0]);
+    ASSERT_FALSE(messageId.empty());
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
+                                   kTimeoutMs));
+    const std::string stored = ReadFileText(FileHolding(Folder("Sent Items"), id));
+    EXPECT_NE(stored.find(messageId), std::string::npos) << stored;
+    EXPECT_TRUE(FileHolding(Folder("Outbox"), id).empty());
+
+    // The delivery receipt is matched to the message by that id.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.contains(QString::fromStdString(id)); },
+                                   kTimeoutMs))
+        << ScreenLog() << simulator->Log();
+
+    EXPECT_EQ(simulator->Control("deliver +3630999 +36201234567 Reply from afar").substr(0, 2),
+              "ok");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !received.isEmpty(); }, kTimeoutMs)) << ScreenLog();
+    EXPECT_TRUE(received[0].contains(QStringLiteral("{+3630999}"))) << received[0].toStdString();
+    EXPECT_TRUE(received[0].contains(QStringLiteral("{Reply from afar}")));
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] { return !FileHolding(Folder("Inbox"), "Reply from afar").empty(); }, kTimeoutMs));
+    // Both the receipt and the message were answered with deliver_sm_resp.
+    EXPECT_TRUE(simulator->WaitForCount("acks", 2, kTimeout)) << simulator->Log();
+}
+
+TEST_F(SmppEndToEndTest, ATransmitterBindSubmitsWithTheEnginesSenderWhenTheSenderIsDynamic) {
+    StartAll({}, {{"rbTransmitter", "1"}, {"rbTransceiver", "0"}, {"eSender", "_DYNAMIC_"}});
+    ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
+    EXPECT_NE(simulator->Log().find("-> bind_transmitter"), std::string::npos) << simulator->Log();
+
+    const std::string id = SendRecord("+3611222333", "From the engine's sender");
+    ASSERT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
+    const std::vector<std::string> submits = LoggedPdus(simulator->Log(), "-> submit_sm");
+    ASSERT_EQ(submits.size(), 1u) << simulator->Log();
+    EXPECT_NE(submits[0].find("0101" + Hex("3611222333") + "00"), std::string::npos) << submits[0];
+    EXPECT_EQ(submits[0].find(Hex("_DYNAMIC_")), std::string::npos) << submits[0];
+}
+
+TEST_F(SmppEndToEndTest, ARefusedBindIsReportedAndNotRetried) {
+    StartAll({"--login-error", "0x0E"});
+    ASSERT_TRUE(WaitForScreenLog("Invalid username or password")) << ScreenLog();
+    // A refused first bind waits for the next start of the server: no retry comes with the
+    // reconnect delay either.
+    ProcessEventsFor(kReconnectMs + 2000);
+    EXPECT_EQ(Occurrences(simulator->Log(), "-> bind_"), 1) << simulator->Log();
+    EXPECT_FALSE(ScreenLogHas("## Trying to reconnect"));
+}
+
+TEST_F(SmppEndToEndTest, AFailedConnectIsRetriedUntilTheMessageCentreListens) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const std::string port = std::to_string(probe.serverPort());
+    probe.close();
+    StartEngine(std::stoi(port));
+    ASSERT_TRUE(WaitForScreenLog("Cannot connect to smpp server 127.0.0.1 on port " + port))
+        << ScreenLog();
+    QElapsedTimer sinceFailure;
+    sinceFailure.start();
+    simulator = std::make_unique<SimulatorProcess>(
+        MCSIM, std::vector<std::string>{"--protocol", "smpp", "--port", port});
+    ASSERT_TRUE(WaitForBinds(1, kReconnectMs + 5000)) << ScreenLog();
+    EXPECT_GE(sinceFailure.elapsed(), kReconnectLowerBoundMs);
+    EXPECT_TRUE(WaitForScreenLog("## Trying to reconnect", 5000)) << ScreenLog();
+    const std::string id = SendWithNbsms("+3620111", "Once it listens");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
+}
+
+// Harmless PDUs keep the link: an enquire_link from the message centre is answered, a lone
+// generic_nack and an unknown command are ignored, a deliver_sm with a garbled body is
+// answered.
+TEST_F(SmppEndToEndTest, HarmlessPdusFromThePeerAreAnsweredOrIgnoredAndTheLinkStays) {
+    StartAll({});
+    ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
+    // Header only: enquire_link (seq 0x71), generic_nack (0x72), command 0x0000ABCD (0x73);
+    // then a deliver_sm (0x74) whose 24 bytes of body are noise.
+    for (const std::string& hex : {std::string("00000010000000150000000000000071"),
+                                   std::string("00000010800000000000000000000072"),
+                                   std::string("000000100000ABCD0000000000000073"),
+                                   "00000028000000050000000000000074" + RandomHex(7, 24)}) {
+        EXPECT_EQ(simulator->Control("raw " + hex).substr(0, 2), "ok");
+    }
+    EXPECT_TRUE(simulator->WaitForLog("-> enquire_link_resp seq=113", kTimeout))
+        << simulator->Log();
+    EXPECT_TRUE(simulator->WaitForLog("-> deliver_sm_resp seq=116", kTimeout)) << simulator->Log();
+
+    const std::string id = SendWithNbsms("+3620111", "Still bound");
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
+    EXPECT_EQ(simulator->Count("logins"), 1);
+    EXPECT_EQ(simulator->Count("connections"), 1);
+}
+
+struct Refusal {
+    const char* name;
+    std::vector<std::string> simulatorOptions;
+    std::string text;
+    const char* logLine;
+    bool submitted;  // whether a submit_sm reaches the simulator
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
+
+class SmppRefusalTest : public SmppEndToEndTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SmppRefusalTest, FailsTheMessageAndKeepsItForAnotherTry) {
+    StartAll(GetParam().simulatorOptions);
+    ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
+    const std::string id = SendRecord("", GetParam().text);
+    ASSERT_TRUE(WaitForScreenLog(GetParam().logLine)) << ScreenLog();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return KeptForRetry(id); }, kTimeoutMs));
+    EXPECT_FALSE(Sent(id));
+    EXPECT_TRUE(FileHolding(Folder("Sent Items"), id).empty());
+    EXPECT_EQ(LoggedPdus(simulator->Log(), "-> submit_sm").size(), GetParam().submitted ? 1u : 0u)
+        << simulator->Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Submits, SmppRefusalTest,
+    ::testing::Values(
+        Refusal{
+            "ErrorStatus", {"--submit-error", "0x45"}, "Refused", "Undeliverable message.", true},
+        // The text goes unpacked, an octet a character; 255 fit.
+        Refusal{"TextTooLong", {}, std::string(300, 'x'), "Message too long", false}),
+    [](const ::testing::TestParamInfo<Refusal>& param) { return param.param.name; });
+
+// What ends a bound link while a message waits for its submit_sm_resp (the simulator never
+// answers a submit): the control command that causes it and the driver's line about it.
+struct LinkBreak {
+    const char* name;
+    std::string command;  // empty: nothing comes at all
+    const char* logLine;
+    int waitsAtLeastMs;  // from the command to the line
+};
+
+void PrintTo(const LinkBreak& linkBreak, std::ostream* out) {
+    *out << linkBreak.name;
+}
+
+class SmppLinkBreakTest : public SmppEndToEndTest,
+                          public ::testing::WithParamInterface<LinkBreak> {};
+
+TEST_P(SmppLinkBreakTest, FailsTheMessageInFlightAndRebuildsTheLinkFifteenSecondsLater) {
+    StartAll({"--no-submit-answer"});
+    ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
+    const std::vector<pid_t> driver = ProcessesOf(Driver());
+    ASSERT_EQ(driver.size(), 1u);
+
+    const std::string id = SendWithNbsms("+3620111", "In flight");
+    ASSERT_TRUE(simulator->WaitForLog("submit left unanswered", kTimeout)) << simulator->Log();
+    QElapsedTimer sinceCommand;
+    sinceCommand.start();
+    if (!GetParam().command.empty()) {
+        EXPECT_EQ(simulator->Control(GetParam().command).substr(0, 2), "ok");
+    }
+    ASSERT_TRUE(WaitForScreenLog(GetParam().logLine, kTimeoutMs + 5000)) << ScreenLog();
+    EXPECT_GE(sinceCommand.elapsed(), GetParam().waitsAtLeastMs);
+    QElapsedTimer sinceFailure;
+    sinceFailure.start();
+    // The message is failed, never lost, and waits for another try.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return KeptForRetry(id); }, kTimeoutMs)) << ScreenLog();
+    EXPECT_FALSE(Sent(id));
+
+    // A message queued while the link is down waits for the new link, where the same driver
+    // process submits it.
+    SendWithNbsms("+3620111", "After the break");
+    ASSERT_TRUE(WaitForBinds(2, kReconnectMs + 5000)) << ScreenLog();
+    EXPECT_GE(sinceFailure.elapsed(), kReconnectLowerBoundMs);
+    EXPECT_TRUE(WaitForScreenLog("## Trying to reconnect", 5000)) << ScreenLog();
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            const std::vector<std::string> submits = LoggedPdus(simulator->Log(), "-> submit_sm");
+            return submits.size() == 2 &&
+                   submits[1].find(Hex("After the break")) != std::string::npos;
+        },
+        kTimeoutMs))
+        << simulator->Log();
+    EXPECT_EQ(ProcessesOf(Driver()), driver);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Peer, SmppLinkBreakTest,
+    ::testing::Values(
+        LinkBreak{"LengthZero", "raw 00000000", "Invalid PDU length 0;", 0},
+        LinkBreak{"LengthAllOnes", "raw FFFFFFFF00000004", "Invalid PDU length 4294967295", 0},
+        // Its first four bytes, 99 BF 50 5B, are far too long a PDU.
+        LinkBreak{"RandomBytes", "raw " + RandomHex(11, 64), "Invalid PDU length 2579451995", 0},
+        // The rest of a PDU that has begun is awaited for two seconds.
+        LinkBreak{"HalfAPdu", "raw 0000002D0000000500000000000000090001",
+                  "Incomplete PDU (18 of 45 bytes)", 1000},
+        LinkBreak{"Dropped", "drop", "Connection to the smpp server lost", 0},
+        // The submit timeout: 20 seconds without any PDU.
+        LinkBreak{"Silence", "", "Submit timeout.  ", 18000}),
+    [](const ::testing::TestParamInfo<LinkBreak>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace nimbra::testing_support
