@@ -1,5 +1,7 @@
 #include "tcptransport.h"
 
+#include "frameconfig.h"
+#include "qansi.h"
 #include "unStrings.h"
 
 #include <QElapsedTimer>
@@ -14,6 +16,18 @@ bool ParsePort(const std::string& text, quint16& port, bool allowZero) {
         return false;
     port = static_cast<quint16>(value);
     return true;
+}
+
+ConnectTarget ReadConnectTarget(LinkFields& fields, quint16 fallbackPort) {
+    ConnectTarget target;
+    target.hostField = fields.Get(kFieldHost);
+    target.host = QFromAnsi(target.hostField);
+    if (!ParsePort(fields.Get(kFieldPort), target.port)) {
+        target.port = fallbackPort;
+        fields.Set(kFieldPort, std::to_string(fallbackPort));
+    }
+    target.portField = fields.Get(kFieldPort);
+    return target;
 }
 
 namespace {

@@ -18,6 +18,16 @@ namespace nimbra::driver {
 // A port number from a settings field: 1 to 65535, or 0 as well where it means "any".
 bool ParsePort(const std::string& text, quint16& port, bool allowZero = false);
 
+// Where a link connects, from the host and port fields.
+struct ConnectTarget {
+    QString host;
+    quint16 port = 0;
+    std::string hostField;  // the fields as they read, for the log
+    std::string portField;
+};
+// A port field that is no port number is set to fallbackPort, which is used.
+ConnectTarget ReadConnectTarget(LinkFields& fields, quint16 fallbackPort);
+
 class TcpTransport final : public ByteTransport {
 public:
     TcpTransport();

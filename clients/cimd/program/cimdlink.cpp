@@ -70,13 +70,7 @@ CimdLink::~CimdLink() {
 ConnectPlan CimdLink::Plan() {
     driver::LinkFields& fields = services_.Fields();
     ConnectPlan plan;
-    plan.hostField = fields.Get(fields::kHost);
-    plan.host = QFromAnsi(plan.hostField);
-    if (!ParsePort(fields.Get(fields::kPort), plan.port, false)) {
-        plan.port = kDefaultPort;
-        fields.Set(fields::kPort, std::to_string(kDefaultPort));
-    }
-    plan.portField = fields.Get(fields::kPort);
+    static_cast<driver::ConnectTarget&>(plan) = driver::ReadConnectTarget(fields, kDefaultPort);
     std::string sourcePort = TrimBlanks(fields.Get(fields::kSourcePort));
     fields.Set(fields::kSourcePort, sourcePort);
     if (!sourcePort.empty() && sourcePort != "0") {
@@ -91,12 +85,8 @@ ConnectPlan CimdLink::Plan() {
 }
 
 void CimdLink::Start() {
-    if (thread_) {
-        // One protocol thread at a time: the new link starts when the old one has ended.
-        client_.stop = true;
-        startWhenEnded_ = true;
+    if (!thread_.ReadyToStart())
         return;
-    }
     client_.ResetReceiveBuffer();
     ConnectPlan plan = Plan();
     std::string where =
@@ -105,33 +95,17 @@ void CimdLink::Start() {
     client_.stop = false;
     client_.logoutRequested = false;
     linkLost_ = false;
-    thread_ = std::make_unique<TUcpClientThread>(client_, services_, std::move(plan), linkLost_);
-    QObject::connect(
-        thread_.get(), &QThread::finished, thread_.get(), [this] { ThreadEnded(); },
-        Qt::QueuedConnection);
-    thread_->start();
-}
-
-void CimdLink::ThreadEnded() {
-    if (!thread_ || thread_->isRunning()) {
-        return;
-    }
-    thread_->wait();
-    thread_.reset();
-    if (startWhenEnded_) {
-        startWhenEnded_ = false;
-        Start();
-    }
+    thread_.Run(std::make_unique<TUcpClientThread>(client_, services_, std::move(plan), linkLost_));
 }
 
 void CimdLink::Stop() {
     client_.stop = true;
-    startWhenEnded_ = false;
+    thread_.CancelRestart();
     services_.StopRetryTimer();
 }
 
 void CimdLink::EngineDisconnect() {
-    if (thread_) {
+    if (thread_.Running()) {
         client_.logoutRequested = true;
     }
     Stop();
@@ -154,12 +128,7 @@ void CimdLink::Submit(const TGsmSms& record) {
 }
 
 void CimdLink::Shutdown() {
-    client_.stop = true;
-    startWhenEnded_ = false;
-    if (thread_) {
-        thread_->wait();
-        thread_.reset();
-    }
+    thread_.Shutdown();
 }
 
 }  // namespace nimbra::cimd

@@ -12,20 +12,18 @@
 #include <QThread>
 
 #include "driverlink.h"
+#include "protocolthread.h"
 #include "realclock.h"
+#include "tcptransport.h"
 #include "unCimd.h"
 
 namespace nimbra::cimd {
 
 // Where and how the protocol thread connects.
-struct ConnectPlan {
-    QString host;
-    quint16 port = 0;
+struct ConnectPlan : driver::ConnectTarget {
     bool bound = false;
     QString sourceAddress;
     std::string sourcePort;  // as the field reads; checked on the thread
-    std::string hostField;   // the fields as they read, for the log
-    std::string portField;
 };
 
 // TUcpClientThread: connects, logs in and runs the client's loop; the link is closed when
@@ -67,12 +65,11 @@ public:
 
 private:
     ConnectPlan Plan();
-    void ThreadEnded();
 
     driver::FrameServices& services_;
     driver::RealClock clock_;
     TCIMDclient client_;
-    std::unique_ptr<TUcpClientThread> thread_;
+    driver::ProtocolThreadOwner thread_{client_.stop, [this] { Start(); }};
     std::atomic<bool> linkLost_{false};
     bool startWhenEnded_ = false;
 };

@@ -1,14 +1,10 @@
 #include "smpplink.h"
 
-#include "qansi.h"
 #include "tcptransport.h"
-#include "unStrings.h"
 
 namespace nimbra::smpp {
 
 namespace {
-
-using driver::ParsePort;
 
 constexpr int kConnectTimeoutMs = 15000;
 constexpr int kDefaultPort = 5000;
@@ -63,47 +59,18 @@ SmppLink::~SmppLink() {
     Shutdown();
 }
 
-ConnectPlan SmppLink::Plan() {
-    driver::LinkFields& fields = services_.Fields();
-    ConnectPlan plan;
-    plan.hostField = fields.Get(fields::kHost);
-    plan.host = QFromAnsi(plan.hostField);
-    if (!ParsePort(fields.Get(fields::kPort), plan.port)) {
-        plan.port = kDefaultPort;
-        fields.Set(fields::kPort, std::to_string(kDefaultPort));
-    }
-    plan.portField = fields.Get(fields::kPort);
-    return plan;
-}
-
 void SmppLink::Start() {
-    if (thread_) {
-        // One protocol thread at a time: the new link starts when the old one has ended.
-        client_.stop = true;
-        startWhenEnded_ = true;
+    if (!thread_.ReadyToStart())
         return;
-    }
-    ConnectPlan plan = Plan();
+    ConnectPlan plan = driver::ReadConnectTarget(services_.Fields(), kDefaultPort);
     services_.Log("1", "Connecting to smpp server " + plan.hostField + " on port " +
                            std::to_string(plan.port));
     client_.stop = false;
-    thread_ = std::make_unique<TsmppClientThread>(client_, services_, std::move(plan), bound_);
-    QObject::connect(
-        thread_.get(), &QThread::finished, thread_.get(), [this] { ThreadEnded(); },
-        Qt::QueuedConnection);
-    thread_->start();
+    thread_.Run(std::make_unique<TsmppClientThread>(client_, services_, std::move(plan), bound_));
 }
 
 void SmppLink::ThreadEnded() {
-    if (!thread_ || thread_->isRunning()) {
-        return;
-    }
-    thread_->wait();
-    thread_.reset();
-    if (startWhenEnded_) {
-        startWhenEnded_ = false;
-        Start();
-    } else if (!client_.reconnect) {
+    if (!client_.reconnect) {
         // A message handed over after the thread had taken stock has no link to wait for.
         client_.FailInFlight();
     }
@@ -113,10 +80,10 @@ void SmppLink::ThreadEnded() {
 // it.
 void SmppLink::Stop() {
     client_.stop = true;
-    startWhenEnded_ = false;
+    thread_.CancelRestart();
     services_.Log("1", kDisconnected);
     // With a protocol thread, it reports what is in flight when it ends.
-    if (!thread_) {
+    if (!thread_.Running()) {
         client_.FailInFlight();
     }
 }
@@ -128,7 +95,7 @@ void SmppLink::EngineConnect() {
 // Only a link that is there is stopped; a message waiting for one keeps waiting for the
 // next Connect.
 void SmppLink::EngineDisconnect() {
-    if (thread_) {
+    if (thread_.Running()) {
         Stop();
     }
     client_.reconnect = false;
@@ -159,7 +126,7 @@ void SmppLink::Submit(const TGsmSms& record) {
     client_.Submit(record);
     // No link and none coming (a refused bind waits for the next start): the message goes
     // back to the engine at once instead of blocking the driver.
-    if (!thread_ && !client_.reconnect) {
+    if (!thread_.Running() && !client_.reconnect) {
         services_.Log("1", "Not connected to the smpp server");
         client_.FailInFlight();
     }
@@ -167,12 +134,7 @@ void SmppLink::Submit(const TGsmSms& record) {
 
 void SmppLink::Shutdown() {
     client_.abandon = true;
-    client_.stop = true;
-    startWhenEnded_ = false;
-    if (thread_) {
-        thread_->wait();
-        thread_.reset();
-    }
+    thread_.Shutdown();
 }
 
 }  // namespace nimbra::smpp

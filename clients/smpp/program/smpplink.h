@@ -14,18 +14,15 @@
 #include <QThread>
 
 #include "driverlink.h"
+#include "protocolthread.h"
 #include "realclock.h"
+#include "tcptransport.h"
 #include "unSmpp.h"
 
 namespace nimbra::smpp {
 
 // Where the protocol thread connects.
-struct ConnectPlan {
-    QString host;
-    quint16 port = 0;
-    std::string hostField;  // the fields as they read, for the log
-    std::string portField;
-};
+using ConnectPlan = driver::ConnectTarget;
 
 // TsmppClientThread: connects, binds and runs the client's loop; the link is closed when it
 // ends.
@@ -68,16 +65,15 @@ public:
     void Shutdown() override;
 
 private:
-    ConnectPlan Plan();
+    // A protocol thread ended with no new start waiting.
     void ThreadEnded();
 
     driver::FrameServices& services_;
     driver::RealClock clock_;
     Tsmppclient client_;
-    std::unique_ptr<TsmppClientThread> thread_;
+    driver::ProtocolThreadOwner thread_{client_.stop, [this] { Start(); },
+                                        [this] { ThreadEnded(); }};
     std::atomic<bool> bound_{false};
-    // Start came while a thread still ran: the new link starts when it has ended.
-    bool startWhenEnded_ = false;
 };
 
 }  // namespace nimbra::smpp
