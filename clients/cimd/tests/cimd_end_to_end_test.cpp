@@ -18,10 +18,9 @@
 #include <gtest/gtest.h>
 
 #include "Transmit_TLB.h"
+#include "engine_with_driver.h"
 #include "event_wait.h"
 #include "file_text.h"
-#include "keypath.h"
-#include "running_engine.h"
 #include "simulator_process.h"
 #include "wait.h"
 
@@ -30,94 +29,24 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using com::TnbMessageServerProxy;
-using com::TransmitEngine;
 
-constexpr int kTimeoutMs = 20000;
+constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
 constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
 const char kDriverName[] = "CIMD2 Connection 1";
 
-// The message file in folder that holds text, or an empty path.
-fs::path FileHolding(const fs::path& folder, const std::string& text) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.path().extension() == ".sms" &&
-            ReadFileText(entry.path()).find(text) != std::string::npos)
-            return entry.path();
-    }
-    return {};
-}
-
-class CimdEndToEndTest : public ::testing::Test {
+class CimdEndToEndTest : public ::testing::Test, protected EngineWithDriver {
 protected:
-    // Starts the simulator, then the engine with one cimd driver pointed at it, a client
-    // that records the events, and the server once the driver has logged in.
+    CimdEndToEndTest()
+        : EngineWithDriver(TRANSMIT, NBSMS, {CIMD, "cimd", "eCIMDInstalledNumber", kDriverName}) {}
+
+    // Starts the simulator, then the engine with one cimd driver pointed at it.
     void StartAll(std::vector<std::string> simulatorOptions,
                   std::map<std::string, std::string> driverFields = {}) {
         simulator = std::make_unique<SimulatorProcess>(MCSIM, std::move(simulatorOptions));
-        fs::create_directories(engine.home() / "Devices");
-        fs::copy_file(CIMD, engine.home() / "Devices/cimd");
-        fs::permissions(engine.home() / "Devices/cimd", fs::perms::owner_all);
-        engine.WriteServerSetting("eInstalledNumber", "0");
-        engine.WriteServerSetting("eCIMDInstalledNumber", "1");
-        driverFields.emplace("eHost", "127.0.0.1");
-        driverFields.emplace("ePort", std::to_string(simulator->port()));
-        driverFields.emplace("cbLog", "1");
-        for (const auto& [name, value] : driverFields)
-            engine.WriteSetting(PluginKeyPath(kDriverName), name, value);
-        engine.Start();
-
-        client = std::make_unique<TnbMessageServerProxy>(TransmitEngine::Attach(engine.Connect()));
-        client->login(QStringLiteral("tester"));
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
-                         [this](const QVariant& id) { sent << id.toString(); });
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageDelivered,
-                         [this](const QVariant& id) { delivered << id.toString(); });
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
-                         [this](const QVariant& msg) { received << msg.toString(); });
-        // The driver reports its address once it has logged in to the engine.
-        ASSERT_TRUE(ProcessEventsUntil(
-            [this] {
-                return ScreenLog().find("[" + std::string(kDriverName) + "] 127.0.0.1:") !=
-                       std::string::npos;
-            },
-            kTimeoutMs))
-            << ScreenLog();
-        ASSERT_EQ(client->startServer(), QVariant(1));
+        StartEngine(simulator->port(), std::move(driverFields));
     }
 
-    std::string ScreenLog() const {
-        return ReadFileTextIfAny(engine.home() / "logs/screen-log.txt");
-    }
-    std::string DriverLog() const { return ReadFileTextIfAny(engine.home() / "Logs/smpp-log.txt"); }
-    static std::string ReadFileTextIfAny(const fs::path& path) {
-        std::error_code error;
-        return fs::exists(path, error) ? ReadFileText(path) : std::string();
-    }
-    bool WaitForDriverLog(const std::string& text, int timeoutMs = kTimeoutMs) {
-        return ProcessEventsUntil([&] { return DriverLog().find(text) != std::string::npos; },
-                                  timeoutMs);
-    }
-
-    // Sends with the command-line client; gives the message id it printed.
-    std::string SendWithNbsms(const std::string& number, const std::string& text) {
-        ChildProcess nbsms(engine.ClientProgram(NBSMS, {"send", number, text}));
-        EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
-        EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
-        std::string id = nbsms.Output();
-        while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
-            id.pop_back();
-        return id;
-    }
-
-    fs::path Folder(const std::string& name) const { return engine.home() / "SysFolders" / name; }
-
-    RunningEngine engine{TRANSMIT};
     std::unique_ptr<SimulatorProcess> simulator;
-    std::unique_ptr<TnbMessageServerProxy> client;
-    QStringList sent;
-    QStringList delivered;
-    QStringList received;
 };
 
 TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLandsInTheInbox) {

@@ -20,10 +20,9 @@
 #include <gtest/gtest.h>
 
 #include "Transmit_TLB.h"
+#include "engine_with_driver.h"
 #include "event_wait.h"
 #include "file_text.h"
-#include "keypath.h"
-#include "running_engine.h"
 #include "simulator_process.h"
 #include "unGSMSMS.h"
 
@@ -31,26 +30,13 @@ namespace nimbra::testing_support {
 namespace {
 
 namespace fs = std::filesystem;
-using com::TnbMessageServerProxy;
-using com::TransmitEngine;
 
-constexpr int kTimeoutMs = 20000;
+constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
 constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
 // The driver's reconnect delay; a measured gap may fall short of it by the polling here.
 constexpr int kReconnectMs = 15000;
 constexpr int kReconnectLowerBoundMs = 13500;
 const char kDriverName[] = "smpp1";
-
-// The message file in folder that holds text, or an empty path.
-fs::path FileHolding(const fs::path& folder, const std::string& text) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (entry.path().extension() == ".sms" &&
-            ReadFileText(entry.path()).find(text) != std::string::npos)
-            return entry.path();
-    }
-    return {};
-}
 
 // Upper-case hex of the bytes of text, as the simulator logs PDUs.
 std::string Hex(const std::string& text) {
@@ -104,8 +90,11 @@ std::vector<pid_t> ProcessesOf(const fs::path& program) {
     return pids;
 }
 
-class SmppEndToEndTest : public ::testing::Test {
+class SmppEndToEndTest : public ::testing::Test, protected EngineWithDriver {
 protected:
+    SmppEndToEndTest()
+        : EngineWithDriver(TRANSMIT, NBSMS, {SMPP, "smpp", "eSMPPInstalledNumber", kDriverName}) {}
+
     // Starts the simulator, then the engine with one smpp driver bound to it.
     void StartAll(std::vector<std::string> simulatorOptions,
                   std::map<std::string, std::string> driverFields = {}) {
@@ -114,63 +103,11 @@ protected:
         StartEngine(simulator->port(), std::move(driverFields));
     }
 
-    // The engine with one smpp driver pointed at port, a client that records the events, and
-    // the server once the driver has logged in to the engine.
-    void StartEngine(int port, std::map<std::string, std::string> driverFields = {}) {
-        fs::create_directories(engine.home() / "Devices");
-        fs::copy_file(SMPP, Driver());
-        fs::permissions(Driver(), fs::perms::owner_all);
-        engine.WriteServerSetting("eInstalledNumber", "0");
-        engine.WriteServerSetting("eSMPPInstalledNumber", "1");
-        driverFields.emplace("eHost", "127.0.0.1");
-        driverFields.emplace("ePort", std::to_string(port));
-        driverFields.emplace("cbLog", "1");
-        for (const auto& [name, value] : driverFields)
-            engine.WriteSetting(PluginKeyPath(kDriverName), name, value);
-        engine.Start();
-
-        client = std::make_unique<TnbMessageServerProxy>(TransmitEngine::Attach(engine.Connect()));
-        client->login(QStringLiteral("tester"));
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
-                         [this](const QVariant& id) { sent << id.toString(); });
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageDelivered,
-                         [this](const QVariant& id) { delivered << id.toString(); });
-        QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
-                         [this](const QVariant& msg) { received << msg.toString(); });
-        // The driver reports its address once it has logged in to the engine.
-        ASSERT_TRUE(ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
-            << ScreenLog();
-        ASSERT_EQ(client->startServer(), QVariant(1));
-    }
-
-    fs::path Driver() const { return engine.home() / "Devices/smpp"; }
-    // The engine's screen log, where the driver's lines arrive as "[smpp1] " + line.
-    std::string ScreenLog() const {
-        std::error_code error;
-        const fs::path path = engine.home() / "logs/screen-log.txt";
-        return fs::exists(path, error) ? ReadFileText(path) : std::string();
-    }
-    bool ScreenLogHas(const std::string& line) const {
-        return ScreenLog().find("[" + std::string(kDriverName) + "] " + line) != std::string::npos;
-    }
-    bool WaitForScreenLog(const std::string& line, int timeoutMs = kTimeoutMs) {
-        return ProcessEventsUntil([&] { return ScreenLogHas(line); }, timeoutMs);
-    }
     // Waits with the events running until the simulator has counted `atLeast` binds.
     bool WaitForBinds(int atLeast, int timeoutMs = kTimeoutMs) {
         return ProcessEventsUntil([&] { return simulator->Count("logins") >= atLeast; }, timeoutMs);
     }
 
-    // Sends with the command-line client; gives the message id it printed.
-    std::string SendWithNbsms(const std::string& number, const std::string& text) {
-        ChildProcess nbsms(engine.ClientProgram(NBSMS, {"send", number, text}));
-        EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
-        EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
-        std::string id = nbsms.Output();
-        while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
-            id.pop_back();
-        return id;
-    }
     // Sends a whole record through the client object, which keeps its sender and its text.
     std::string SendRecord(const std::string& sender, const std::string& text) {
         TGsmSms record;
@@ -181,7 +118,6 @@ protected:
         return client->sendMessage(msg).toString().toStdString();
     }
 
-    fs::path Folder(const std::string& name) const { return engine.home() / "SysFolders" / name; }
     // Whether the message waits for another try after a failure.
     bool KeptForRetry(const std::string& id) const {
         return !FileHolding(Folder("Waiting for resend"), id).empty() ||
@@ -189,12 +125,7 @@ protected:
     }
     bool Sent(const std::string& id) const { return sent.contains(QString::fromStdString(id)); }
 
-    RunningEngine engine{TRANSMIT};
     std::unique_ptr<SimulatorProcess> simulator;
-    std::unique_ptr<TnbMessageServerProxy> client;
-    QStringList sent;
-    QStringList delivered;
-    QStringList received;
 };
 
 TEST_F(SmppEndToEndTest, AMessageGoesOutWithItsReceiptAndAnIncomingOneLandsInTheInbox) {

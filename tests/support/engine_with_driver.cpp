@@ -1,0 +1,104 @@
+#include "engine_with_driver.h"
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "event_wait.h"
+#include "file_text.h"
+#include "keypath.h"
+
+namespace nimbra::testing_support {
+
+namespace fs = std::filesystem;
+using com::TnbMessageServerProxy;
+using com::TransmitEngine;
+
+namespace {
+
+std::string ReadFileTextIfAny(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error) ? ReadFileText(path) : std::string();
+}
+
+}  // namespace
+
+EngineWithDriver::EngineWithDriver(const char* transmit, const char* nbsms, DriverUnderTest driver)
+    : engine(transmit), nbsms_(nbsms), driver_(std::move(driver)) {}
+
+void EngineWithDriver::StartEngine(int port, std::map<std::string, std::string> fields) {
+    fs::create_directories(engine.home() / "Devices");
+    fs::copy_file(driver_.program, Driver());
+    fs::permissions(Driver(), fs::perms::owner_all);
+    engine.WriteServerSetting("eInstalledNumber", "0");
+    engine.WriteServerSetting(driver_.countSetting, "1");
+    fields.emplace("eHost", "127.0.0.1");
+    fields.emplace("ePort", std::to_string(port));
+    fields.emplace("cbLog", "1");
+    for (const auto& [name, value] : fields)
+        engine.WriteSetting(PluginKeyPath(driver_.loginName), name, value);
+    engine.Start();
+
+    client = std::make_unique<TnbMessageServerProxy>(TransmitEngine::Attach(engine.Connect()));
+    client->login(QStringLiteral("tester"));
+    QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
+                     [this](const QVariant& id) { sent << id.toString(); });
+    QObject::connect(client.get(), &TnbMessageServerProxy::MessageDelivered,
+                     [this](const QVariant& id) { delivered << id.toString(); });
+    QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
+                     [this](const QVariant& msg) { received << msg.toString(); });
+    // The driver reports its address once it has logged in to the engine.
+    ASSERT_TRUE(ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
+        << ScreenLog();
+    ASSERT_EQ(client->startServer(), QVariant(1));
+}
+
+fs::path EngineWithDriver::Driver() const {
+    return engine.home() / "Devices" / driver_.fileName;
+}
+
+std::string EngineWithDriver::ScreenLog() const {
+    return ReadFileTextIfAny(engine.home() / "logs/screen-log.txt");
+}
+
+bool EngineWithDriver::ScreenLogHas(const std::string& line) const {
+    return ScreenLog().find("[" + driver_.loginName + "] " + line) != std::string::npos;
+}
+
+bool EngineWithDriver::WaitForScreenLog(const std::string& line, int timeoutMs) {
+    return ProcessEventsUntil([&] { return ScreenLogHas(line); }, timeoutMs);
+}
+
+std::string EngineWithDriver::DriverLog() const {
+    return ReadFileTextIfAny(engine.home() / "Logs/smpp-log.txt");
+}
+
+bool EngineWithDriver::WaitForDriverLog(const std::string& text, int timeoutMs) {
+    return ProcessEventsUntil([&] { return DriverLog().find(text) != std::string::npos; },
+                              timeoutMs);
+}
+
+std::string EngineWithDriver::SendWithNbsms(const std::string& number, const std::string& text) {
+    ChildProcess nbsms(engine.ClientProgram(nbsms_, {"send", number, text}));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
+    EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
+    std::string id = nbsms.Output();
+    while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
+        id.pop_back();
+    return id;
+}
+
+fs::path EngineWithDriver::Folder(const std::string& name) const {
+    return engine.home() / "SysFolders" / name;
+}
+
+fs::path EngineWithDriver::FileHolding(const fs::path& folder, const std::string& text) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".sms" &&
+            ReadFileText(entry.path()).find(text) != std::string::npos)
+            return entry.path();
+    }
+    return {};
+}
+
+}  // namespace nimbra::testing_support

@@ -1,0 +1,64 @@
+#pragma once
+// The real engine with one device driver program installed in its home and pointed at a
+// message centre on loopback, a client object that records the engine's message events, and
+// the command-line client: what the drivers' end-to-end tests share.
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QStringList>
+
+#include "Transmit_TLB.h"
+#include "running_engine.h"
+
+namespace nimbra::testing_support {
+
+// Which driver, and how the engine knows it.
+struct DriverUnderTest {
+    const char* program;       // the built driver program
+    std::string fileName;      // its name in the home's Devices folder
+    std::string countSetting;  // the Server setting that says how many the engine starts
+    std::string loginName;     // the name it gets at the engine, also its settings section
+};
+
+class EngineWithDriver {
+public:
+    static constexpr int kTimeoutMs = 20000;
+
+    EngineWithDriver(const char* transmit, const char* nbsms, DriverUnderTest driver);
+
+    // Installs the driver (the handset off), gives it its fields (eHost 127.0.0.1, ePort
+    // port and cbLog 1 unless `fields` say otherwise), starts the engine, logs a client in
+    // and, once the driver has logged in to the engine, starts the server.
+    void StartEngine(int port, std::map<std::string, std::string> fields = {});
+
+    std::filesystem::path Driver() const;
+    // The engine's screen log, where the driver's lines arrive as "[loginName] " + line.
+    std::string ScreenLog() const;
+    bool ScreenLogHas(const std::string& line) const;
+    bool WaitForScreenLog(const std::string& line, int timeoutMs = kTimeoutMs);
+    // The driver's own log file (with cbLog on).
+    std::string DriverLog() const;
+    bool WaitForDriverLog(const std::string& text, int timeoutMs = kTimeoutMs);
+
+    // Sends with the command-line client; gives the message id it printed.
+    std::string SendWithNbsms(const std::string& number, const std::string& text);
+    std::filesystem::path Folder(const std::string& name) const;
+    // The message file in folder that holds text, or an empty path.
+    static std::filesystem::path FileHolding(const std::filesystem::path& folder,
+                                             const std::string& text);
+
+    RunningEngine engine;
+    std::unique_ptr<com::TnbMessageServerProxy> client;
+    QStringList sent;
+    QStringList delivered;
+    QStringList received;
+
+private:
+    const char* nbsms_;
+    DriverUnderTest driver_;
+};
+
+}  // namespace nimbra::testing_support
