@@ -318,11 +318,65 @@ TEST_F(ClientsTest, StartAndStopServerAnswerWhetherTheCommandWasAvailable) {
     EXPECT_EQ(client.object->startServer(), AutoValue(0));
     host.RunPosted();
     EXPECT_EQ(client.sink->events, Events{"ServerStarted"});
-    EXPECT_EQ(client.object->stopServer(), AutoValue(0));  // start not complete yet
-    engine->CheckDevices();
     EXPECT_EQ(client.object->stopServer(), AutoValue(1));
+    EXPECT_EQ(client.object->stopServer(), AutoValue(0));
     host.RunPosted();
     EXPECT_EQ(client.sink->events, (Events{"ServerStarted", "ServerStopped"}));
+}
+
+TEST_F(ClientsTest, EveryWayToStopStopsAServerWhoseDeviceNeverAnswersConnect) {
+    Server& server = AddServer();
+    Easy& easy = AddEasy();
+    Control& control = AddControl();
+    easy.object->startServer();  // names the objects, so that they hear the server stop
+    control.object->startServer();
+    engine->StopbtnClick();
+    host.RunPosted();
+    const std::string stopCommand = Home("servercontrol/StopServer.act");
+    struct Way {
+        const char* name;
+        std::function<void()> stop;
+    };
+    const Way ways[] = {
+        {"message server", [&] { EXPECT_EQ(server.object->stopServer(), AutoValue(1)); }},
+        {"simple object", [&] { easy.object->stopServer(); }},
+        {"service control", [&] { control.object->stopServer(); }},
+        {"control folder",
+         [&] {
+             std::ofstream(stopCommand) << "";
+             engine->CheckControlFolder();
+             EXPECT_FALSE(fs::exists(stopCommand));
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        Device& silent = AddDevice();
+        engine->StartbtnClick(true);
+        host.RunPosted();
+        engine->CheckDevices();
+        ASSERT_EQ(silent.phone->sendState, kConnecting);
+        ASSERT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+        server.sink->events.clear();
+        easy.sink->events.clear();
+        control.sink->events.clear();
+
+        way.stop();
+        host.RunPosted();
+        EXPECT_FALSE(engine->IsRunning());
+        EXPECT_EQ(silent.sink->events, (Events{"Connect", "Disconnect"}));
+        EXPECT_EQ(silent.phone->sendState, kNotConnected);
+        EXPECT_EQ(server.sink->events, Events{"ServerStopped"});
+        EXPECT_EQ(easy.sink->events, Events{"ServerStopped"});
+        EXPECT_EQ(control.sink->events, Events{"Stopped"});
+        EXPECT_EQ(ReadHomeFile("logs/status0.txt"), "The Server is Stoped\r\n");
+        EXPECT_EQ(ReadHomeFile("logs/startbtn.state"), "enabled\r\n");
+        // The device check after the stop leaves the server stopped.
+        silent.phone->connectionSuccess();
+        engine->CheckDevices();
+        EXPECT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+        EXPECT_TRUE(engine->StartAvailable());
+        EXPECT_FALSE(engine->StopAvailable());
+    }
 }
 
 TEST_F(ClientsTest, StatusInfoAndLogWriteStatusSlots) {
@@ -421,6 +475,53 @@ TEST_F(ClientsTest, EachKindHearsTheEngineHappeningsInItsOwnTerms) {
         easy.sink->events.clear();
         control.sink->events.clear();
     }
+}
+
+TEST_F(ClientsTest, EachKindHearsWillRetryOnlyWhileARetryIsLeft) {
+    Server& server = AddServer();
+    Easy& easy = AddEasy();
+    Control& control = AddControl();
+    Device& device = AddDevice();
+    StartServer();
+    easy.object->startServer();  // running already: named all the same
+    control.object->startServer();
+    const std::string id = QueueOutgoing("+447009001", "fails twice");
+    Folder(SystemFolder::Outbox).At(0).retriesLeft = 1;
+    const std::string number = std::to_string(MessageIdNumber(id));
+    const std::string retry = kRetryErrorText;
+    struct Attempt {
+        const char* name;
+        Events server;
+        Events easy;
+        Events control;
+    };
+    const Attempt attempts[] = {
+        {"a retry left",
+         {"Error:1:" + retry + ":" + id + ":1"},
+         {"Error:1:" + retry + ":" + number},
+         {"Error:1:" + retry + ":" + number}},
+        {"the last attempt",
+         {"MessageDeleted:" + id},
+         {"Error:7:Message could not be sent:" + number},
+         {}},
+    };
+    for (const Attempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.name);
+        server.sink->events.clear();
+        easy.sink->events.clear();
+        control.sink->events.clear();
+        engine->ResendFailedMessages();
+        Tick();
+        ASSERT_FALSE(device.sink->transmitted.empty());
+        ASSERT_EQ(device.sink->transmitted.back().messageId, id);
+        device.phone->sendFailed(id, "no network");
+        host.RunPosted();
+        EXPECT_EQ(server.sink->events, attempt.server);
+        EXPECT_EQ(easy.sink->events, attempt.easy);
+        EXPECT_EQ(control.sink->events, attempt.control);
+    }
+    EXPECT_EQ(FilesIn("SysFolders/Could not be sent"), 1u);
+    EXPECT_EQ(device.sink->transmitted.size(), 2u);
 }
 
 TEST_F(ClientsTest, MessageIdNumberTakesDecimalIdsThatFit) {
