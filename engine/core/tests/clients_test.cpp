@@ -87,6 +87,30 @@ protected:
         host.RunPosted();
         engine->CheckDevices();  // no device connecting: Stop becomes available
     }
+    // Forgets what every client object heard so far.
+    void ClearEvents() {
+        for (Server& server : servers)
+            server.sink->events.clear();
+        for (Easy& easy : easies)
+            easy.sink->events.clear();
+        for (Control& control : controls)
+            control.sink->events.clear();
+    }
+    struct EachKind {
+        Server& server;
+        Easy& easy;
+        Control& control;
+    };
+    // A client of each kind that hears the engine: the simple objects are named by a start of
+    // the running server. What they heard on the way is forgotten.
+    EachKind ListeningClientOfEachKind() {
+        EachKind kinds{AddServer(), AddEasy(), AddControl()};
+        kinds.easy.object->startServer();
+        kinds.control.object->startServer();
+        host.RunPosted();
+        ClearEvents();
+        return kinds;
+    }
 
     std::deque<Server> servers;
     std::deque<Easy> easies;
@@ -356,9 +380,7 @@ TEST_F(ClientsTest, EveryWayToStopStopsAServerWhoseDeviceNeverAnswersConnect) {
         engine->CheckDevices();
         ASSERT_EQ(silent.phone->sendState, kConnecting);
         ASSERT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
-        server.sink->events.clear();
-        easy.sink->events.clear();
-        control.sink->events.clear();
+        ClearEvents();
 
         way.stop();
         host.RunPosted();
@@ -392,15 +414,8 @@ TEST_F(ClientsTest, StatusInfoAndLogWriteStatusSlots) {
 // --- events of the three kinds -------------------------------------------------------------
 
 TEST_F(ClientsTest, EachKindHearsTheEngineHappeningsInItsOwnTerms) {
-    Server& server = AddServer();
-    Easy& easy = AddEasy();
-    Control& control = AddControl();
     StartAndSettle();
-    easy.object->startServer();  // running already: named all the same
-    control.object->startServer();
-    server.sink->events.clear();
-    easy.sink->events.clear();
-    control.sink->events.clear();
+    auto [server, easy, control] = ListeningClientOfEachKind();
 
     Store(SystemFolder::Inbox, "77", "incoming");
     const std::string received = Find("77")->ToRecord().ToText();
@@ -471,20 +486,14 @@ TEST_F(ClientsTest, EachKindHearsTheEngineHappeningsInItsOwnTerms) {
         EXPECT_EQ(server.sink->events, c.server) << c.name;
         EXPECT_EQ(easy.sink->events, c.easy) << c.name;
         EXPECT_EQ(control.sink->events, c.control) << c.name;
-        server.sink->events.clear();
-        easy.sink->events.clear();
-        control.sink->events.clear();
+        ClearEvents();
     }
 }
 
 TEST_F(ClientsTest, EachKindHearsWillRetryOnlyWhileARetryIsLeft) {
-    Server& server = AddServer();
-    Easy& easy = AddEasy();
-    Control& control = AddControl();
     Device& device = AddDevice();
     StartServer();
-    easy.object->startServer();  // running already: named all the same
-    control.object->startServer();
+    auto [server, easy, control] = ListeningClientOfEachKind();
     const std::string id = QueueOutgoing("+447009001", "fails twice");
     Folder(SystemFolder::Outbox).At(0).retriesLeft = 1;
     const std::string number = std::to_string(MessageIdNumber(id));
@@ -507,9 +516,7 @@ TEST_F(ClientsTest, EachKindHearsWillRetryOnlyWhileARetryIsLeft) {
     };
     for (const Attempt& attempt : attempts) {
         SCOPED_TRACE(attempt.name);
-        server.sink->events.clear();
-        easy.sink->events.clear();
-        control.sink->events.clear();
+        ClearEvents();
         engine->ResendFailedMessages();
         Tick();
         ASSERT_FALSE(device.sink->transmitted.empty());
@@ -534,16 +541,9 @@ TEST_F(ClientsTest, MessageIdNumberTakesDecimalIdsThatFit) {
 }
 
 TEST_F(ClientsTest, ClosingTheEngineStopsThenShutsDownEachKind) {
-    Server& server = AddServer();
+    StartAndSettle();
+    auto [server, easy, control] = ListeningClientOfEachKind();
     server.object->registerMenuItem("billboard 1 Configuration");
-    Easy& easy = AddEasy();
-    Control& control = AddControl();
-    easy.object->startServer();
-    control.object->startServer();
-    host.RunPosted();
-    server.sink->events.clear();
-    easy.sink->events.clear();
-    control.sink->events.clear();
 
     engine->Exit();
     host.RunPosted();
