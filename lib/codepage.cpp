@@ -117,6 +117,33 @@ std::string Utf8ToAnsi(std::string_view s) {
     return out;
 }
 
+std::u16string Utf8ToWide(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const long cp = DecodeUtf8(s, i);
+        if (cp < 0) {
+            out.push_back(u'?');
+        } else if (cp > 0xFFFF) {
+            const auto offset = static_cast<std::uint32_t>(cp - 0x10000);
+            out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+bool AnsiCanHold(std::u16string_view w) {
+    for (const char16_t u : w) {
+        if (u != u'?' && WideCharToAnsi(u) == '?')
+            return false;
+    }
+    return true;
+}
+
 std::string LowerAnsi(std::string_view s) {
     std::string out(s);
     for (char& c : out) {

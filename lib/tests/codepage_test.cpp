@@ -144,5 +144,32 @@ TEST(CodePage, LowerAnsiLowersTheLettersOfThePage) {
     }
 }
 
+TEST(CodePage, Utf8ToWideKeepsEveryCharacterAndMarksBrokenSequences) {
+    struct Case {
+        std::string utf8;
+        std::u16string wide;
+    };
+    const std::vector<Case> cases = {
+        {"abc", u"abc"},
+        {"\xC3\xA9\xCE\xB1\xD0\x96", u"\u00E9\u03B1\u0416"},  // é, alpha, Zhe
+        {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},                // an emoji: a surrogate pair
+        {"a\xFF"
+         "b",
+         u"a?b"},
+        {"\xE2\x82", u"?"},      // cut short at the end
+        {"\xED\xA0\x80", u"?"},  // an encoded surrogate is no character
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
+}
+
+TEST(CodePage, AnsiCanHoldTellsWhetherAnyCharacterWouldBecomeAQuestionMark) {
+    EXPECT_TRUE(AnsiCanHold(u""));
+    EXPECT_TRUE(AnsiCanHold(u"What? \u00E9\u00E4\u00A3\u20AC"));  // é ä £ €
+    EXPECT_FALSE(AnsiCanHold(u"\u0151"));                         // o with double acute
+    EXPECT_FALSE(AnsiCanHold(u"a\u03B1"));
+    EXPECT_FALSE(AnsiCanHold(u"\xD83D\xDE00"));
+}
+
 }  // namespace
 }  // namespace nimbra
