@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 
 #include "codepage.h"
+#include "enginetext.h"
+#include "simoptions.h"
 #include "simulator.h"
 
 namespace mcsim {
@@ -39,8 +41,13 @@ std::optional<QByteArray> HexBytes(const QString& text) {
 
 // A message text as the single-byte text drivers exchange: the code page's letters, and the
 // Hungarian letters with double acute at their Central European code-page places, which the
-// user-data encoding knows.
-std::string MessageBytes(const QString& text) {
+// line variant's user-data encoding knows. Standard CIMD2 carries every character: there the
+// text is the engine's, "_UCS2_" text when the code page cannot hold it.
+std::string MessageBytes(const QString& text, bool standardCimd) {
+    if (standardCimd)
+        return nimbra::EngineText(
+            std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                static_cast<std::size_t>(text.size())));
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));
     for (const QChar c : text) {
@@ -81,9 +88,11 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         const QRegularExpressionMatch parts = kDeliver.match(rest);
         if (!parts.hasMatch())
             return {Error(QStringLiteral("usage: deliver FROM TO TEXT..."))};
-        const int reached =
-            simulator_.Deliver(MessageBytes(parts.captured(1)), MessageBytes(parts.captured(2)),
-                               MessageBytes(parts.captured(3)));
+        const bool standard = simulator_.options().framed &&
+                              simulator_.options().protocol == QLatin1String("cimd");
+        const int reached = simulator_.Deliver(MessageBytes(parts.captured(1), false),
+                                               MessageBytes(parts.captured(2), false),
+                                               MessageBytes(parts.captured(3), standard));
         if (reached == 0)
             return {Error(QStringLiteral("no logged-in connection took the message"))};
         return {Ok(QStringLiteral("delivered to %1 connections").arg(reached))};

@@ -4,6 +4,13 @@
 
 namespace nimbra::cimd {
 
+namespace {
+
+// The status code (061) of a status report about a delivered message.
+constexpr std::string_view kStatusCodeDelivered = "4";
+
+}  // namespace
+
 void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view text) {
     for (std::size_t end = text.find(kCr); end != std::string_view::npos; end = text.find(kCr)) {
         HandlePacket(link, text.substr(0, end + 1));
@@ -14,13 +21,20 @@ void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view 
 void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view text) {
     lastActivity_ = clock_.Elapsed();
     TParamList packet;
-    switch (Parse(text, packet)) {
+    const ParseResult parsed =
+        framing_ == Framing::Standard ? ParseFrame(text, packet) : Parse(text, packet);
+    switch (parsed) {
         case ParseResult::Ok:
             break;
         case ParseResult::Empty:
             return;
         case ParseResult::TooManyPieces:
             Log("Packet with more than 50 parameters ignored");
+            return;
+        case ParseResult::BadChecksum:
+            // Not answered: the centre sends a message or report again when it gets no
+            // response, and a response that was lost fails its message by the timeout.
+            Log("Packet with a wrong checksum ignored");
             return;
     }
     const std::string code = packet.name(0);
@@ -53,25 +67,33 @@ void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packe
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = packet.valueOf("023");
     record.receiver = packet.valueOf("021");
-    record.text = DecodeText(packet.valueOf("033"));
+    record.text = framing_ == Framing::Standard ? DecodeUserData(packet)
+                                                : DecodeText(packet.valueOf("033"));
     events_.Received(record.ToText());
     Log("Incoming Message [" + record.sender + "][" + record.text + "]");
     SendPacket(link, ResponsePacket(kOpDeliverResponse, packet.value(0)));
 }
 
-// Every status report becomes a delivery-report record, whatever its status code.
+// Every status report becomes a delivery-report record. Its status tells the engine the
+// outcome: "0" for status 4 (delivered), else the status code, which confirms nothing (1
+// in process, 2 validity period expired, 3 delivery failed, 5 and 6 no response, 7 to 9
+// cancelled or deleted). A report without a status code is taken as a delivery.
 void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& packet) {
     const std::string receiver = packet.valueOf("021");
     const std::string timeStamp = packet.valueOf("060");
+    const std::string status = packet.valueOf("061");
+    const bool delivered = status.empty() || status == kStatusCodeDelivered;
     TGsmSms record(EpochToDateTime(clock_.Now()));
     record.type = kTypeDeliveryReport;
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = fields_.Get(fields::kSender);
     record.receiver = receiver;
     record.reference = timeStamp;
-    record.text = "Message delivered to: " + receiver;
+    record.status = status.empty() ? "" : delivered ? std::string(kStatusDelivered) : status;
+    record.text = delivered ? "Message delivered to: " + receiver
+                            : "Message not delivered to: " + receiver + " (status " + status + ")";
     events_.Received(record.ToText());
-    Log("Status Report: [" + receiver + "][" + timeStamp + "][" + packet.valueOf("061") + "]");
+    Log("Status Report: [" + receiver + "][" + timeStamp + "][" + status + "]");
     SendPacket(link, ResponsePacket(kOpStatusReportResponse, packet.value(0)));
 }
 

@@ -11,19 +11,34 @@ constexpr int kAliveAnswerSeconds = 5;
 constexpr int kDefaultKeepalive = 300;
 constexpr int kMinKeepalive = 3;
 constexpr int kMaxKeepalive = 10000;
+constexpr int kMinResponseTimeout = 1;
+constexpr int kMaxResponseTimeout = 3600;
+
+// The field's whole number of seconds when it lies in [min, max], else fallback; the field
+// then shows the value in use.
+int SecondsField(driver::LinkFields& fields, std::string_view name, int min, int max,
+                 int fallback) {
+    int seconds = 0;
+    if (!ParseInt32(fields.Get(name), seconds) || seconds < min || seconds > max)
+        seconds = fallback;
+    fields.Set(name, std::to_string(seconds));
+    return seconds;
+}
 
 }  // namespace
 
 void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
     lastActivity_ = clock_.Elapsed();
     const int period = KeepalivePeriod();
-    const std::string_view endOfPacket(&kCr, 1);
+    const int responseTimeout = ResponseTimeout();
+    const std::string_view endOfPacket = PacketEnd();
     while (!stop && (link.IsUp() || buffer_.find(endOfPacket) != std::string::npos)) {
         const std::string text = ReadPacket(link, endOfPacket, kReadSeconds);
         if (!text.empty())
             HandlePacket(link, text);
         else if (pending && !stop && link.IsUp())
             SubmitPending(link);
+        CheckResponseTime(link, responseTimeout);
         if (!stop && link.IsUp() && clock_.Elapsed() - period > lastActivity_)
             CheckLink(link);
     }
@@ -36,7 +51,7 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
 // that message would send it a second time.
 void TCIMDclient::AwaitSubmitResponse(driver::ByteTransport& link) {
     const long long deadline = clock_.Elapsed() + kAliveAnswerSeconds;
-    const std::string_view endOfPacket(&kCr, 1);
+    const std::string_view endOfPacket = PacketEnd();
     while (!submitted_.empty() && link.IsUp() && clock_.Elapsed() <= deadline) {
         const std::string text = ReadUntil(link, endOfPacket, 1, OnStop::Continue);
         if (!text.empty())
@@ -44,15 +59,27 @@ void TCIMDclient::AwaitSubmitResponse(driver::ByteTransport& link) {
     }
 }
 
-// The field's period when it is a whole number of seconds in range, else the default; the
-// field then shows the period in use.
 int TCIMDclient::KeepalivePeriod() {
-    int period = 0;
-    if (!ParseInt32(fields_.Get(fields::kKeepalive), period) || period < kMinKeepalive ||
-        period > kMaxKeepalive)
-        period = kDefaultKeepalive;
-    fields_.Set(fields::kKeepalive, std::to_string(period));
-    return period;
+    return SecondsField(fields_, fields::kKeepalive, kMinKeepalive, kMaxKeepalive,
+                        kDefaultKeepalive);
+}
+
+int TCIMDclient::ResponseTimeout() {
+    return SecondsField(fields_, fields::kResponseTimeout, kMinResponseTimeout,
+                        kMaxResponseTimeout, kDefaultResponseTimeout);
+}
+
+// A centre that never answers a submit would keep its message, and the link, busy for
+// ever: the message fails for another try and the link is rebuilt.
+void TCIMDclient::CheckResponseTime(driver::ByteTransport& link, int timeout) {
+    if (submitted_.empty() || clock_.Elapsed() - submittedAt_ < timeout)
+        return;
+    submitted_.clear();
+    numbering_.setAwaited("");
+    busy = false;
+    Log("No response to the submit within " + std::to_string(timeout) + " seconds");
+    events_.Failed();
+    link.Close();
 }
 
 void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
@@ -66,21 +93,28 @@ void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
     }
     Log("Outgoing message [" + receiver + "][" + text + "]");
     const bool withOriginator = fields_.Get(fields::kOriginator) == "1";
+    const TParamList submit =
+        framing_ == Framing::Standard
+            ? SubmitPacket(receiver, sender, EncodeUserData(text), withOriginator)
+            : SubmitPacket(receiver, sender, text, withOriginator);
     // Kept before writing: a write that fails still leaves the message to be reported.
-    const std::string packet =
-        numbering_.Assemble(SubmitPacket(receiver, sender, text, withOriginator));
+    const std::string packet = numbering_.Assemble(submit, framing_);
     submitted_ = numbering_.last();
+    submittedAt_ = clock_.Elapsed();
     Send(link, packet);
     lastActivity_ = clock_.Elapsed();
 }
 
-// The answer to an alive packet is only known to end with ">". Whole packets that arrived
-// before it are handled as usual, so a response or a message is not swallowed by the wait.
+// In the line variant the answer to an alive packet is only known to end with ">"; whole
+// packets that arrived before it are handled as usual, so a response or a message is not
+// swallowed by the wait. A standard centre answers with an alive response; any packet
+// shows the link alive.
 void TCIMDclient::CheckLink(driver::ByteTransport& link) {
     lastActivity_ = clock_.Elapsed();
     Log("Checking link");
     SendPacket(link, AlivePacket());
-    const std::string answer = ReadPacket(link, ">", kAliveAnswerSeconds);
+    const bool standard = framing_ == Framing::Standard;
+    const std::string answer = ReadPacket(link, standard ? PacketEnd() : ">", kAliveAnswerSeconds);
     if (stop)
         return;
     if (answer.empty()) {
@@ -88,7 +122,10 @@ void TCIMDclient::CheckLink(driver::ByteTransport& link) {
         link.Close();
         return;
     }
-    HandlePacketsIn(link, answer);
+    if (standard)
+        HandlePacket(link, answer);
+    else
+        HandlePacketsIn(link, answer);
 }
 
 // Nothing is lost with the link: a submitted message whose response can no longer come is

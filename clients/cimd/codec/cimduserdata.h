@@ -1,0 +1,36 @@
+#pragma once
+// The user data of standard CIMD2 packets and the engine's message text. Outgoing, the
+// engine's markers become parameters: a text the GSM alphabet carries goes as character
+// combinations (033), any other as UCS-2 octets (034 with data coding scheme 8), "_B64_"
+// data as 8-bit octets (034, scheme 4), and "_CLASSn_" sets the message class of the
+// scheme. Incoming, the data coding scheme (030) says how to read 033 or 034.
+
+#include <string>
+#include <string_view>
+
+#include "unParamlist.h"
+
+namespace nimbra::cimd {
+
+struct UserData {
+    std::string dcs;     // 030, decimal; empty: none (the default alphabet, no class)
+    std::string header;  // 032, hexadecimal with its length octet; empty: none
+    std::string text;    // 033, character combinations
+    std::string binary;  // 034, hexadecimal octets
+    bool operator==(const UserData&) const = default;
+};
+
+// The user data for an engine text (markers "_UCS2_", "_CLASSn_", "_B64_" taken into
+// account). A "_B64_" text whose data is not hexadecimal octets goes as it is written.
+UserData EncodeUserData(std::string_view text);
+
+// The engine text of an incoming message from its parameters 030, 033 and 034: code-page
+// text, "_UCS2_" text when the code page cannot hold it, "_B64_" and hexadecimal octets
+// for 8-bit data.
+std::string DecodeUserData(const TParamList& packet);
+
+// Puts the user data parameters into list from index i on, in the order 030, 032, 033,
+// 034 (empty ones left out); gives the next free index.
+int PutUserData(TParamList& list, int i, const UserData& data);
+
+}  // namespace nimbra::cimd
