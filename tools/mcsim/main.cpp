@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         return Fail(QStringLiteral("unknown protocol \"%1\"").arg(options.protocol), kExitUsage);
 
     QString error;
-    mcsim::PacketLog log;
+    simkit::PacketLog log;
     if (!options.logFile.isEmpty() && !log.OpenFile(options.logFile, error))
         return Fail(error, kExitFailed);
     mcsim::SimStats stats;
@@ -56,17 +56,17 @@ int main(int argc, char** argv) {
     if (!simulator.Listen(options.listen, options.port, error))
         return Fail(error, kExitFailed);
     mcsim::ControlCommands commands(simulator);
-    mcsim::ControlPort controlPort(commands);
+    simkit::ControlPort controlPort(commands);
     if (!controlPort.Listen(options.controlPort, error))
         return Fail(error, kExitFailed);
     PrintLine(QStringLiteral("listening on %1").arg(simulator.port()));
     PrintLine(QStringLiteral("control on %1").arg(controlPort.port()));
 
-    mcsim::StdinControl stdinControl(commands);
+    simkit::StdinControl stdinControl(commands);
     // Queued: the answer to quit is written before the event loop ends.
-    QObject::connect(&controlPort, &mcsim::ControlPort::quitRequested, &app,
+    QObject::connect(&controlPort, &simkit::ControlPort::quitRequested, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&stdinControl, &mcsim::StdinControl::quitRequested, &app,
+    QObject::connect(&stdinControl, &simkit::StdinControl::quitRequested, &app,
                      &QCoreApplication::quit, Qt::QueuedConnection);
     const nimbra::StopSignals stopSignals([] { QCoreApplication::quit(); });
     return app.exec();
