@@ -155,6 +155,9 @@ public:
     PreparedUserData PrepareUserData(std::string_view text, int partCount, int partIndex);
     PduSubmit EncodeSubmit(std::string_view recipient, std::string_view smsc, std::string_view text,
                            int partCount, int partIndex, bool statusReport);
+    // Appends TP-UDL and TP-UD of prepared user data (the same in every message type); false
+    // when they would not fit one SMS.
+    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
     Packed7Bit Pack7Bit(std::string_view text) const;
     // At most maxSeptets septets (an escape pair counts two); stops early at the end of the
     // input or at the first pair that is not upper-case hexadecimal.
@@ -181,8 +184,6 @@ public:
 private:
     // The stored reference as two hex digits, advanced first when a message starts.
     std::string NextReference(bool advance);
-    // Appends TP-UDL and TP-UD; false when TP-UDL cannot count them.
-    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
 
     const PduTables& tables_;
     PduReferenceStore& references_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pducoder.h"
+#include "pducoder_fields.h"
 #include "pducoder_septets.h"
 #include "unStrings.h"
 
@@ -29,11 +30,6 @@ int ParseStoredReference(std::string_view stored) {
     if (stored.size() != 2 || digit(stored[0]) < 0 || digit(stored[1]) < 0)
         return kDefaultStoredReference;
     return digit(stored[0]) * 16 + digit(stored[1]);
-}
-
-// Septets taken by a header of the given octets, fill bits included.
-int HeaderSeptets(std::size_t headerOctets) {
-    return static_cast<int>((headerOctets * 8 + 6) / 7);
 }
 
 std::string SmscPart(std::string_view smsc) {
@@ -175,7 +171,7 @@ bool TsmsPduCodec::AppendUserData(const PreparedUserData& data, std::string& out
                                        : static_cast<int>((out.size() - lengthAt - 2) / 2);
     } else {
         const std::size_t headerOctets = data.udh.size() / 2;
-        const int headerSeptets = HeaderSeptets(headerOctets);
+        const auto headerSeptets = static_cast<int>(pdu::HeaderSeptets(headerOctets));
         const auto fill = static_cast<unsigned>(headerSeptets * 7 - headerOctets * 8);
         std::string unescaped;
         std::string_view text = data.text;
