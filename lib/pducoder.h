@@ -149,6 +149,8 @@ public:
     // Type of address ("91" with a leading "+", else "81") and the digits in semi-octet order;
     // withLength puts the digit count in front as two hexadecimal digits.
     static std::string EncodeAddress(std::string_view number, bool withLength);
+    // The SMSC part of a PDU that names the service centre: its octet count, then the address.
+    static std::string SmscAddress(std::string_view smsc);
     // Markers, data coding, protocol identifier and header of one part. Encoding part 1 of a
     // concatenated message advances the stored reference, so the parts of one message must be
     // prepared in order with no other concatenated message in between.

@@ -32,14 +32,6 @@ int ParseStoredReference(std::string_view stored) {
     return digit(stored[0]) * 16 + digit(stored[1]);
 }
 
-std::string SmscPart(std::string_view smsc) {
-    const auto digits =
-        std::count_if(smsc.begin(), smsc.end(), [](char c) { return c >= '0' && c <= '9'; });
-    std::string part;
-    AppendHexOctet(part, static_cast<unsigned>(1 + (digits + 1) / 2));
-    return part + TsmsPduCodec::EncodeAddress(smsc, false);
-}
-
 }  // namespace
 
 std::string TsmsPduCodec::EncodeAddress(std::string_view number, bool withLength) {
@@ -58,6 +50,14 @@ std::string TsmsPduCodec::EncodeAddress(std::string_view number, bool withLength
     out += (!number.empty() && number.front() == '+') ? "91" : "81";
     out += digits;
     return out;
+}
+
+std::string TsmsPduCodec::SmscAddress(std::string_view smsc) {
+    const auto digits =
+        std::count_if(smsc.begin(), smsc.end(), [](char c) { return c >= '0' && c <= '9'; });
+    std::string part;
+    AppendHexOctet(part, static_cast<unsigned>(1 + (digits + 1) / 2));
+    return part + EncodeAddress(smsc, false);
 }
 
 std::string TsmsPduCodec::NextReference(bool advance) {
@@ -144,7 +144,7 @@ PduSubmit TsmsPduCodec::EncodeSubmit(std::string_view recipient, std::string_vie
     PduSubmit submit;
     std::string& out = submit.pdu;
     out.reserve(96 + data.udh.size() + data.text.size() * 2);
-    out = options_.includeSmsc ? SmscPart(smsc) : "00";
+    out = options_.includeSmsc ? SmscAddress(smsc) : "00";
     const std::size_t tpduStart = out.size();
     AppendHexOctet(out, firstOctet);
     out += "00";
