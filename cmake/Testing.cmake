@@ -14,8 +14,10 @@ function(nimbra_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} nimbra_test_support ${main} GTest::gmock
                                         nimbra_warnings)
-  set(properties ENVIRONMENT
-                 "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent")
+  # One variable per property: a list of two would be split into separate properties on its
+  # way to the discovered tests.
+  set(properties ENVIRONMENT QT_QPA_PLATFORM=offscreen ENVIRONMENT_MODIFICATION
+                 DBUS_SESSION_BUS_ADDRESS=set:unix:path=/nonexistent)
   if(ARG_E2E)
     list(APPEND properties LABELS e2e)
   endif()
