@@ -3,10 +3,9 @@
 // and takes control commands on stdin and on a loopback control port. The first lines on
 // stdout are "modem on DEVICE" and "control on PORT"; "plug" prints a new "modem on" line.
 
-#include <cstdio>
-
 #include <QCoreApplication>
 
+#include "console.h"
 #include "controlport.h"
 #include "modem.h"
 #include "modemcontrol.h"
@@ -18,22 +17,10 @@
 #include "stopsignals.h"
 #include "systemclock.h"
 
-namespace {
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& text, int exitCode) {
-    std::fprintf(stderr, "modemsim: %s\n", text.toLocal8Bit().constData());
-    return exitCode;
-}
-
-void PrintLine(const QString& text) {
-    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-}  // namespace
+using simkit::Fail;
+using simkit::kExitFailed;
+using simkit::kExitUsage;
+using simkit::PrintLine;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -71,11 +58,7 @@ int main(int argc, char** argv) {
     PrintLine(QStringLiteral("control on %1").arg(controlPort.port()));
 
     simkit::StdinControl stdinControl(commands);
-    // Queued: the answer to quit is written before the event loop ends.
-    QObject::connect(&controlPort, &simkit::ControlPort::quitRequested, &app,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&stdinControl, &simkit::StdinControl::quitRequested, &app,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    simkit::QuitOnRequest(controlPort, stdinControl);
     const nimbra::StopSignals stopSignals([] { QCoreApplication::quit(); });
     return app.exec();
 }

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "codec_reader.h"
 #include "modem_fixture.h"
 #include "pducoder.h"
-#include "temp_dir.h"
 #include "unGSMSMS.h"
 
 namespace modemsim {
@@ -18,11 +18,7 @@ const std::string kOk = "\r\nOK\r\n";
 const std::string kHello = "0001000B916303112233F4000005E8329BFD06";
 const std::string kHelloWithReport = "0021000B916303112233F4000005E8329BFD06";
 
-// The line after the header of a +CMGR answer.
-std::string PduLine(const std::string& answer) {
-    const std::size_t start = answer.find("\r\n", 2) + 2;
-    return answer.substr(start, answer.find("\r\n", start) - start);
-}
+using test::PduLine;
 
 class MessagesTest : public ::testing::Test {
 protected:
@@ -31,20 +27,14 @@ protected:
         EXPECT_EQ(prompt, "\r\n> ");
         return fixture_.Say(pdu + "\x1A");
     }
-    nimbra::PduDecodeResult Decode(const std::string& pdu) {
-        nimbra::PduCodecOptions options;
-        options.partsFolder = parts_.path();
-        nimbra::TsmsPduCodec codec(references_, options);
-        return codec.Decode(pdu, false, true);
-    }
+    nimbra::PduDecodeResult Decode(const std::string& pdu) { return reader_.Decode(pdu); }
 
     test::ModemFixture fixture_;
-    nimbra::testing_support::TempDir parts_;
-    nimbra::MemoryPduReferenceStore references_;
+    test::CodecReader reader_;
 };
 
 TEST_F(MessagesTest, AMessageTheCodecEncodedIsSentWithAReference) {
-    nimbra::TsmsPduCodec codec(references_, nimbra::PduCodecOptions{});
+    nimbra::TsmsPduCodec codec = reader_.Codec();
     nimbra::TGsmSms record;
     record.receiver = "+36301234567";
     record.text = "Hello from the test";

@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "codec_reader.h"
 #include "modem_fixture.h"
 #include "modempdu.h"
 #include "pducoder.h"
-#include "temp_dir.h"
 #include "unGSMSMS.h"
 
 namespace modemsim {
@@ -133,19 +133,13 @@ TEST(TimeStampTest, WritesSemiOctetsAndTheZoneWithItsSign) {
 
 class DeliverTest : public ::testing::Test {
 protected:
-    nimbra::PduDecodeResult Decode(const StoredPdu& pdu) {
-        nimbra::PduCodecOptions options;
-        options.partsFolder = parts_.path() / "smsparts";
-        nimbra::TsmsPduCodec codec(codecReferences_, options);
-        return codec.Decode(pdu.hex, false, true);
-    }
+    nimbra::PduDecodeResult Decode(const StoredPdu& pdu) { return reader_.Decode(pdu.hex); }
     static int TpduOctets(const StoredPdu& pdu) {
         const auto smsc = static_cast<std::size_t>(std::stoi(pdu.hex.substr(0, 2), nullptr, 16));
         return static_cast<int>((pdu.hex.size() - 2 - 2 * smsc) / 2);
     }
 
-    nimbra::testing_support::TempDir parts_;
-    nimbra::MemoryPduReferenceStore codecReferences_;
+    test::CodecReader reader_;
     nimbra::MemoryPduReferenceStore references_;
 };
 

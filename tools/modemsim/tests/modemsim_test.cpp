@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codec_reader.h"
 #include "file_text.h"
 #include "pducoder.h"
 #include "simulator_process.h"
@@ -26,11 +27,7 @@ const std::string kHello = "0001000B916303112233F4000005E8329BFD06";
 
 using Modem = ModemSimulatorProcess;
 
-// The line after the header of a +CMGR answer.
-std::string PduLine(const std::string& answer) {
-    const std::size_t start = answer.find("\r\n", 2) + 2;
-    return answer.substr(start, answer.find("\r\n", start) - start);
-}
+using modemsim::test::PduLine;
 
 std::string Letters(int count) {
     std::string text;
@@ -82,18 +79,10 @@ protected:
     // What AT+CMGR shows in a slot, decoded by the project's codec.
     PduDecodeResult ReadSlot(TerminalPeer& port, int slot) {
         EXPECT_TRUE(port.Send("AT+CMGR=" + std::to_string(slot) + "\r"));
-        const std::string answer = port.ReadUntil(kOk);
-        TsmsPduCodec codec(references_, Options());
-        return codec.Decode(PduLine(answer), false, true);
-    }
-    PduCodecOptions Options() const {
-        PduCodecOptions options;
-        options.partsFolder = parts_.path();
-        return options;
+        return reader_.Decode(PduLine(port.ReadUntil(kOk)));
     }
 
-    TempDir parts_;
-    MemoryPduReferenceStore references_;
+    modemsim::test::CodecReader reader_;
 };
 
 TEST_F(ModemsimMessageTest, AMessageGoesOutAndItsStatusReportComesBack) {
@@ -102,7 +91,7 @@ TEST_F(ModemsimMessageTest, AMessageGoesOutAndItsStatusReportComesBack) {
     TGsmSms record;
     record.receiver = "+36301234567";
     record.text = "Hello \xE9 [x]";
-    TsmsPduCodec codec(references_, Options());
+    TsmsPduCodec codec = reader_.Codec();
     const PduPart part = codec.EncodePart(record, 1, true, "");
 
     ASSERT_TRUE(port.Send("AT+CMGS=" + std::to_string(part.tpduLength) + "\r"));
