@@ -33,4 +33,12 @@ inline std::string PduLine(const std::string& answer) {
     return answer.substr(start, answer.find("\r\n", start) - start);
 }
 
+// A text of plain letters, long enough for as many parts as the test needs.
+inline std::string Letters(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text.push_back(static_cast<char>('a' + i % 26));
+    return text;
+}
+
 }  // namespace modemsim::test

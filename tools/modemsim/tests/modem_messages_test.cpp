@@ -142,9 +142,7 @@ TEST_F(MessagesTest, AReplyComesAfterTheReportForTheLastPart) {
 }
 
 TEST_F(MessagesTest, ATwoPartMessageIsReadBackPartByPart) {
-    std::string text;
-    for (int i = 0; i < 200; ++i)
-        text.push_back(static_cast<char>('a' + i % 26));
+    const std::string text = test::Letters(200);
     const Placement placement = fixture_.modem.Deliver("+36201234567", text);
     EXPECT_EQ(placement.parts, 2);
     EXPECT_EQ(placement.indexes, (std::vector<int>{1, 2}));

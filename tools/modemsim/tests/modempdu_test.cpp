@@ -68,8 +68,7 @@ TEST(DecodeSubmitTest, ReadsEachPartOfAConcatenatedMessage) {
     nimbra::TsmsPduCodec codec(references, nimbra::PduCodecOptions{});
     nimbra::TGsmSms record;
     record.receiver = "+36301234567";
-    for (int i = 0; i < 200; ++i)
-        record.text.push_back(static_cast<char>('a' + i % 26));
+    record.text = test::Letters(200);
     for (int n = 1; n <= 2; ++n) {
         const nimbra::PduPart part = codec.EncodePart(record, n, false, "");
         std::string error;
@@ -164,9 +163,7 @@ TEST_F(DeliverTest, DecodesToTheSenderTextAndTimeStamp) {
 }
 
 TEST_F(DeliverTest, ALongTextComesAsPartsThatJoinAgain) {
-    std::string text;
-    for (int i = 0; i < 200; ++i)
-        text.push_back(static_cast<char>('A' + i % 26));
+    const std::string text = test::Letters(200);
     std::string error;
     const std::vector<DeliverPart> parts =
         DeliverPdus(kSmsc, "+3620", text, kStamp, references_, error);

@@ -27,14 +27,8 @@ const std::string kHello = "0001000B916303112233F4000005E8329BFD06";
 
 using Modem = ModemSimulatorProcess;
 
+using modemsim::test::Letters;
 using modemsim::test::PduLine;
-
-std::string Letters(int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text.push_back(static_cast<char>('a' + i % 26));
-    return text;
-}
 
 struct Step {
     std::string send;
