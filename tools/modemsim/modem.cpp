@@ -225,6 +225,8 @@ void Modem::HandleLine(const std::string& line) {
     const std::string echo = std::exchange(lineEcho_, {});
     const std::size_t start = CommandStart(line);
     const std::string text = start == std::string::npos ? std::string() : line.substr(start);
+    if (!text.empty())
+        ++stats_.commands;
     const Fault fault = text.empty() ? Fault{} : TakeFault(text);
     if (fault.kind == Fault::Kind::kSilent) {
         Note("no answer (fault) to " + Escaped(text));
@@ -237,7 +239,6 @@ void Modem::HandleLine(const std::string& line) {
             Note("not a command line: " + Escaped(line));
         return;
     }
-    ++stats_.commands;
     const std::string garbage = fault.kind == Fault::Kind::kGarbage ? kGarbage : std::string();
     if (tooLong) {
         Note("command line longer than " + std::to_string(kMaxLine) + " characters");
