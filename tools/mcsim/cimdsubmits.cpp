@@ -34,7 +34,8 @@ std::optional<PartOf> ReadConcatenation(const std::string& headerHex) {
     const std::vector<int> octets = Octets(headerHex);
     if (octets.empty() || octets[0] + 1 != static_cast<int>(octets.size()))
         return std::nullopt;
-    for (std::size_t i = 1; i + 1 < octets.size(); i += 2 + static_cast<std::size_t>(octets[i + 1])) {
+    for (std::size_t i = 1; i + 1 < octets.size();
+         i += 2 + static_cast<std::size_t>(octets[i + 1])) {
         const int element = octets[i];
         const std::size_t length = static_cast<std::size_t>(octets[i + 1]);
         if (i + 2 + length > octets.size())

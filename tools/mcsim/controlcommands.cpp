@@ -37,8 +37,8 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         const QRegularExpressionMatch parts = kDeliver.match(rest);
         if (!parts.hasMatch())
             return Error(QStringLiteral("usage: deliver FROM TO TEXT..."));
-        const bool standard = simulator_.options().framed &&
-                              simulator_.options().protocol == QLatin1String("cimd");
+        const bool standard =
+            simulator_.options().framed && simulator_.options().protocol == QLatin1String("cimd");
         const QString text = parts.captured(3);
         const int reached =
             simulator_.Deliver(MessageBytes(parts.captured(1)), MessageBytes(parts.captured(2)),

@@ -85,8 +85,8 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
                "ms", "300");
     const QCommandLineOption reportStatus =
-        Valued("report-status",
-               "CIMD2: the status code of status reports (default 4, delivered).", "code", "4");
+        Valued("report-status", "CIMD2: the status code of status reports (default 4, delivered).",
+               "code", "4");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
     const QCommandLineOption reply =
         Valued("reply",

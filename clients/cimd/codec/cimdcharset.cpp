@@ -64,7 +64,8 @@ std::string SeptetWriting(unsigned char septet) {
     if (!kCombinations[septet].empty())
         return kMark + std::string(kCombinations[septet]);
     // Every septet without a combination is an ASCII character, or LF or CR.
-    const std::u16string character = gsm7::DecodeUnpacked(std::string(1, static_cast<char>(septet)));
+    const std::u16string character =
+        gsm7::DecodeUnpacked(std::string(1, static_cast<char>(septet)));
     return std::string(1, static_cast<char>(character.at(0)));
 }
 

@@ -1,6 +1,7 @@
 // What the client does with each packet it receives.
 #include "unCimd.h"
 #include "unGSMSMS.h"
+#include "unStrings.h"
 
 namespace nimbra::cimd {
 
@@ -8,6 +9,13 @@ namespace {
 
 // The status code (061) of a status report about a delivered message.
 constexpr std::string_view kStatusCodeDelivered = "4";
+
+// Packet numbers compare as numbers: "003" of a standard packet is the client's 3.
+bool SamePacketNumber(const std::string& a, const std::string& b) {
+    int x = 0;
+    int y = 0;
+    return ParseInt32(a, x) && ParseInt32(b, y) ? x == y : a == b;
+}
 
 }  // namespace
 
@@ -67,8 +75,8 @@ void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packe
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = packet.valueOf("023");
     record.receiver = packet.valueOf("021");
-    record.text = framing_ == Framing::Standard ? DecodeUserData(packet)
-                                                : DecodeText(packet.valueOf("033"));
+    record.text =
+        framing_ == Framing::Standard ? DecodeUserData(packet) : DecodeText(packet.valueOf("033"));
     events_.Received(record.ToText());
     Log("Incoming Message [" + record.sender + "][" + record.text + "]");
     SendPacket(link, ResponsePacket(kOpDeliverResponse, packet.value(0)));
@@ -101,7 +109,7 @@ void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& 
 // comes when no submit waits for its answer (a late or repeated response) is about no message
 // the driver holds: reporting it would answer the next message with another's outcome.
 void TCIMDclient::OnSubmitResponse(const TParamList& packet) {
-    if (submitted_.empty() || packet.value(0) != submitted_)
+    if (submitted_.empty() || !SamePacketNumber(packet.value(0), submitted_))
         Log("Unexpected submit response");
     if (submitted_.empty()) {
         Log("Submit response ignored: no message waits for it");

@@ -65,8 +65,8 @@ int TCIMDclient::KeepalivePeriod() {
 }
 
 int TCIMDclient::ResponseTimeout() {
-    return SecondsField(fields_, fields::kResponseTimeout, kMinResponseTimeout,
-                        kMaxResponseTimeout, kDefaultResponseTimeout);
+    return SecondsField(fields_, fields::kResponseTimeout, kMinResponseTimeout, kMaxResponseTimeout,
+                        kDefaultResponseTimeout);
 }
 
 // A centre that never answers a submit would keep its message, and the link, busy for

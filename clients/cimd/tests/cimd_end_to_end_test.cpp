@@ -17,11 +17,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Transmit_TLB.h"
-#include "engine_with_driver.h"
+#include "cimd_end_to_end.h"
 #include "event_wait.h"
 #include "file_text.h"
-#include "simulator_process.h"
 #include "wait.h"
 
 namespace nimbra::testing_support {
@@ -29,25 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
-constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
-const char kDriverName[] = "CIMD2 Connection 1";
-
-class CimdEndToEndTest : public ::testing::Test, protected EngineWithDriver {
-protected:
-    CimdEndToEndTest()
-        : EngineWithDriver(TRANSMIT, NBSMS, {CIMD, "cimd", "eCIMDInstalledNumber", kDriverName}) {}
-
-    // Starts the simulator, then the engine with one cimd driver pointed at it.
-    void StartAll(std::vector<std::string> simulatorOptions,
-                  std::map<std::string, std::string> driverFields = {}) {
-        simulator = std::make_unique<SimulatorProcess>(MCSIM, std::move(simulatorOptions));
-        StartEngine(simulator->port(), std::move(driverFields));
-    }
-
-    std::unique_ptr<SimulatorProcess> simulator;
-};
 
 TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLandsInTheInbox) {
     StartAll({});
@@ -80,19 +59,6 @@ TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLand
     EXPECT_TRUE(received[0].contains(QStringLiteral("{Reply from afar}")));
     EXPECT_FALSE(FileHolding(Folder("Inbox"), "Reply from afar").empty());
     EXPECT_TRUE(simulator->WaitForLog("-> 70:", kTimeout)) << simulator->Log();
-}
-
-TEST_F(CimdEndToEndTest, FramedPacketsCarryAMessageBothWays) {
-    StartAll({"--stx"}, {{"cbStx", "0"}});
-    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
-    const std::string id = SendWithNbsms("+3620111", "Framed");
-    EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.contains(QString::fromStdString(id)); },
-                                   kTimeoutMs))
-        << DriverLog();
-    // What the driver sent had the frame: STX, the packet, the checksum, ETX.
-    EXPECT_TRUE(std::regex_search(simulator->Log(),
-                                  std::regex("-> <stx>03:[0-9]+<tab>.*<cr><lf>[0-9]{2,3}<etx>")))
-        << simulator->Log();
 }
 
 TEST_F(CimdEndToEndTest, ABoundConnectLeavesFromTheSourcePortOnTheLoopbackAddress) {

@@ -151,9 +151,13 @@ TEST(McsimTest, StandardPacketsAreFramedWithoutPrompts) {
     EXPECT_EQ(peer->ReadUntil("\x03"), Framed("90:005\t"));
 
     // A frame without a checksum is taken, one with a wrong checksum is not.
-    EXPECT_TRUE(peer->Send("\x02" "40:007\t\x03"));
+    EXPECT_TRUE(
+        peer->Send("\x02"
+                   "40:007\t\x03"));
     EXPECT_EQ(peer->ReadUntil("\x03"), Framed("90:007\t"));
-    EXPECT_TRUE(peer->Send("\x02" "40:009\t00\x03"));
+    EXPECT_TRUE(
+        peer->Send("\x02"
+                   "40:009\t00\x03"));
     EXPECT_TRUE(simulator.WaitForLog("ignored: wrong checksum", kTimeout)) << simulator.Log();
 }
 
@@ -161,7 +165,9 @@ TEST(McsimTest, StandardSubmitsAreReadByTheirCodingAndPartsAreJoined) {
     Simulator simulator(MCSIM, {"--stx", "--report-status", "3", "--report-delay", "0"});
     auto peer = StandardLoggedIn(simulator);
     EXPECT_TRUE(peer->Send(Framed("03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:8\t")));
-    const std::regex answer("\x02" "53:003\t060:(\\d{12})\t[0-9A-F]{2}\x03");
+    const std::regex answer(
+        "\x02"
+        "53:003\t060:(\\d{12})\t[0-9A-F]{2}\x03");
     std::smatch stamp;
     const std::string response = peer->ReadUntil("\x03");
     ASSERT_TRUE(std::regex_match(response, stamp, answer)) << response;
@@ -175,8 +181,7 @@ TEST(McsimTest, StandardSubmitsAreReadByTheirCodingAndPartsAreJoined) {
                                   "034:03B903B1\t056:8\t")));
     EXPECT_TRUE(simulator.WaitForLog("message text: @ \xC2\xA3 \xC3\xA9 \xC3\xA4", kTimeout))
         << simulator.Log();
-    EXPECT_TRUE(
-        simulator.WaitForLog("message text: \xCE\x93\xCE\x85\xCE\xB9\xCE\xB1", kTimeout))
+    EXPECT_TRUE(simulator.WaitForLog("message text: \xCE\x93\xCE\x85\xCE\xB9\xCE\xB1", kTimeout))
         << simulator.Log();
 }
 

@@ -27,7 +27,8 @@ const CombinationCase kCombinations[] = {
     {"umlauts and tildes", u"\u00C4\u00D6\u00D1\u00DC\u00E4\u00F6\u00F1\u00FC\u00E0",
      "_A\"_O\"_N~_U\"_a\"_o\"_n~_u\"_a`"},
     {"signs", u"\u00A5\u00A4\u00A1\u00A7\u00BF", "_Y-_ox_!!_so_??"},
-    {"Greek capitals of the alphabet", u"\u0394\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3\u0398\u039E",
+    {"Greek capitals of the alphabet",
+     u"\u0394\u03A6\u0393\u039B\u03A9\u03A0\u03A8\u03A3\u0398\u039E",
      "_gd_gf_gg_gl_go_gp_gi_gs_gt_gx"},
     {"extension table", u"{}[]~\\^|\u20AC", "_XX(_XX)_XX<_XX>_XX=_XX/_XX_gl_XX_!!_XXe"},
     {"line breaks stand for themselves", u"a\r\nb", "a\r\nb"},
@@ -55,7 +56,7 @@ TEST(Combinations, WhatMeansNothingIsReadAsItStands) {
         {"_", u"_"},
         {"a_zz", u"a_zz"},
         {"_XX", u"_XX"},
-        {"_XX[", u"_XX["},              // "[" is no character of the default table
+        {"_XX[", u"_XX["},                    // "[" is no character of the default table
         {"\xE1rv\xEDz", u"\u00E1rv\u00EDz"},  // Latin-1 letters sent as they are
         {"@_Oa", u"@@"},
         {"_XX_", u"_XX_"},

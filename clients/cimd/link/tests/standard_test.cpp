@@ -81,6 +81,7 @@ TEST_F(StandardTest, SubmitAndItsResponseAreStandardPackets) {
     EXPECT_EQ(link.written.at(1).bytes,
               kStx + "03:003\t021:+3650444\t033:Hi_--there\t056:8\t17" + kEtx);
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:240101120000"});
+    EXPECT_FALSE(events.Logged("Unexpected submit response"));
     EXPECT_FALSE(client.busy);
 }
 
@@ -94,9 +95,8 @@ TEST_F(StandardTest, ATextTheAlphabetCannotCarryGoesAsUcs2) {
 
 TEST_F(StandardTest, DeliverIsDecodedAndAnsweredWithItsNumber) {
     LogInStandard();
-    link.Arrive(clock.ms + 500,
-                Framed("20:002\t021:+3620111\t023:+3630222\t033:_Oa _L- _e' _a\"\t"
-                       "060:240101120000\t"));
+    link.Arrive(clock.ms + 500, Framed("20:002\t021:+3620111\t023:+3630222\t033:_Oa _L- _e' _a\"\t"
+                                       "060:240101120000\t"));
     link.Arrive(clock.ms + 900, Framed("20:004\t021:+3620111\t023:+3630222\t030:8\t"
                                        "034:039303B503B903B1\t"));
     RunUntil(clock.ms + 4000);
