@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace nimbra::testing_support {
@@ -10,11 +11,15 @@ namespace nimbra::testing_support {
 class LoopbackPeer {
 public:
     explicit LoopbackPeer(int port, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Takes over a connected socket.
+    static std::unique_ptr<LoopbackPeer> Adopt(int fd, std::chrono::milliseconds timeout);
     ~LoopbackPeer();
     LoopbackPeer(const LoopbackPeer&) = delete;
     LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
     bool connected() const { return connected_; }
+    // The port the other side of the connection uses.
+    int remotePort() const;
 
     // False when not all bytes could be sent.
     bool Send(const std::string& bytes);
@@ -26,6 +31,7 @@ public:
     bool ClosedByPeer();
 
 private:
+    LoopbackPeer(int fd, std::chrono::milliseconds timeout, bool connected);
     // False at the end of the stream or when nothing came before the deadline.
     bool ReadSome(std::chrono::steady_clock::time_point deadline);
 
@@ -35,5 +41,29 @@ private:
     bool eof_ = false;
     std::string buffer_;
 };
+
+// A listening socket on the loopback address, on a free port, standing in for a server the
+// code under test connects to. Accepts one connection at a time.
+class LoopbackListener {
+public:
+    // port 0: a free port.
+    explicit LoopbackListener(int port = 0,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    ~LoopbackListener();
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
+
+    int port() const { return port_; }
+    // The next connection, or nullptr when none came within the timeout.
+    std::unique_ptr<LoopbackPeer> Accept();
+
+private:
+    int fd_;
+    int port_ = 0;
+    std::chrono::milliseconds timeout_;
+};
+
+// A port on the loopback address that nothing listens on (free when asked).
+int FreeLoopbackPort();
 
 }  // namespace nimbra::testing_support
