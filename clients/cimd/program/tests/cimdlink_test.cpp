@@ -14,45 +14,32 @@
 #include "case_name.h"
 #include "cimdconfig.h"
 #include "cimdlink.h"
-#include "event_wait.h"
 #include "fieldstore.h"
-#include "loopback_peer.h"
-#include "recording_frame.h"
+#include "framed_link.h"
 #include "unCimd.h"
 
 namespace nimbra::cimd {
 namespace {
 
 using testing_support::CaseName;
+using testing_support::FramedLink;
 using testing_support::FreeLoopbackPort;
-using testing_support::LoopbackListener;
 using testing_support::LoopbackPeer;
-using testing_support::ProcessEventsUntil;
-using testing_support::RecordingFrame;
-
-constexpr int kTimeoutMs = 10000;
 const std::string kGreeting = "CIMD2-A ConnectionServer\r\nUse CIMD2 protocol\r\n>";
 const std::string kLoginAccepted = "51:1\t\r\n>";
 const std::string kLoginRefused = "51:1\t900:100\t\r\n>";
 const char kSourcePortInUse[] =
     "message box:Source port is already in use or destination host is not a valid IP address.";
 
-class CimdLinkTest : public ::testing::Test {
+class CimdLinkTest : public ::testing::Test, protected FramedLink<CimdLink> {
 protected:
-    CimdLinkTest() {
-        for (const driver::PrefField& field : CimdFrameConfig().fields)
-            frame.fields.Set(field.name, field.value);
-        frame.fields.Set(fields::kHost, "127.0.0.1");
-        frame.fields.Set(fields::kPort, std::to_string(centre.port()));
-    }
+    CimdLinkTest() : FramedLink(CimdFrameConfig()) {}
 
     // Takes the link's connection, greets it and answers its login packet.
     std::unique_ptr<LoopbackPeer> AnswerLogin(const std::string& answer) {
-        std::unique_ptr<LoopbackPeer> peer = centre.Accept();
-        if (!peer) {
-            ADD_FAILURE() << "the link did not connect\n" << frame.Shown();
+        std::unique_ptr<LoopbackPeer> peer = Accept();
+        if (!peer)
             return nullptr;
-        }
         peer->Send(kGreeting);
         if (peer->ReadUntil("\r\n").rfind("01:", 0) != 0) {
             ADD_FAILURE() << "no login packet came";
@@ -67,28 +54,9 @@ protected:
             ADD_FAILURE() << frame.Shown();
         return peer;
     }
-    bool WaitFor(const std::string& call) {
-        return ProcessEventsUntil([&] { return frame.Has(call); }, kTimeoutMs);
-    }
-    // Waits until the protocol thread has ended and the window thread has seen it, then
-    // plays the frame: a link that was up and went down is reported with LinkLost.
-    ::testing::AssertionResult Ended() {
-        if (!ProcessEventsUntil([&] { return !link.ProtocolThreadRunning(); }, kTimeoutMs))
-            return ::testing::AssertionFailure() << "the protocol thread still runs";
-        if (frame.Count("disconnected") > lostReported_) {
-            ++lostReported_;
-            link.LinkLost();
-        }
-        return ::testing::AssertionSuccess();
-    }
     std::string Connecting(int port) const {
         return "log:Connecting to CIMD server 127.0.0.1 on port " + std::to_string(port);
     }
-
-    LoopbackListener centre;
-    RecordingFrame frame;
-    CimdLink link{frame};
-    int lostReported_ = 0;
 };
 
 // How a link ends decides whether the retry timer rebuilds it.

@@ -13,9 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "case_name.h"
-#include "event_wait.h"
-#include "loopback_peer.h"
-#include "recording_frame.h"
+#include "framed_link.h"
 #include "smpp_wire.h"
 #include "smppconfig.h"
 #include "smpplink.h"
@@ -25,31 +23,20 @@ namespace nimbra::smpp {
 namespace {
 
 using testing_support::CaseName;
-using testing_support::LoopbackListener;
+using testing_support::FramedLink;
 using testing_support::LoopbackPeer;
-using testing_support::ProcessEventsUntil;
-using testing_support::RecordingFrame;
-
-constexpr int kTimeoutMs = 10000;
 constexpr std::uint32_t kResp = 0x80000000;
 constexpr std::uint32_t kStatusInvalidPassword = 0x0E;
 
-class SmppLinkTest : public ::testing::Test {
+class SmppLinkTest : public ::testing::Test, protected FramedLink<SmppLink> {
 protected:
-    SmppLinkTest() {
-        for (const driver::PrefField& field : SmppFrameConfig().fields)
-            frame.fields.Set(field.name, field.value);
-        frame.fields.Set(fields::kHost, "127.0.0.1");
-        frame.fields.Set(fields::kPort, std::to_string(centre.port()));
-    }
+    SmppLinkTest() : FramedLink(SmppFrameConfig()) {}
 
     // Takes the link's connection and answers its bind with status.
     std::unique_ptr<LoopbackPeer> AnswerBind(std::uint32_t status) {
-        std::unique_ptr<LoopbackPeer> peer = centre.Accept();
-        if (!peer) {
-            ADD_FAILURE() << "the link did not connect\n" << frame.Shown();
+        std::unique_ptr<LoopbackPeer> peer = Accept();
+        if (!peer)
             return nullptr;
-        }
         const auto bind = testing_support::ReadPdu(*peer);
         if (!bind || bind->command != kBindTransceiver) {
             ADD_FAILURE() << "no bind_transceiver came";
@@ -65,20 +52,6 @@ protected:
             ADD_FAILURE() << frame.Shown();
         return peer;
     }
-    bool WaitFor(const std::string& call) {
-        return ProcessEventsUntil([&] { return frame.Has(call); }, kTimeoutMs);
-    }
-    // Waits until the protocol thread has ended and the window thread has seen it, then
-    // plays the frame: a link that was up and went down is reported with LinkLost.
-    ::testing::AssertionResult Ended() {
-        if (!ProcessEventsUntil([&] { return !link.ProtocolThreadRunning(); }, kTimeoutMs))
-            return ::testing::AssertionFailure() << "the protocol thread still runs";
-        if (frame.Count("disconnected") > lostReported_) {
-            ++lostReported_;
-            link.LinkLost();
-        }
-        return ::testing::AssertionSuccess();
-    }
     // The engine hands a message over, as the frame does.
     void Transmit(const std::string& text) {
         TGsmSms record(0.0);
@@ -91,11 +64,6 @@ protected:
     std::string Connecting(int port) const {
         return "log:Connecting to smpp server 127.0.0.1 on port " + std::to_string(port);
     }
-
-    LoopbackListener centre;
-    RecordingFrame frame;
-    SmppLink link{frame};
-    int lostReported_ = 0;
 };
 
 // How a link ends decides whether the retry timer rebuilds it.
