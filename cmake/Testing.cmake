@@ -14,11 +14,19 @@ function(nimbra_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} nimbra_test_support ${main} GTest::gmock
                                         nimbra_warnings)
-  set(properties ENVIRONMENT
-                 "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent")
-  if(ARG_E2E)
-    list(APPEND properties LABELS e2e)
-  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
-                       PROPERTIES ${properties})
+                       TEST_LIST ${name}_TESTS)
+  # The properties are set once the tests are known: gtest_discover_tests cannot pass on a
+  # property whose value is a list (the environment).
+  set(labels "")
+  if(ARG_E2E)
+    set(labels " LABELS e2e")
+  endif()
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+  file(WRITE "${script}"
+       "if(${name}_TESTS)\n"
+       "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n"
+       "    \"QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent\"${labels})\n"
+       "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
