@@ -184,7 +184,7 @@ TEST_F(SmppEndToEndTest, AFailedConnectIsRetriedUntilTheMessageCentreListens) {
         << ScreenLog();
     StartSimulator(port);
     ASSERT_TRUE(WaitForBinds(1, kReconnectMs + kTimeoutMs)) << ScreenLog();
-    EXPECT_TRUE(ScreenLogHas("## Trying to reconnect")) << ScreenLog();
+    EXPECT_TRUE(WaitForScreenLog("## Trying to reconnect")) << ScreenLog();
     const std::string id = SendWithNbsms("+3620111", "Once it listens");
     ASSERT_FALSE(id.empty());
     EXPECT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
@@ -289,7 +289,7 @@ TEST_P(SmppLinkBreakTest, FailsTheMessageInFlightAndRebuildsTheLink) {
     // process submits it.
     ASSERT_FALSE(SendWithNbsms("+3620111", "After the break").empty());
     ASSERT_TRUE(WaitForBinds(2, kReconnectMs + kTimeoutMs)) << ScreenLog();
-    EXPECT_TRUE(ScreenLogHas("## Trying to reconnect")) << ScreenLog();
+    EXPECT_TRUE(WaitForScreenLog("## Trying to reconnect")) << ScreenLog();
     EXPECT_TRUE(ProcessEventsUntil(
         [&] {
             const std::vector<std::string> submits = LoggedPdus(simulator->Log(), "-> submit_sm");
