@@ -14,19 +14,13 @@ function(nimbra_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} nimbra_test_support ${main} GTest::gmock
                                         nimbra_warnings)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
-                       TEST_LIST ${name}_TESTS)
-  # The properties are set once the tests are known: gtest_discover_tests cannot pass on a
-  # property whose value is a list (the environment).
-  set(labels "")
+  # One variable per property: a list of two would be split into separate properties on its
+  # way to the discovered tests.
+  set(properties ENVIRONMENT QT_QPA_PLATFORM=offscreen ENVIRONMENT_MODIFICATION
+                 DBUS_SESSION_BUS_ADDRESS=set:unix:path=/nonexistent)
   if(ARG_E2E)
-    set(labels " LABELS e2e")
+    list(APPEND properties LABELS e2e)
   endif()
-  set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
-  file(WRITE "${script}"
-       "if(${name}_TESTS)\n"
-       "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT\n"
-       "    \"QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent\"${labels})\n"
-       "endif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${name}."
+                       PROPERTIES ${properties})
 endfunction()
