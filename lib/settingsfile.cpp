@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include <utility>
+
 #include "codepage.h"
 #include "unStrings.h"
 
@@ -144,30 +146,27 @@ std::string_view WithoutComment(std::string_view notation) {
     return notation;
 }
 
+// The escapes "\a" ... "\v" and the characters they stand for.
+constexpr std::pair<char, char16_t> kNamedEscapes[] = {{'a', u'\a'}, {'b', u'\b'}, {'f', u'\f'},
+                                                       {'n', u'\n'}, {'r', u'\r'}, {'t', u'\t'},
+                                                       {'v', u'\v'}};
+
+// The character a backslash and c stand for; 0 when c is not such an escape.
 char16_t SimpleEscape(char c) {
-    switch (c) {
-        case 'a':
-            return u'\a';
-        case 'b':
-            return u'\b';
-        case 'f':
-            return u'\f';
-        case 'n':
-            return u'\n';
-        case 'r':
-            return u'\r';
-        case 't':
-            return u'\t';
-        case 'v':
-            return u'\v';
-        case '"':
-        case '?':
-        case '\'':
-        case '\\':
-            return static_cast<char16_t>(c);
-        default:
-            return 0;
+    for (const auto& [name, character] : kNamedEscapes) {
+        if (name == c)
+            return character;
     }
+    return (c == '"' || c == '?' || c == '\'' || c == '\\') ? static_cast<char16_t>(c) : 0;
+}
+
+// The letter of c's named escape; 0 when it has none.
+char EscapeName(char16_t c) {
+    for (const auto& [name, character] : kNamedEscapes) {
+        if (character == c)
+            return name;
+    }
+    return 0;
 }
 
 void ChopTrailingBlanks(std::u16string& s, std::size_t limit) {
@@ -371,44 +370,20 @@ std::string SettingsValueNotation(std::u16string_view text) {
             continue;
         }
         escapeNextIfHex = false;
-        switch (c) {
-            case u'\0':
-                notation += u"\\0";
-                escapeNextIfHex = true;
-                break;
-            case u'\a':
-                notation += u"\\a";
-                break;
-            case u'\b':
-                notation += u"\\b";
-                break;
-            case u'\f':
-                notation += u"\\f";
-                break;
-            case u'\n':
-                notation += u"\\n";
-                break;
-            case u'\r':
-                notation += u"\\r";
-                break;
-            case u'\t':
-                notation += u"\\t";
-                break;
-            case u'\v':
-                notation += u"\\v";
-                break;
-            case u'"':
-            case u'\\':
-                notation += u'\\';
-                notation += c;
-                break;
-            default:
-                if (c <= 0x1F) {
-                    notation += u"\\x" + LowerHex(c);
-                    escapeNextIfHex = true;
-                } else {
-                    notation += c;
-                }
+        if (c == u'\0') {
+            notation += u"\\0";
+            escapeNextIfHex = true;
+        } else if (const char name = EscapeName(c)) {
+            notation += u'\\';
+            notation += static_cast<char16_t>(name);
+        } else if (c == u'"' || c == u'\\') {
+            notation += u'\\';
+            notation += c;
+        } else if (c <= 0x1F) {
+            notation += u"\\x" + LowerHex(c);
+            escapeNextIfHex = true;
+        } else {
+            notation += c;
         }
     }
     if (needsQuotes || (!notation.empty() && (notation.front() == u' ' || notation.back() == u' ')))

@@ -30,8 +30,8 @@ constexpr char kPluginsGroup[] = "Software/Nimbra/Dovetail/CurrentVersion/Plugin
 constexpr char kSmppSection[] = "[Software\\Nimbra\\Dovetail\\CurrentVersion\\Plugins\\smpp1]\r\n";
 
 // Texts with the characters the INI notation treats specially, blanks at both ends, code-page
-// letters and line breaks; then every text of up to two such characters.
-std::vector<std::string> AwkwardValues() {
+// letters and line breaks; then every text of up to two such characters. Named v0, v1...
+SettingValues AwkwardValues() {
     std::vector<std::string> values = {
         "ab;cd",          "a,b",        "a, b",         " pass word ",
         "x=y#1 50%",      "say \"hi\"", "\"quoted\"",   "C:\\dir\\",
@@ -47,7 +47,10 @@ std::vector<std::string> AwkwardValues() {
         for (const char b : alphabet)
             values.push_back(std::string{a, b});
     }
-    return values;
+    SettingValues named;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        named.emplace_back("v" + std::to_string(i), values[i]);
+    return named;
 }
 
 struct KeyCase {
@@ -246,20 +249,14 @@ TEST_F(SettingsStoreTest, NamesAndLevelsMatchWhateverTheirCase) {
 }
 
 TEST_F(SettingsStoreTest, FilesInTheIniFormatReadUnchanged) {
-    const std::vector<std::string> values = AwkwardValues();
-    SettingValues written;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        written.emplace_back("v" + std::to_string(i), values[i]);
+    const SettingValues written = AwkwardValues();
     WriteInIniFormat("Server", written);
     for (const auto& [name, value] : written)
         EXPECT_EQ(ReadPluginSetting("Server", name, "default"), value) << name;
 }
 
 TEST_F(SettingsStoreTest, FilesWrittenNowReadTheSameInTheIniFormat) {
-    const std::vector<std::string> values = AwkwardValues();
-    SettingValues written;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        written.emplace_back("v" + std::to_string(i), values[i]);
+    const SettingValues written = AwkwardValues();
     WritePluginSettings("Server", written);
     for (const auto& [name, value] : written) {
         EXPECT_EQ(ReadPluginSetting("Server", name, "default"), value) << name;
