@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.h"
 #include "cimd_end_to_end.h"
 #include "event_wait.h"
 #include "file_text.h"
@@ -29,12 +30,11 @@ protected:
                        std::map<std::string, std::string> driverFields = {}) {
         simulatorOptions.insert(simulatorOptions.begin(), "--stx");
         driverFields.emplace("cbStx", "0");
-        StartAll(std::move(simulatorOptions), std::move(driverFields));
+        ASSERT_TRUE(StartAll(std::move(simulatorOptions), std::move(driverFields)));
         ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog() << simulator->Log();
     }
-    bool Sent(const std::string& id) {
-        return ProcessEventsUntil([&] { return sent.contains(QString::fromStdString(id)); },
-                                  kTimeoutMs);
+    bool SentInTime(const std::string& id) {
+        return ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs);
     }
     // Line `number` (from 1) of a stored message file.
     static std::string FileLine(const fs::path& file, std::size_t number) {
@@ -63,7 +63,7 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
 
     const std::string id = SendWithNbsms("+3620111", "Hello a_b");
     ASSERT_FALSE(id.empty());
-    ASSERT_TRUE(Sent(id)) << DriverLog();
+    ASSERT_TRUE(SentInTime(id)) << DriverLog();
     EXPECT_TRUE(simulator->WaitForLog("message text: Hello a_b", kTimeout)) << simulator->Log();
     const std::string log = simulator->Log();
     EXPECT_TRUE(std::regex_search(
@@ -78,8 +78,7 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
     EXPECT_EQ(FileLine(file, 8), stamp[1].str());
 
     // Status 4: delivered.
-    EXPECT_TRUE(ProcessEventsUntil([&] { return delivered.contains(QString::fromStdString(id)); },
-                                   kTimeoutMs))
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Delivered(id); }, kTimeoutMs))
         << DriverLog();
 
     EXPECT_EQ(simulator
@@ -102,14 +101,12 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
 INSTANTIATE_TEST_SUITE_P(Greetings, CimdStandardSession,
                          ::testing::Values(SessionCase{"WithAGreetingLine", {}},
                                            SessionCase{"WithoutGreeting", {"--no-greeting"}}),
-                         [](const ::testing::TestParamInfo<SessionCase>& param) {
-                             return std::string(param.param.name);
-                         });
+                         CaseName<SessionCase>);
 
 TEST_F(CimdStandardTest, AStatusReportOfAFailedDeliveryDoesNotConfirmTheMessage) {
     StartStandard({"--report-status", "3"});
     const std::string id = SendWithNbsms("+3620111", "Not to arrive");
-    ASSERT_TRUE(Sent(id)) << DriverLog();
+    ASSERT_TRUE(SentInTime(id)) << DriverLog();
     const fs::path errors = engine.home() / "logs/error-log.txt";
     ASSERT_TRUE(ProcessEventsUntil(
         [&] {
@@ -123,7 +120,7 @@ TEST_F(CimdStandardTest, AStatusReportOfAFailedDeliveryDoesNotConfirmTheMessage)
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(FileLine(file, 9), "3");
     EXPECT_NE(FileLine(file, 12), "12");
-    EXPECT_FALSE(delivered.contains(QString::fromStdString(id)));
+    EXPECT_FALSE(Delivered(id));
     EXPECT_TRUE(received.isEmpty());
 }
 
@@ -143,7 +140,7 @@ TEST_F(CimdStandardTest, AccentedGreekAndCyrillicTextsArriveIntactBothWays) {
     for (const Text& text : texts) {
         SCOPED_TRACE(text.typed);
         const std::string id = SendWithNbsms("+3620111", text.typed);
-        ASSERT_TRUE(Sent(id)) << DriverLog();
+        ASSERT_TRUE(SentInTime(id)) << DriverLog();
         EXPECT_TRUE(simulator->WaitForLog(std::string("message text: ") + text.typed, kTimeout))
             << simulator->Log();
         EXPECT_NE(simulator->Log().find(text.userData), std::string::npos) << simulator->Log();
@@ -161,14 +158,8 @@ TEST_F(CimdStandardTest, ASubmitNobodyAnswersFailsAfterTheResponseTimeoutAndTheL
     StartStandard({"--no-submit-answer"}, {{"eResponseTimeout", "2"}});
     const std::string id = SendWithNbsms("+3620111", "Into the void");
     ASSERT_TRUE(WaitForDriverLog("No response to the submit within 2 seconds")) << DriverLog();
-    EXPECT_TRUE(ProcessEventsUntil(
-        [&] {
-            return !FileHolding(Folder("Waiting for resend"), id).empty() ||
-                   !FileHolding(Folder("Could not be sent"), id).empty();
-        },
-        kTimeoutMs))
-        << DriverLog();
-    EXPECT_FALSE(sent.contains(QString::fromStdString(id)));
+    EXPECT_TRUE(ProcessEventsUntil([&] { return KeptForRetry(id); }, kTimeoutMs)) << DriverLog();
+    EXPECT_FALSE(Sent(id));
     EXPECT_TRUE(simulator->WaitForCount("logins", 2, kTimeout)) << DriverLog();
 }
 
