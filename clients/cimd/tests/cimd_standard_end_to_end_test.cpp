@@ -78,8 +78,7 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
     EXPECT_EQ(FileLine(file, 8), stamp[1].str());
 
     // Status 4: delivered.
-    EXPECT_TRUE(ProcessEventsUntil([&] { return Delivered(id); }, kTimeoutMs))
-        << DriverLog();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Delivered(id); }, kTimeoutMs)) << DriverLog();
 
     EXPECT_EQ(simulator
                   ->Control("deliver +3630999 +36201234567 Gr\xC3\xBC\xC3\x9F"

@@ -27,11 +27,6 @@ protected:
         link.ReplyTo(kStx + "01:", Framed("51:001\t"));
         ASSERT_TRUE(client.Login(link));
     }
-    TGsmSms Received(std::size_t i) const {
-        TGsmSms record(0.0);
-        record.FromText(events.received.at(i));
-        return record;
-    }
 };
 
 struct LoginCase {
@@ -102,9 +97,9 @@ TEST_F(StandardTest, DeliverIsDecodedAndAnsweredWithItsNumber) {
     RunUntil(clock.ms + 4000);
 
     ASSERT_EQ(events.received.size(), 2u);
-    EXPECT_EQ(Received(0).text, "@ \xA3 \xE9 \xE4");
-    EXPECT_EQ(Received(0).sender, "+3630222");
-    EXPECT_EQ(Received(1).text, "_UCS2_039303B503B903B1");
+    EXPECT_EQ(events.ReceivedRecord(0).text, "@ \xA3 \xE9 \xE4");
+    EXPECT_EQ(events.ReceivedRecord(0).sender, "+3630222");
+    EXPECT_EQ(events.ReceivedRecord(1).text, "_UCS2_039303B503B903B1");
     EXPECT_EQ(link.written.at(1).bytes, kStx + "70:002\t3E" + kEtx);
 }
 
@@ -126,7 +121,7 @@ TEST_P(StandardReport, OnlyStatusFourReportsADelivery) {
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = Received(0);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, kTypeDeliveryReport);
     EXPECT_EQ(record.reference, "240101120000");
     EXPECT_EQ(record.status, c.status);
@@ -152,7 +147,7 @@ TEST_F(StandardTest, APacketWithAWrongChecksumIsIgnored) {
     RunUntil(clock.ms + 4000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    EXPECT_EQ(Received(0).text, "good");
+    EXPECT_EQ(events.ReceivedRecord(0).text, "good");
     EXPECT_TRUE(events.Logged("Packet with a wrong checksum ignored"));
     EXPECT_EQ(link.AllWritten().find("70:002"), std::string::npos);
 }

@@ -49,7 +49,7 @@ TEST_F(LinkTest, StatusReportOfAFailureCarriesItsStatusCode) {
     link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:3\t\r\n");
     RunUntil(clock.ms + 3000);
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.status, "3");
     EXPECT_EQ(record.text, "Message not delivered to: +3640333 (status 3)");
 }
