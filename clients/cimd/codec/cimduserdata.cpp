@@ -5,6 +5,7 @@
 #include "enginetext.h"
 #include "gsmalphabet.h"
 #include "pducoder_septets.h"
+#include "textparts.h"
 #include "unStrings.h"
 
 namespace nimbra::cimd {
@@ -49,9 +50,15 @@ Alphabet AlphabetOf(int dcs) {
     return Alphabet::Default;
 }
 
-}  // namespace
+// An engine text read for sending: its characters (octets one each), the coding they go
+// in and the data coding scheme that says so.
+struct Prepared {
+    std::u16string characters;
+    textparts::Coding coding = textparts::Coding::Gsm7;
+    std::string dcs;
+};
 
-UserData EncodeUserData(std::string_view text) {
+Prepared Prepare(std::string_view text) {
     int messageClass = -1;
     bool ucs2 = false;
     for (;;) {
@@ -68,25 +75,72 @@ UserData EncodeUserData(std::string_view text) {
         }
     }
     const auto scheme = [messageClass](int alphabet, int withClass) {
-        return messageClass < 0 ? alphabet : withClass | messageClass;
+        return std::to_string(messageClass < 0 ? alphabet : withClass | messageClass);
     };
-    UserData data;
+    Prepared prepared;
     if (!ucs2 && text.starts_with(kOctetsMarker) &&
         IsHexOctets(text.substr(kOctetsMarker.size()))) {
-        data.binary = UpperAscii(text.substr(kOctetsMarker.size()));
-        data.dcs = std::to_string(scheme(kDcsOctets, kDcsOctetsWithClass));
-        return data;
+        for (const char octet : pdu::BytesOfHex(UpperAscii(text.substr(kOctetsMarker.size()))))
+            prepared.characters += static_cast<char16_t>(static_cast<unsigned char>(octet));
+        prepared.coding = textparts::Coding::Octet;
+        prepared.dcs = scheme(kDcsOctets, kDcsOctetsWithClass);
+        return prepared;
     }
-    const std::u16string characters = ucs2 ? HexToWide(text) : AnsiToWide(text);
-    if (const std::optional<std::string> combined = ToCombinations(characters)) {
-        data.text = *combined;
+    prepared.characters = ucs2 ? HexToWide(text) : AnsiToWide(text);
+    if (gsm7::CanEncode(prepared.characters)) {
         if (messageClass >= 0)
-            data.dcs = std::to_string(kDcsWithClass | messageClass);
-        return data;
+            prepared.dcs = scheme(0, kDcsWithClass);
+        return prepared;
     }
-    data.binary = WideToHex(characters);
-    data.dcs = std::to_string(scheme(kDcsUcs2, kDcsWithClass | kDcsUcs2));
+    prepared.coding = textparts::Coding::Ucs2;
+    prepared.dcs = scheme(kDcsUcs2, kDcsWithClass | kDcsUcs2);
+    return prepared;
+}
+
+// The user data of characters in the prepared coding.
+UserData Coded(std::u16string_view characters, const Prepared& prepared) {
+    UserData data;
+    data.dcs = prepared.dcs;
+    switch (prepared.coding) {
+        case textparts::Coding::Gsm7:
+            data.text = ToCombinations(characters).value_or(std::string());
+            break;
+        case textparts::Coding::Ucs2:
+            data.binary = WideToHex(characters);
+            break;
+        case textparts::Coding::Octet: {
+            std::string octets;
+            for (const char16_t c : characters)
+                octets += static_cast<char>(c);
+            data.binary = pdu::HexOfBytes(octets);
+            break;
+        }
+    }
     return data;
+}
+
+}  // namespace
+
+UserData EncodeUserData(std::string_view text) {
+    const Prepared prepared = Prepare(text);
+    return Coded(prepared.characters, prepared);
+}
+
+std::vector<UserData> EncodeMessage(std::string_view text, std::uint8_t reference) {
+    const Prepared prepared = Prepare(text);
+    const std::optional<std::vector<std::u16string>> parts =
+        textparts::Split(prepared.characters, prepared.coding);
+    if (!parts)
+        return {};
+    std::vector<UserData> coded;
+    const auto total = static_cast<std::uint8_t>(parts->size());
+    for (std::size_t i = 0; i < parts->size(); ++i) {
+        coded.push_back(Coded((*parts)[i], prepared));
+        if (total > 1)
+            coded.back().header = pdu::HexOfBytes(
+                textparts::ConcatenationHeader(reference, total, static_cast<std::uint8_t>(i + 1)));
+    }
+    return coded;
 }
 
 std::string DecodeUserData(const TParamList& packet) {

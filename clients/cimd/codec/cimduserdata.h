@@ -5,8 +5,10 @@
 // data as 8-bit octets (034, scheme 4), and "_CLASSn_" sets the message class of the
 // scheme. Incoming, the data coding scheme (030) says how to read 033 or 034.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "unParamlist.h"
 
@@ -21,8 +23,15 @@ struct UserData {
 };
 
 // The user data for an engine text (markers "_UCS2_", "_CLASSn_", "_B64_" taken into
-// account). A "_B64_" text whose data is not hexadecimal octets goes as it is written.
+// account), in one packet however long. A "_B64_" text whose data is not hexadecimal
+// octets goes as it is written.
 UserData EncodeUserData(std::string_view text);
+
+// The same for submits: the text alone when it fits one short message (160 GSM characters,
+// 140 octets, 70 UCS-2 units), else the parts of a concatenated message, each with its user
+// data header 05 00 03 reference count number (153 characters, 134 octets or 67 UCS-2 units
+// a part). Empty when the text would take more than 255 parts.
+std::vector<UserData> EncodeMessage(std::string_view text, std::uint8_t reference);
 
 // The engine text of an incoming message from its parameters 030, 033 and 034: code-page
 // text, "_UCS2_" text when the code page cannot hold it, "_B64_" and hexadecimal octets

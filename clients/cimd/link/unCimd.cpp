@@ -19,7 +19,12 @@ constexpr std::string_view kFrameEnd = "\x03";
 
 TCIMDclient::TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events,
                          driver::LinkClock& clock)
-    : fields_(fields), events_(events), clock_(clock) {}
+    : fields_(fields),
+      events_(events),
+      clock_(clock),
+      // Concatenation references start where the clock says, so that a restarted driver
+      // does not begin with the references it used before.
+      concatenation_(static_cast<std::uint8_t>(clock.Now())) {}
 
 std::string TCIMDclient::ReadPacket(driver::ByteTransport& link, std::string_view terminator,
                                     int seconds) {

@@ -21,9 +21,12 @@
 //   to return (it does within one poll of the transport), then call Logout.
 
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "linkinterfaces.h"
 #include "unCimdCodec.h"
@@ -99,12 +102,17 @@ private:
     int ResponseTimeout();
     void CheckResponseTime(driver::ByteTransport& link, int timeout);
     void SubmitPending(driver::ByteTransport& link);
+    void SendNextPart(driver::ByteTransport& link);
+    // Ends the message in flight as failed: logs line (when not empty) and reports it.
+    void FailMessage(std::string_view line);
+    // The reference of the message a part's reference belongs to (itself for a first part).
+    std::string MessageReference(const std::string& partReference) const;
     void CheckLink(driver::ByteTransport& link);
     void HandlePacket(driver::ByteTransport& link, std::string_view text);
     void HandlePacketsIn(driver::ByteTransport& link, std::string_view text);
     void OnDeliver(driver::ByteTransport& link, const TParamList& packet);
     void OnStatusReport(driver::ByteTransport& link, const TParamList& packet);
-    void OnSubmitResponse(const TParamList& packet);
+    void OnSubmitResponse(driver::ByteTransport& link, const TParamList& packet);
     void OnErrorResponse(std::string_view line);
     void ReportLostSubmission();
     void AwaitSubmitResponse(driver::ByteTransport& link);
@@ -120,6 +128,17 @@ private:
     // packets sent meanwhile (alive, responses) do not change it.
     std::string submitted_;
     long long submittedAt_ = 0;
+    // The submit packets of the message in flight (more than one for a concatenated
+    // message, sent one after the other), the next one to send, and the centre's reference
+    // of the first, which becomes the message's reference.
+    std::vector<TParamList> parts_;
+    std::size_t nextPart_ = 0;
+    std::string firstReference_;
+    // The reference of the last concatenated message.
+    std::uint8_t concatenation_;
+    // The references of later parts with their message's reference, so that a status report
+    // about any part speaks about the message; the oldest are forgotten first.
+    std::map<std::string, std::string> partOwners_;
     std::mutex outgoingMutex_;
     std::string outSender_;
     std::string outReceiver_;

@@ -74,11 +74,7 @@ int TCIMDclient::ResponseTimeout() {
 void TCIMDclient::CheckResponseTime(driver::ByteTransport& link, int timeout) {
     if (submitted_.empty() || clock_.Elapsed() - submittedAt_ < timeout)
         return;
-    submitted_.clear();
-    numbering_.setAwaited("");
-    busy = false;
-    Log("No response to the submit within " + std::to_string(timeout) + " seconds");
-    events_.Failed();
+    FailMessage("No response to the submit within " + std::to_string(timeout) + " seconds");
     link.Close();
 }
 
@@ -93,16 +89,41 @@ void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
     }
     Log("Outgoing message [" + receiver + "][" + text + "]");
     const bool withOriginator = fields_.Get(fields::kOriginator) == "1";
-    const TParamList submit =
-        framing_ == Framing::Standard
-            ? SubmitPacket(receiver, sender, EncodeUserData(text), withOriginator)
-            : SubmitPacket(receiver, sender, text, withOriginator);
+    parts_.clear();
+    if (framing_ == Framing::Standard) {
+        for (const UserData& data : EncodeMessage(text, ++concatenation_))
+            parts_.push_back(SubmitPacket(receiver, sender, data, withOriginator));
+    } else {
+        parts_.push_back(SubmitPacket(receiver, sender, text, withOriginator));
+    }
+    nextPart_ = 0;
+    firstReference_.clear();
+    if (parts_.empty()) {
+        FailMessage("Message too long: it would take more than 255 parts");
+        return;
+    }
+    SendNextPart(link);
+}
+
+void TCIMDclient::SendNextPart(driver::ByteTransport& link) {
     // Kept before writing: a write that fails still leaves the message to be reported.
-    const std::string packet = numbering_.Assemble(submit, framing_);
+    const std::string packet = numbering_.Assemble(parts_.at(nextPart_++), framing_);
     submitted_ = numbering_.last();
     submittedAt_ = clock_.Elapsed();
     Send(link, packet);
     lastActivity_ = clock_.Elapsed();
+}
+
+// The flags are cleared before the window thread hears of the outcome, so they never
+// overwrite what it sets for the next message.
+void TCIMDclient::FailMessage(std::string_view line) {
+    submitted_.clear();
+    numbering_.setAwaited("");
+    parts_.clear();
+    busy = false;
+    if (!line.empty())
+        Log(line);
+    events_.Failed();
 }
 
 // In the line variant the answer to an alive packet is only known to end with ">"; whole
@@ -131,12 +152,8 @@ void TCIMDclient::CheckLink(driver::ByteTransport& link) {
 // Nothing is lost with the link: a submitted message whose response can no longer come is
 // reported failed once. A message not submitted yet stays pending for the next link.
 void TCIMDclient::ReportLostSubmission() {
-    if (submitted_.empty())
-        return;
-    submitted_.clear();
-    busy = false;
-    Log("Link lost while waiting for the submit response");
-    events_.Failed();
+    if (!submitted_.empty())
+        FailMessage("Link lost while waiting for the submit response");
 }
 
 }  // namespace nimbra::cimd

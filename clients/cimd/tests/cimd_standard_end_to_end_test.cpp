@@ -17,6 +17,7 @@
 #include "cimd_end_to_end.h"
 #include "event_wait.h"
 #include "file_text.h"
+#include "unGSMSMS.h"
 #include "unStrings.h"
 
 namespace nimbra::testing_support {
@@ -151,6 +152,34 @@ TEST_F(CimdStandardTest, AccentedGreekAndCyrillicTextsArriveIntactBothWays) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return !received.isEmpty(); }, kTimeoutMs)) << DriverLog();
     EXPECT_TRUE(received[0].contains(QStringLiteral("{_UCS2_039A03B103BB03B7}")))
         << received[0].toStdString();
+}
+
+// A client's message longer than one short message goes as the parts of a concatenated
+// message; the centre's reports for every part confirm it once.
+TEST_F(CimdStandardTest, ALongTextArrivesInPartsAndIsDeliveredOnce) {
+    StartStandard({});
+    std::string text;
+    for (int i = 0; text.size() < 400; ++i)
+        text += "Part of a long text, number " + std::to_string(i) + ". ";
+    text.resize(400);
+    TGsmSms record;
+    record.receiver = "+3620111";
+    record.text = text;
+    QVariant msg = QString::fromStdString(record.ToText());
+    const std::string id = client->sendMessage(msg).toString().toStdString();
+    ASSERT_FALSE(id.empty());
+
+    ASSERT_TRUE(SentInTime(id)) << DriverLog();
+    EXPECT_TRUE(simulator->WaitForLog("message text: " + text, kTimeout)) << simulator->Log();
+    EXPECT_TRUE(simulator->WaitForCount("reports", 3, kTimeout)) << simulator->Log();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return Delivered(id); }, kTimeoutMs)) << DriverLog();
+    ProcessEventsUntil([&] { return simulator->Count("acks") >= 3; }, kTimeoutMs);
+    EXPECT_EQ(delivered.count(QString::fromStdString(id)), 1);
+    EXPECT_EQ(simulator->Count("submits"), 3);
+    const std::string log = simulator->Log();
+    for (const char* header :
+         {"032:050003[0-9A-F]{2}0301", "032:050003[0-9A-F]{2}0302", "032:050003[0-9A-F]{2}0303"})
+        EXPECT_TRUE(std::regex_search(log, std::regex(header))) << header;
 }
 
 TEST_F(CimdStandardTest, ASubmitNobodyAnswersFailsAfterTheResponseTimeoutAndTheLinkIsRebuilt) {

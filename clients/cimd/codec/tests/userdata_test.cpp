@@ -95,6 +95,74 @@ TEST(EncodeUserData, MarkersBecomeTheDataCodingScheme) {
     }
 }
 
+std::string Repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// Long texts go as the parts of a concatenated message, each with its header.
+TEST(EncodeMessage, SplitsWhatOneShortMessageCannotHold) {
+    struct Part {
+        std::string header;
+        std::string text;
+        std::string binary;
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string dcs;
+        std::vector<Part> parts;
+    };
+    const Case cases[] = {
+        {"160 GSM characters fit", std::string(160, 'a'), "", {{"", std::string(160, 'a'), ""}}},
+        {"161 do not",
+         std::string(161, 'a'),
+         "",
+         {{"0500032A0201", std::string(153, 'a'), ""}, {"0500032A0202", std::string(8, 'a'), ""}}},
+        {"400 characters in three parts",
+         std::string(400, 'b'),
+         "",
+         {{"0500032A0301", std::string(153, 'b'), ""},
+          {"0500032A0302", std::string(153, 'b'), ""},
+          {"0500032A0303", std::string(94, 'b'), ""}}},
+        {"an extension character is not cut from its escape",
+         std::string(152, 'c') + "[" + std::string(10, 'c'),
+         "",
+         {{"0500032A0201", std::string(152, 'c'), ""},
+          {"0500032A0202", "_XX<" + std::string(10, 'c'), ""}}},
+        {"71 Greek letters as UCS-2",
+         "_UCS2_" + Repeated("03B1", 71),
+         "8",
+         {{"0500032A0201", "", Repeated("03B1", 67)}, {"0500032A0202", "", Repeated("03B1", 4)}}},
+        {"141 octets",
+         "_B64_" + Repeated("AB", 141),
+         "4",
+         {{"0500032A0201", "", Repeated("AB", 134)}, {"0500032A0202", "", Repeated("AB", 7)}}},
+        {"a class on every part",
+         "_CLASS1_" + std::string(170, 'd'),
+         "17",
+         {{"0500032A0201", std::string(153, 'd'), ""}, {"0500032A0202", std::string(17, 'd'), ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<UserData> parts = EncodeMessage(c.text, 0x2A);
+        ASSERT_EQ(parts.size(), c.parts.size());
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            EXPECT_EQ(parts[i].dcs, c.dcs) << i;
+            EXPECT_EQ(parts[i].header, c.parts[i].header) << i;
+            EXPECT_EQ(parts[i].text, c.parts[i].text) << i;
+            EXPECT_EQ(parts[i].binary, c.parts[i].binary) << i;
+        }
+    }
+}
+
+TEST(EncodeMessage, ATextOfMoreThan255PartsIsNotSplit) {
+    EXPECT_EQ(EncodeMessage(std::string(255 * 153, 'e'), 1).size(), 255u);
+    EXPECT_TRUE(EncodeMessage(std::string(255 * 153 + 1, 'e'), 1).empty());
+}
+
 struct DecodeCase {
     const char* name;
     std::string dcs;

@@ -177,6 +177,55 @@ TEST_F(StandardTest, TheLogoutWaitsForItsFramedAnswer) {
     EXPECT_LE(clock.ms, 1000);
 }
 
+// A long text goes as the parts of a concatenated message, one submit after the other; the
+// message is sent when the last part was accepted, and its reference is the first part's.
+TEST_F(StandardTest, ALongTextGoesInPartsAndCountsAsSentOnce) {
+    LogInStandard();
+    Transmit("+3650444", std::string(161, 'a'));
+    link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
+    link.ReplyTo(kStx + "03:005", Framed("53:005\t060:240101120001\t"));
+    // The status report of the second part speaks about the message.
+    link.Arrive(clock.ms + 5000, Framed("23:002\t021:+3650444\t060:240101120001\t061:4\t"));
+    RunUntil(clock.ms + 8000);
+
+    // The first reference after the clock's 0xE5.
+    EXPECT_EQ(link.written.at(1).bytes.substr(0, 47),
+              kStx + "03:003\t021:+3650444\t032:050003E60201\t033:aaaaa");
+    EXPECT_NE(link.written.at(1).bytes.find("033:" + std::string(153, 'a') + "\t"),
+              std::string::npos);
+    EXPECT_EQ(link.written.at(2).bytes.substr(0, 47),
+              kStx + "03:005\t021:+3650444\t032:050003E60202\t033:aaaaa");
+    EXPECT_NE(link.written.at(2).bytes.find("033:" + std::string(8, 'a') + "\t"),
+              std::string::npos);
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:240101120000"});
+    EXPECT_TRUE(events.Logged("Part 1 of 2 sent"));
+    ASSERT_EQ(events.received.size(), 1u);
+    EXPECT_EQ(events.ReceivedRecord(0).reference, "240101120000");
+    EXPECT_FALSE(client.busy);
+}
+
+TEST_F(StandardTest, ARefusedPartFailsTheWholeMessageOnce) {
+    LogInStandard();
+    Transmit("+3650444", std::string(400, 'b'));
+    link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
+    link.ReplyTo(kStx + "03:005", Framed("53:005\t900:11\t"));
+    RunUntil(clock.ms + 8000);
+
+    EXPECT_EQ(link.FirstWriteAt(kStx + "03:007"), -1);
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"failed"});
+    EXPECT_TRUE(events.Logged("Undeliverable message"));
+    EXPECT_FALSE(client.busy);
+}
+
+TEST_F(StandardTest, ATextOfMoreThan255PartsFailsWithoutASubmit) {
+    LogInStandard();
+    Transmit("+3650444", std::string(255 * 153 + 1, 'c'));
+    RunUntil(clock.ms + 4000);
+    EXPECT_EQ(link.FirstWriteAt(kStx + "03:"), -1);
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"failed"});
+    EXPECT_TRUE(events.Logged("Message too long: it would take more than 255 parts"));
+}
+
 // A submit nobody answers fails its message after the response timeout, and the link is
 // given up so that a new one is built; in either variant.
 struct TimeoutCase {
