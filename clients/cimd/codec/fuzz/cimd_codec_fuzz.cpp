@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "unCimdCodec.h"
 
@@ -29,13 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     DecodeUserData(framed);
     DecodeUserData(list);
-    const UserData data = EncodeUserData(input);
-    for (const std::string* value : {&data.dcs, &data.text, &data.binary}) {
-        if (value->find_first_of("\t\x02\x03") != std::string::npos)
+    std::vector<UserData> coded = EncodeMessage(input, 7);
+    coded.push_back(EncodeUserData(input));
+    for (const UserData& userData : coded) {
+        for (const std::string* value : {&userData.dcs, &userData.text, &userData.binary}) {
+            if (value->find_first_of("\t\x02\x03") != std::string::npos)
+                std::abort();
+        }
+        if (userData.binary.find_first_not_of("0123456789ABCDEF") != std::string::npos)
             std::abort();
     }
-    if (data.binary.find_first_not_of("0123456789ABCDEF") != std::string::npos)
-        std::abort();
 
     const std::string encoded = EncodeText(input);
     if (encoded.find_first_of("\t\r\n") != std::string::npos)
