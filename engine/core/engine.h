@@ -5,6 +5,7 @@
 // its state.
 #include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -240,6 +241,8 @@ private:
     Progress progress_;
     MessageFilter inFilter_;
     MessageFilter outFilter_;
+    // Address groups whose folder could not be made, told to the operator once each.
+    std::set<std::string> groupFoldersToldOf_;
     int tagCounter_ = 0;
     bool running_ = false;
     bool starting_ = false;

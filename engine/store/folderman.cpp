@@ -37,6 +37,23 @@ std::vector<std::string> SplitFolderPath(const std::string& path) {
 
 }  // namespace
 
+std::string GroupFolderName(std::string_view group) {
+    std::string name;
+    for (const char c : TrimBlanks(group)) {
+        const bool refused = kIllegalNameChars.find(c) != std::string_view::npos ||
+                             FilterPathChars(std::string_view(&c, 1)).empty();
+        name.push_back(refused ? '_' : c);
+    }
+    if (name.empty())
+        return "_";
+    const TFolderTree fixed;
+    for (const auto& node : fixed.TopLevel()) {
+        if (UpperAscii(NodeName(*node)) == UpperAscii(name))
+            return name + " group";
+    }
+    return name;
+}
+
 bool IsValidFolderName(std::string_view name) {
     return !name.empty() && name.front() != ' ' && name.back() != ' ' &&
            name.find_first_of(kIllegalNameChars) == std::string_view::npos &&
@@ -121,10 +138,11 @@ std::string TFolderMan::UserFolderPathAt(int index) const {
     return node ? FolderPath(*node) : std::string();
 }
 
-bool TFolderMan::CheckName(const std::string& name) const {
+bool TFolderMan::CheckName(const std::string& name, bool tell) const {
     if (IsValidFolderName(name))
         return true;
-    Tell("The folder name contains illegal characters!");
+    if (tell)
+        Tell("The folder name contains illegal characters!");
     return false;
 }
 
@@ -134,20 +152,22 @@ bool TFolderMan::NameTaken(const std::string& name, const TFolderNode* parent,
     return ChildIgnoringCase(name, parent, false, self) != nullptr;
 }
 
-TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent) {
+TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent, bool tell) {
     // Below a system folder a node would shift the fixed tree indexes.
     if (parent && !IsUserFolder(parent))
         return nullptr;
-    if (!CheckName(name))
+    if (!CheckName(name, tell))
         return nullptr;
     const std::string directory = DirectoryOf(parent) + "/" + name;
     std::error_code ec;
     if (fs::exists(directory, ec) || NameTaken(name, parent, nullptr)) {
-        Tell("The folder with this name already exists!");
+        if (tell)
+            Tell("The folder with this name already exists!");
         return nullptr;
     }
     if (!fs::create_directory(directory, ec)) {
-        Tell("Cannot create folder: ", directory);
+        if (tell)
+            Tell("Cannot create folder: ", directory);
         return nullptr;
     }
     TFolderNode* node = tree_.AddNode(parent, kUserFolderIcon + name);
@@ -250,7 +270,7 @@ bool TFolderMan::DeleteFolder(TFolderNode* node) {
     return true;
 }
 
-bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath) {
+bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath, bool tell) {
     TFolderNode* current = nullptr;
     for (const std::string& level : SplitFolderPath(path)) {
         std::error_code ec;
@@ -262,7 +282,7 @@ bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPa
                    IsValidFolderName(level)) {
             child = tree_.AddNode(current, kUserFolderIcon + level);
         } else {
-            child = CreateFolder(level, current);
+            child = CreateFolder(level, current, tell);
         }
         if (!child)
             return false;

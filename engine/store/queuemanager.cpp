@@ -207,7 +207,8 @@ void TqueueManager::SelectFolder(int index) {
 }
 
 int TqueueManager::SelectNode(const TFolderNode& node) {
-    const int index = folders_.IndexOf(NodeName(node), node.parent);
+    // By its place in the tree: a user folder may bear the name of a system folder.
+    const int index = folders_.Tree().IndexOfNode(&node);
     SelectFolder(index);
     env_.SetStatus("status2", std::to_string(list_.RowCount()));
     return index;

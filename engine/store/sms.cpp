@@ -86,8 +86,8 @@ void TSms::FromRecord(TGsmSms& record) {
         record.created = "0";
         return;
     }
-    int value = 0;
-    if (ParseInt32(record.created, value))
+    std::int64_t value = 0;
+    if (ParseInt64(record.created, value))
         created = value;
 }
 
@@ -160,11 +160,8 @@ bool TSms::Load(const std::string& p) {
         Save(path);
         return true;
     }
-    int value = 0;
-    if (!ParseInt32(lines[kCreatedLine - 1], value))
-        return false;
-    created = value;
-    return true;
+    // Written as a 64-bit number, so read as one: times after 2038-01-19 03:14:07 need it.
+    return ParseInt64(lines[kCreatedLine - 1], created);
 }
 
 std::unique_ptr<TSms> TSms::Clone() const {
