@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "automationvalues.h"
+#include "durablewrites.h"
 
 namespace nimbra {
 
@@ -75,14 +76,10 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
     invoking_ = true;
     Outcome outcome;
     bool known = false;
-    try {
-        known = Dispatch(dispid, args, outcome);
-    } catch (const std::exception& e) {
-        invoking_ = false;
-        Fail(kFailedError, FailureText(e.what()));
-        return EmptyVariant();
-    }
+    const bool done = DispatchStored(dispid, args, outcome, known);
     invoking_ = false;
+    if (!done)
+        return EmptyVariant();
     if (!known) {
         Fail(kUnknownDispIdError,
              QStringLiteral("The object %1 has no operation with dispatch id %2")
@@ -93,6 +90,27 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
     for (std::size_t i = 0; i < outcome.outs.size(); ++i)
         out.push_back(QVariant::fromValue(outcome.Out(i)));
     return outcome.Result();
+}
+
+bool AutomationObject::DispatchStored(int dispid, const QVariantList& args, Outcome& outcome,
+                                      bool& known) {
+    DurableWrites& writes = ProcessDurableWrites();
+    const std::size_t first = writes.WriteCount();
+    std::string failure;
+    try {
+        DurableWritesHold hold;
+        known = Dispatch(dispid, args, outcome);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    // The files of a failed call are committed too: what it changed stays changed.
+    writes.Commit();
+    if (failure.empty() && writes.AnyFailed(first, writes.WriteCount()))
+        failure = "The message could not be written to the disk";
+    if (failure.empty())
+        return true;
+    Fail(kFailedError, FailureText(failure.c_str()));
+    return false;
 }
 
 QDBusVariant AutomationObject::Outcome::Result() const {
@@ -109,12 +127,9 @@ AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList&
     Outcome outcome;
     if (!Admit())
         return outcome;
-    try {
-        Dispatch(dispid, args, outcome);
-    } catch (const std::exception& e) {
-        Fail(kFailedError, FailureText(e.what()));
+    bool known = false;
+    if (!DispatchStored(dispid, args, outcome, known))
         return {};
-    }
     return outcome;
 }
 

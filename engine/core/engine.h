@@ -207,6 +207,7 @@ private:
     bool RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
                         bool spaceBeforeLine);
     void EnsureDirectory(const std::string& relative);
+    void RemoveStaleTemporaryFiles();
     void RestartPutBackTimer();
     // Drops the clients that are gone, then acts on each live one in list order.
     void ForEachClient(const std::function<void(EngineClient&)>& action);

@@ -288,7 +288,7 @@ bool TAddressBook::WriteGroups() {
     const std::string path = GroupsFilePath();
     if (RefuseToReplace(groupsFile_, path))
         return false;
-    if (WriteFileAtomically(path, GroupsFileText(groups_)))
+    if (WriteFileDurably(path, GroupsFileText(groups_)))
         return true;
     ProcessNotifier().ShowMessage(CannotWriteMessage(path));
     return false;

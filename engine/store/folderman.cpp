@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "durablewrites.h"
 #include "unStrings.h"
 
 namespace nimbra {
@@ -176,6 +177,8 @@ TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* pare
 }
 
 bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node) || !CheckName(name))
         return false;
     if (node->parent && name == NodeName(*node->parent)) {
@@ -202,6 +205,8 @@ bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
 }
 
 bool TFolderMan::MoveFolder(TFolderNode* node, TFolderNode* target) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node) || (target && !IsUserFolder(target)) || target == node->parent)
         return false;
     const std::string name = NodeName(*node);
@@ -252,6 +257,8 @@ bool TFolderMan::DeleteDirectory(const std::string& directory, TFolderNode* node
 }
 
 bool TFolderMan::DeleteFolder(TFolderNode* node) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node))
         return false;
     const std::string name = NodeName(*node);

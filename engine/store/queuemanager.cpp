@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "durablewrites.h"
+
 namespace nimbra {
 namespace {
 
@@ -251,7 +253,9 @@ bool TqueueManager::MoveRow(int row, int target) {
         const std::string directory = DirectoryOfIndex(target);
         if (directory.empty())
             return false;
-        // rename() would silently replace a file of the same name in the target.
+        // The file must be at its path before it can move; rename() would silently replace
+        // a file of the same name in the target.
+        ProcessDurableWrites().Commit();
         const std::string destination = directory + "/" + fileName;
         std::error_code ec;
         if (fs::exists(destination, ec) || (fs::rename(message->path, destination, ec), ec)) {

@@ -152,8 +152,10 @@ TEST_F(AddressBookTest, PhoneCellsWithBlanksAndDashesMatchTheirNumber) {
         const char* number;
         std::string group;
     } cases[] = {
-        {"+36201234567", "Friends"},  {"+36 20 123-4567", "Friends"},
-        {"Ann (+36201234567)", "Friends"}, {"0630 7654321", "Customers"},
+        {"+36201234567", "Friends"},
+        {"+36 20 123-4567", "Friends"},
+        {"Ann (+36201234567)", "Friends"},
+        {"0630 7654321", "Customers"},
         {"+36307654321", ""},  // another number altogether
     };
     for (const auto& c : cases) {

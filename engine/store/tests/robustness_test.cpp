@@ -96,8 +96,9 @@ TEST_F(SmsRobustnessTest, RandomLineFilesFollowTheirNumberLines) {
         for (std::size_t n = 1; n <= count; ++n) {
             if (n == 5 || n == 12 || n == 18) {
                 const bool valid = number(rng);
-                const std::vector<std::string>& pool = n == 18 ? (valid ? kNumbers64 : kNotNumbers64)
-                                                               : (valid ? kNumbers : kNotNumbers);
+                const std::vector<std::string>& pool = n == 18
+                                                           ? (valid ? kNumbers64 : kNotNumbers64)
+                                                           : (valid ? kNumbers : kNotNumbers);
                 lines.push_back(pool[rng() % pool.size()]);
                 loads = loads && valid && !(n == 12 && lines.back().empty());
             } else {
