@@ -13,6 +13,9 @@
 namespace nimbra {
 namespace {
 
+// Failures kept on record for AnyFailed; they are rare, the oldest go beyond this.
+constexpr std::size_t kFailuresKept = 1024;
+
 int SyncFolder(const std::string& folder, const DurableWrites::SyncFunction& sync) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -29,6 +32,7 @@ DurableWrites::DurableWrites()
       syncFolder_([](int fd) { return ::fsync(fd); }) {}
 
 DurableWrites::~DurableWrites() {
+    StopFlusher();
     Commit();
 }
 
@@ -58,7 +62,7 @@ bool DurableWrites::Write(const std::string& path, std::string_view text,
     // This write's failure is told by the result, not by its handler.
     staged_.back().onFailure = nullptr;
     Commit();
-    return std::find(lastFailed_.begin(), lastFailed_.end(), number) == lastFailed_.end();
+    return !AnyFailed(number - 1, number);
 }
 
 void DurableWrites::Hold() {
@@ -70,20 +74,34 @@ void DurableWrites::Release() {
         --holds_;
 }
 
-bool DurableWrites::IsStaged(const std::string& path) const {
-    return std::any_of(staged_.begin(), staged_.end(),
-                       [&path](const Staged& staged) { return staged.path == path; });
+bool DurableWrites::Pending() const {
+    if (!staged_.empty())
+        return true;
+    std::lock_guard lock(mutex_);
+    return !handedOver_.empty() || busy_;
 }
 
-bool DurableWrites::Commit() {
-    lastFailed_.clear();
-    if (staged_.empty())
+bool DurableWrites::IsStaged(const std::string& path) const {
+    if (std::any_of(staged_.begin(), staged_.end(),
+                    [&path](const Staged& staged) { return staged.path == path; }))
         return true;
-    // Taken first: a failure handler may write again.
-    std::vector<Staged> batch = std::move(staged_);
-    staged_.clear();
-    ++commits_;
+    std::lock_guard lock(mutex_);
+    return std::find(inFlightPaths_.begin(), inFlightPaths_.end(), path) != inFlightPaths_.end();
+}
 
+std::size_t DurableWrites::CommitCount() const {
+    std::lock_guard lock(mutex_);
+    return commits_;
+}
+
+bool DurableWrites::AnyFailed(std::size_t first, std::size_t last) const {
+    return std::any_of(allFailed_.begin(), allFailed_.end(),
+                       [&](std::size_t number) { return number > first && number <= last; });
+}
+
+DurableWrites::Outcome DurableWrites::CommitBatch(std::vector<Staged>& batch) const {
+    Outcome outcome;
+    outcome.last = batch.back().number;
     // Every file's contents are on the disk before any name is, so that a power cut never
     // leaves a named file without them; the flushes after the first find most of the work
     // done.
@@ -107,24 +125,149 @@ bool DurableWrites::Commit() {
     for (std::size_t i = 0; i < batch.size(); ++i) {
         if (placed[i] && folders[FolderOf(batch[i].path)])
             continue;
-        lastFailed_.push_back(batch[i].number);
+        outcome.failed.push_back(batch[i].number);
+        if (batch[i].onFailure)
+            outcome.failureHandlers.push_back(std::move(batch[i].onFailure));
     }
-    const std::vector<std::size_t> failed = lastFailed_;
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-        if (std::find(failed.begin(), failed.end(), batch[i].number) != failed.end() &&
-            batch[i].onFailure)
-            batch[i].onFailure();
-    }
-    lastFailed_ = failed;
-    allFailed_.insert(allFailed_.end(), failed.begin(), failed.end());
-    if (allFailed_.size() > kMaxHeldWrites * 4)
-        allFailed_.erase(allFailed_.begin(), allFailed_.end() - kMaxHeldWrites * 4);
-    return failed.empty();
+    return outcome;
 }
 
-bool DurableWrites::AnyFailed(std::size_t first, std::size_t last) const {
-    return std::any_of(allFailed_.begin(), allFailed_.end(),
-                       [&](std::size_t number) { return number > first && number <= last; });
+void DurableWrites::Finish(Outcome outcome) {
+    committedUpTo_ = std::max(committedUpTo_, outcome.last);
+    allFailed_.insert(allFailed_.end(), outcome.failed.begin(), outcome.failed.end());
+    if (allFailed_.size() > kFailuresKept)
+        allFailed_.erase(allFailed_.begin(), allFailed_.end() - kFailuresKept);
+    for (const auto& handler : outcome.failureHandlers)
+        handler();
+    // Taken first: a waiter may write and wait again.
+    std::vector<Waiter> due;
+    std::erase_if(waiters_, [&](Waiter& waiter) {
+        if (waiter.last > committedUpTo_)
+            return false;
+        due.push_back(std::move(waiter));
+        return true;
+    });
+    for (Waiter& waiter : due)
+        waiter.done(!AnyFailed(waiter.first, waiter.last));
+}
+
+void DurableWrites::WaitUntilFlusherIdle() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return handedOver_.empty() && !busy_; });
+}
+
+bool DurableWrites::Commit() {
+    if (Flushing()) {
+        WaitUntilFlusherIdle();
+        FinishFlushed();
+    }
+    if (staged_.empty())
+        return true;
+    std::vector<Staged> batch = std::move(staged_);
+    staged_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        ++commits_;
+    }
+    Outcome outcome = CommitBatch(batch);
+    const bool allPlaced = outcome.failed.empty();
+    Finish(std::move(outcome));
+    return allPlaced;
+}
+
+void DurableWrites::CommitSoon() {
+    if (!Flushing()) {
+        Commit();
+        return;
+    }
+    if (staged_.empty())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        // A batch being flushed is followed by all that came meanwhile, together.
+        if (busy_ || !handedOver_.empty())
+            return;
+        for (Staged& staged : staged_)
+            inFlightPaths_.push_back(staged.path);
+        handedOver_ = std::move(staged_);
+    }
+    staged_.clear();
+    wake_.notify_one();
+}
+
+void DurableWrites::WhenCommitted(std::size_t first, std::size_t last,
+                                  std::function<void(bool ok)> done) {
+    if (last <= committedUpTo_) {
+        done(!AnyFailed(first, last));
+        return;
+    }
+    waiters_.push_back({first, last, std::move(done)});
+}
+
+void DurableWrites::FinishFlushed() {
+    std::vector<Outcome> outcomes;
+    {
+        std::lock_guard lock(mutex_);
+        outcomes = std::move(finished_);
+        finished_.clear();
+    }
+    for (Outcome& outcome : outcomes)
+        Finish(std::move(outcome));
+}
+
+void DurableWrites::Drain() {
+    FinishFlushed();
+    if (holds_ == 0)
+        CommitSoon();
+}
+
+void DurableWrites::RunFlusher() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return !handedOver_.empty() || stopping_; });
+        if (handedOver_.empty())
+            return;
+        std::vector<Staged> batch = std::move(handedOver_);
+        handedOver_.clear();
+        busy_ = true;
+        ++commits_;
+        lock.unlock();
+
+        Outcome outcome = CommitBatch(batch);
+
+        lock.lock();
+        for (const Staged& staged : batch)
+            inFlightPaths_.erase(
+                std::find(inFlightPaths_.begin(), inFlightPaths_.end(), staged.path));
+        finished_.push_back(std::move(outcome));
+        busy_ = false;
+        idle_.notify_all();
+        lock.unlock();
+        post_([this] { Drain(); });
+        lock.lock();
+    }
+}
+
+void DurableWrites::StartFlusher(PostFunction post) {
+    if (Flushing())
+        return;
+    post_ = std::move(post);
+    stopping_ = false;
+    flusher_ = std::thread(&DurableWrites::RunFlusher, this);
+}
+
+void DurableWrites::StopFlusher() {
+    if (!Flushing())
+        return;
+    Commit();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    flusher_.join();
+    Drain();
+    post_ = nullptr;
 }
 
 DurableWrites& ProcessDurableWrites() {

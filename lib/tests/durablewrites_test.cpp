@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -106,6 +110,81 @@ TEST(DurableWritesTest, AFullHoldCommitsByItself) {
     EXPECT_EQ(writes.CommitCount(), 1u);
     EXPECT_FALSE(writes.Pending());
     EXPECT_EQ(Names(dir.path()).size(), kMaxHeldWrites);
+}
+
+// With the flusher, a commit goes on while the owner works on; the writes that come meanwhile
+// wait and go together in the next batch, and whoever waits is told on the owner's thread.
+TEST(DurableWritesTest, TheFlusherTakesTheWritesOfABurstTogether) {
+    TempDir dir;
+    DurableWrites writes;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> flushedFiles;
+    bool firstMayGo = false;
+    std::deque<std::function<void()>> posted;
+    writes.SetSyncFunctions(
+        [&](int fd) {
+            std::unique_lock lock(mutex);
+            flushedFiles.push_back(fs::path(FlushRecorder::NameOf(fd)).stem().stem().string());
+            changed.notify_all();
+            changed.wait(lock, [&] { return firstMayGo; });
+            return 0;
+        },
+        [](int) { return 0; });
+    writes.StartFlusher([&](std::function<void()> action) {
+        std::lock_guard lock(mutex);
+        posted.push_back(std::move(action));
+        changed.notify_all();
+    });
+    const auto path = [&dir](const char* name) { return (dir / name).string(); };
+    std::vector<std::string> told;
+    const auto write = [&](const char* name) {
+        const std::size_t before = writes.WriteCount();
+        writes.Hold();
+        ASSERT_TRUE(writes.Write(path(name), name));
+        writes.Release();
+        writes.WhenCommitted(before, writes.WriteCount(), [&told, name](bool ok) {
+            told.push_back(name + std::string(ok ? "" : " failed"));
+        });
+        writes.CommitSoon();
+    };
+    // Runs what the flusher posted, once it has posted count things.
+    const auto runPosted = [&](std::size_t count) {
+        std::deque<std::function<void()>> actions;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return posted.size() >= count; });
+            actions.swap(posted);
+        }
+        for (auto& action : actions)
+            action();
+    };
+
+    write("a");
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return flushedFiles.size() == 1; });
+    }
+    // "a" is being flushed: its name counts as taken, and the next writes wait.
+    EXPECT_TRUE(writes.IsStaged(path("a")));
+    write("b");
+    write("c");
+    EXPECT_TRUE(told.empty());
+    EXPECT_FALSE(fs::exists(path("b")));
+    {
+        std::lock_guard lock(mutex);
+        firstMayGo = true;
+        changed.notify_all();
+    }
+    runPosted(1);  // "a" is done; "b" and "c" go to the flusher together
+    EXPECT_EQ(told, std::vector<std::string>{"a"});
+    runPosted(1);
+    EXPECT_EQ(told, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(writes.CommitCount(), 2u);
+    EXPECT_EQ(flushedFiles, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(ReadFileText(path("c")), "c");
+    EXPECT_FALSE(writes.Pending());
+    writes.StopFlusher();
 }
 
 TEST(StaleTemporariesTest, OnlyTemporaryFilesGoAndOnlyBelowWhenAsked) {
