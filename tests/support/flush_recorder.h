@@ -60,4 +60,22 @@ private:
     DurableWrites& writes_;
 };
 
+// Leaves the flushes out while it lives, for tests that write thousands of files to check
+// their contents, not their durability; restores the real flushes when it goes.
+class ScopedNoFlush {
+public:
+    explicit ScopedNoFlush(DurableWrites& writes) : writes_(writes) {
+        writes.SetSyncFunctions([](int) { return 0; }, [](int) { return 0; });
+    }
+    ~ScopedNoFlush() {
+        writes_.SetSyncFunctions([](int fd) { return ::fdatasync(fd); },
+                                 [](int fd) { return ::fsync(fd); });
+    }
+    ScopedNoFlush(const ScopedNoFlush&) = delete;
+    ScopedNoFlush& operator=(const ScopedNoFlush&) = delete;
+
+private:
+    DurableWrites& writes_;
+};
+
 }  // namespace nimbra::testing_support

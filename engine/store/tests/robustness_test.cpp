@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "durablewrites.h"
 #include "file_text.h"
+#include "flush_recorder.h"
 #include "recording_notifier.h"
 #include "sms.h"
 #include "temp_dir.h"
@@ -56,6 +58,8 @@ protected:
         EXPECT_EQ(again.created, loaded.created);
     }
 
+    // Thousands of files checked for their contents; their flushing is tested on its own.
+    testing_support::ScopedNoFlush noFlush_{ProcessDurableWrites()};
     TempDir temp_;
     const fs::path& dir_ = temp_.path();
     RecordingNotifier notifier_;
