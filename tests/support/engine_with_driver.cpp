@@ -26,14 +26,19 @@ EngineWithDriver::EngineWithDriver(const char* transmit, const char* nbsms, Driv
     : engine(transmit), nbsms_(nbsms), driver_(std::move(driver)) {}
 
 void EngineWithDriver::StartEngine(int port, std::map<std::string, std::string> fields) {
+    fields.emplace("eHost", "127.0.0.1");
+    fields.emplace("ePort", std::to_string(port));
+    fields.emplace("cbLog", "1");
+    StartEngineWith(fields, "127.0.0.1:");
+}
+
+void EngineWithDriver::StartEngineWith(const std::map<std::string, std::string>& fields,
+                                       const std::string& ready) {
     fs::create_directories(engine.home() / "Devices");
     fs::copy_file(driver_.program, Driver());
     fs::permissions(Driver(), fs::perms::owner_all);
     engine.WriteServerSetting("eInstalledNumber", "0");
     engine.WriteServerSetting(driver_.countSetting, "1");
-    fields.emplace("eHost", "127.0.0.1");
-    fields.emplace("ePort", std::to_string(port));
-    fields.emplace("cbLog", "1");
     for (const auto& [name, value] : fields)
         engine.WriteSetting(PluginKeyPath(driver_.loginName), name, value);
     engine.Start();
@@ -47,8 +52,7 @@ void EngineWithDriver::StartEngine(int port, std::map<std::string, std::string> 
     QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
                      [this](const QVariant& msg) { received << msg.toString(); });
     // The driver reports its address once it has logged in to the engine.
-    ASSERT_TRUE(ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
-        << ScreenLog();
+    ASSERT_TRUE(ProcessEventsUntil([&] { return ScreenLogHas(ready); }, kTimeoutMs)) << ScreenLog();
     ASSERT_EQ(client->startServer(), QVariant(1));
 }
 

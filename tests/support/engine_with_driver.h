@@ -33,6 +33,10 @@ public:
     // port and cbLog 1 unless `fields` say otherwise), starts the engine, logs a client in
     // and, once the driver has logged in to the engine, starts the server.
     void StartEngine(int port, std::map<std::string, std::string> fields = {});
+    // The same for any driver: its fields as given; the driver has logged in when the screen
+    // log shows its line `ready`.
+    void StartEngineWith(const std::map<std::string, std::string>& fields,
+                         const std::string& ready);
 
     std::filesystem::path Driver() const;
     // The engine's screen log, where the driver's lines arrive as "[loginName] " + line.
