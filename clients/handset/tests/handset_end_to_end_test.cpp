@@ -16,9 +16,11 @@
 #include "keypath.h"
 #include "pdu_test_support.h"
 #include "scripted_modem.h"
+#include "temp_dir.h"
 #include "timings.h"
 #include "unGSMSMS.h"
 #include "unStrings.h"
+#include "wait.h"
 
 namespace nimbra::handset::testing {
 namespace {
@@ -204,6 +206,45 @@ TEST_F(HandsetEndToEnd, GarbageFromTheModemIsSurvived) {
     EXPECT_FALSE(WaitForFile("Inbox", "Still alive").empty()) << harness_.ScreenLog();
     harness_.SendWithNbsms("+36301234567", "And sending");
     EXPECT_FALSE(WaitForFile("Sent Items", "And sending").empty()) << harness_.ScreenLog();
+}
+
+TEST_F(HandsetEndToEnd, ThePortLogHoldsEveryByteAndASuccessfulConnectionSetsAutostart) {
+    Start({}, {{"cbLogCom", "1"}});
+    harness_.SendWithNbsms("+36301234567", "Logged");
+    ASSERT_FALSE(WaitForFile("Sent Items", "Logged").empty());
+    const auto log = harness_.engine.home() / "logs" / ("comlog_" + kName + ".txt");
+    EXPECT_TRUE(testing_support::WaitForFileContaining(
+        log, "<AT+CMGS=", std::chrono::milliseconds(kTimeoutMs)));
+    const std::string text = testing_support::ReadFileText(log);
+    EXPECT_NE(text.find(" <AT+CMGF=0\r"), std::string::npos) << text.substr(0, 400);
+    EXPECT_NE(text.find(" >\r\n+CMGS: 17\r\n\r\nOK\r\n"), std::string::npos);
+    const std::string settings =
+        testing_support::ReadFileText(harness_.engine.settings() / "HKEY_LOCAL_MACHINE.ini");
+    EXPECT_NE(settings.find("autostart=true"), std::string::npos);
+}
+
+TEST_F(HandsetEndToEnd, TheTestPhoneSendsWithoutADevice) {
+    Start({{"cbGSM", "Dummy phone (for developers)"}});
+    EXPECT_TRUE(harness_.WaitForScreenLog("Connected to device"));
+    harness_.SendWithNbsms("+36301234567", "To nobody");
+    const auto file = WaitForFile("Sent Items", "To nobody");
+    ASSERT_FALSE(file.empty()) << harness_.ScreenLog();
+    EXPECT_EQ(FileLines(file)[0], kOwnNumber);
+    EXPECT_TRUE(modem_.Commands().empty());
+}
+
+TEST_F(HandsetEndToEnd, TheFilePhoneWritesEachMessageToItsFolder) {
+    testing_support::TempDir out;
+    harness_.engine.WriteSetting(PluginKeyPath("FilePhone"), "eOut", out.path().string());
+    Start({{"cbGSM", "File phone (for developers)"}});
+    harness_.SendWithNbsms("+36301234567", "Into a file");
+    ASSERT_FALSE(WaitForFile("Sent Items", "Into a file").empty()) << harness_.ScreenLog();
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(out.path()))
+        files.push_back(testing_support::ReadFileText(entry.path()));
+    ASSERT_EQ(files.size(), 1u);
+    // Sender, receiver and text, one a line.
+    EXPECT_NE(files[0].find("\r\n+36301234567\r\nInto a file\r\n"), std::string::npos) << files[0];
 }
 
 }  // namespace
