@@ -7,6 +7,8 @@
 
 #include "Transmit_TLB.h"
 #include "drivermessages.h"
+#include "notifier.h"
+#include "qansi.h"
 
 namespace nimbra::driver {
 
@@ -101,11 +103,51 @@ bool DriverWindow::event(QEvent* event) {
     while (!queuedMessages_.empty()) {
         const DriverMessage next = std::move(queuedMessages_.front());
         queuedMessages_.pop_front();
-        if (!shutDown_) {
+        if (!shutDown_ && !HandleCommonMessage(next)) {
             HandleMessage(next);
         }
     }
     return true;
+}
+
+bool DriverWindow::HandleCommonMessage(const DriverMessage& message) {
+    const QString text = QFromAnsi(message.text);
+    switch (message.message) {
+        case WM_DRV_STATUS:
+            EngineCall([&] { phone_->statusInfo(text); });
+            return true;
+        case WM_DRV_BUSY:
+            EngineCall([&] { phone_->sendFailed(text, QStringLiteral("phone busy")); });
+            return true;
+        case WM_DRV_DEVICEINFO:
+            try {
+                phone_->deviceInfo(text);
+            } catch (const std::exception&) {
+                // Device information is only shown; the ping notices an engine that has gone.
+            }
+            return true;
+        case WM_DRV_SHOW_MESSAGE:
+            ProcessNotifier().ShowMessage(message.text);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void DriverWindow::ReportSent(const std::string& messageId, const std::string& senderGroup,
+                              const std::string& reference, const std::string& status) {
+    EngineCall([&] {
+        phone_->sendSuccess(QFromAnsi(messageId),
+                            QFromAnsi("{" + senderGroup + "},{" + reference + "}"));
+        phone_->statusInfo(QFromAnsi(status));
+    });
+}
+
+void DriverWindow::ReportFailed(const std::string& messageId, const std::string& status) {
+    EngineCall([&] {
+        phone_->sendFailed(QFromAnsi(messageId), QStringLiteral("could not transmit"));
+        phone_->statusInfo(QFromAnsi(status));
+    });
 }
 
 }  // namespace nimbra::driver

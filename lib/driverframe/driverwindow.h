@@ -67,6 +67,9 @@ protected:
     virtual void nbSMSPhone1ServerShutdown() = 0;
     virtual void nbSMSPhone1unInstall() = 0;
     // A window message, on the window thread; never while another one is being handled.
+    // WM_DRV_STATUS (statusInfo of the text), WM_DRV_BUSY (sendFailed of the message id in
+    // the text, "phone busy"), WM_DRV_DEVICEINFO (deviceInfo of the text, a failure ignored)
+    // and WM_DRV_SHOW_MESSAGE (a message box) are handled here and do not reach it.
     virtual void HandleMessage(const DriverMessage& message) = 0;
     // Once, when the driver shuts down, after the device object was let go.
     virtual void OnShutDown() {}
@@ -78,6 +81,11 @@ protected:
     // Lets go of the device object, stops the ping and the workers, and ends the program.
     void ShutDown();
     bool IsShutDown() const { return shutDown_; }
+    // The outcome of a message for the engine: sendSuccess with "{" + senderGroup + "},{" +
+    // reference + "}" or sendFailed("could not transmit"), then statusInfo(status).
+    void ReportSent(const std::string& messageId, const std::string& senderGroup,
+                    const std::string& reference, const std::string& status);
+    void ReportFailed(const std::string& messageId, const std::string& status);
     void SetClosing() { closing_ = true; }
     void StartPing() { tPing_.start(); }
 
@@ -85,6 +93,8 @@ protected:
 
 private:
     void tPingTimer();
+    // The messages every driver handles alike; false for the others.
+    bool HandleCommonMessage(const DriverMessage& message);
 
     std::unique_ptr<com::TnbSMSPhoneProxy> phone_;
     QTimer tPing_;

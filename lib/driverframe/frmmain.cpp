@@ -7,7 +7,6 @@
 #include "drivermessages.h"
 #include "frmlog.h"
 #include "frmpref.h"
-#include "notifier.h"
 #include "qansi.h"
 #include "radiofields.h"
 #include "settingsstore.h"
@@ -276,19 +275,6 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
                 }
             }
             break;
-        case WM_DRV_STATUS:
-            EngineCall([&] { phone().statusInfo(QFromAnsi(text)); });
-            break;
-        case WM_DRV_BUSY:
-            EngineCall([&] { phone().sendFailed(QFromAnsi(text), QStringLiteral("phone busy")); });
-            break;
-        case WM_DRV_DEVICEINFO:
-            try {
-                phone().deviceInfo(QFromAnsi(text));
-            } catch (const std::exception&) {
-                // Device information is only shown; the ping notices an engine that has gone.
-            }
-            break;
         case WM_DRV_THREAD_ENDED:
             if (message.lParam == 1) {
                 StartRetryTimer();
@@ -315,9 +301,6 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
             if (engineConnected_) {
                 StartRetryTimer();
             }
-            break;
-        case WM_DRV_SHOW_MESSAGE:
-            ProcessNotifier().ShowMessage(text);
             break;
         case WM_DRV_LOG_VIEW:
             if (logWindow_) {
@@ -353,11 +336,8 @@ void TfrmMain::HandleSent(const std::string& reference) {
     if (record.messageId.empty()) {
         record.messageId = "0";
     }
-    EngineCall([&] {
-        phone().sendSuccess(QFromAnsi(record.messageId),
-                            QFromAnsi("{" + record.sender + "},{" + record.reference + "}"));
-        phone().statusInfo(QFromAnsi("Transmitted " + record.Summary()));
-    });
+    ReportSent(record.messageId, record.sender, record.reference,
+               "Transmitted " + record.Summary());
 }
 
 void TfrmMain::HandleFailed() {
@@ -365,10 +345,7 @@ void TfrmMain::HandleFailed() {
         return;
     }
     TGsmSms record = TakeInFlight();
-    EngineCall([&] {
-        phone().sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
-        phone().statusInfo(QFromAnsi("Send failed " + record.Summary()));
-    });
+    ReportFailed(record.messageId, "Send failed " + record.Summary());
 }
 
 }  // namespace nimbra::driver

@@ -7,7 +7,6 @@
 
 #include "Transmit_TLB.h"
 #include "handsetmessages.h"
-#include "notifier.h"
 #include "phonemodels.h"
 #include "qansi.h"
 #include "settingskeys.h"
@@ -301,11 +300,8 @@ void TfrmHandset::HandleSent(const std::string& reference) {
     record.reference = reference;
     if (record.messageId.empty())
         record.messageId = "0";
-    EngineCall([&] {
-        phone().sendSuccess(QFromAnsi(record.messageId),
-                            QFromAnsi("{" + EscapeBraces(own) + "},{" + reference + "}"));
-        phone().statusInfo(QFromAnsi(Translate("Transmitted") + " " + record.Summary()));
-    });
+    ReportSent(record.messageId, EscapeBraces(own), reference,
+               Translate("Transmitted") + " " + record.Summary());
 }
 
 void TfrmHandset::HandleFailed() {
@@ -313,10 +309,7 @@ void TfrmHandset::HandleFailed() {
         return;
     TGsmSms record = std::move(*held_);
     held_.reset();
-    EngineCall([&] {
-        phone().sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
-        phone().statusInfo(QFromAnsi(Translate("Send failed") + " " + record.Summary()));
-    });
+    ReportFailed(record.messageId, Translate("Send failed") + " " + record.Summary());
 }
 
 // A message that never reached the device goes back to the engine's Outbox without costing
@@ -468,12 +461,6 @@ void TfrmHandset::HandleMessage(const driver::DriverMessage& message) {
                 EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
             shared_.receivedPending = false;
             break;
-        case WM_DRV_STATUS:
-            EngineCall([&] { phone().statusInfo(QFromAnsi(text)); });
-            break;
-        case WM_DRV_BUSY:
-            EngineCall([&] { phone().sendFailed(QFromAnsi(text), QStringLiteral("phone busy")); });
-            break;
         case WM_DRV_READING:
             EngineCall(
                 [this] { phone().deviceInfo(QFromAnsi(Translate("Reading phone memory"))); });
@@ -493,13 +480,6 @@ void TfrmHandset::HandleMessage(const driver::DriverMessage& message) {
         case WM_DRV_SESSION_ENDED:
             SessionEnded();
             break;
-        case WM_DRV_DEVICEINFO:
-            try {
-                phone().deviceInfo(QFromAnsi(text));
-            } catch (const std::exception&) {
-                // Device information is only shown; the ping notices an engine that has gone.
-            }
-            break;
         case WM_DRV_SHUTDOWN:
             ShutDown();
             break;
@@ -512,9 +492,6 @@ void TfrmHandset::HandleMessage(const driver::DriverMessage& message) {
             break;
         case WM_DRV_UNREGISTER_MENU:
             EngineCall([&] { phone().unRegisterMenuItem(QFromAnsi(text)); });
-            break;
-        case WM_DRV_SHOW_MESSAGE:
-            ProcessNotifier().ShowMessage(text);
             break;
         default:
             break;
