@@ -117,7 +117,7 @@ std::string ScriptedModem::Answer(const std::string& command) {
     if (StartsWith(command, "AT+CMGR=")) {
         const auto it = slots_.find(std::stoi(command.substr(8)));
         if (it == slots_.end())
-            return "\r\nOK\r\n";
+            return "\r\n+CMS ERROR: 321\r\n";  // invalid memory index: an empty slot
         return "\r\n+CMGR: 0,,24\r\n" + it->second + "\r\n\r\nOK\r\n";
     }
     if (StartsWith(command, "AT+CMGD=")) {

@@ -1,9 +1,10 @@
 #pragma once
 // A modem for the handset's end-to-end tests: it answers the driver's AT commands on a
 // pseudo-terminal from a thread of its own. Echo off, PDU mode; AT+CMGS gets the prompt and
-// each PDU a reference counting from 17; AT+CMGR reads the slot's PDU (any memory) and
-// AT+CMGD empties it; everything else answers OK. It can stop answering, answer a command
-// with bytes of the test's choice, and go away (the master side closed).
+// each PDU a reference counting from 17; AT+CMGR reads the slot's PDU (any memory; an empty
+// slot is an invalid index, +CMS ERROR: 321) and AT+CMGD empties it; everything else answers
+// OK. It can stop answering, answer a command with bytes of the test's choice, and go away
+// (the master side closed).
 
 #include <atomic>
 #include <chrono>
