@@ -190,8 +190,9 @@ void TfrmHandset::StopConnection() {
 void TfrmHandset::ConnectionResult(bool ok) {
     if (closing())
         return;
-    // A connection the engine called off meanwhile is not reported.
-    if (!engineWants_ && !testMode_)
+    // A connection the engine called off meanwhile, or one that makes way for a new one, is
+    // not reported.
+    if ((!engineWants_ && !testMode_) || connectWaiting_)
         return;
     ok = ok && session_ != nullptr;
     shared_.active = ok && !testMode_;

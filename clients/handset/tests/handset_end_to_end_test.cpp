@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -206,6 +207,26 @@ TEST_F(HandsetEndToEnd, GarbageFromTheModemIsSurvived) {
     EXPECT_FALSE(WaitForFile("Inbox", "Still alive").empty()) << harness_.ScreenLog();
     harness_.SendWithNbsms("+36301234567", "And sending");
     EXPECT_FALSE(WaitForFile("Sent Items", "And sending").empty()) << harness_.ScreenLog();
+}
+
+// Whether a process runs the program at path.
+bool ProgramRuns(const std::filesystem::path& path) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string first;
+        std::getline(in, first, '\0');
+        if (first == path.string())
+            return true;
+    }
+    return false;
+}
+
+TEST_F(HandsetEndToEnd, TheDriverEndsWithTheEngineAndLetsGoOfThePort) {
+    Start();
+    ASSERT_TRUE(ProgramRuns(harness_.Driver()));
+    ASSERT_TRUE(harness_.engine.Stop());
+    EXPECT_TRUE(WaitFor([&] { return !ProgramRuns(harness_.Driver()); }));
 }
 
 TEST_F(HandsetEndToEnd, ThePortLogHoldsEveryByteAndASuccessfulConnectionSetsAutostart) {
