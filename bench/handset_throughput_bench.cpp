@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 
 #include "Transmit_TLB.h"
+#include "child_process.h"
 #include "file_text.h"
 #include "keypath.h"
 #include "running_engine.h"
@@ -35,29 +36,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using nimbra::testing_support::MessageFileCount;
 using nimbra::testing_support::RunningEngine;
 using nimbra::testing_support::WaitUntil;
-
-int MessageFiles(const fs::path& folder) {
-    int count = 0;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        count += entry.path().extension() == ".sms" ? 1 : 0;
-    return count;
-}
-
-// The process running program, or 0.
-pid_t ProcessOf(const fs::path& program) {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::string first;
-        std::getline(in, first, '\0');
-        if (first == program.string())
-            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
-    }
-    return 0;
-}
 
 // User and system CPU time of a process, in milliseconds.
 long long CpuMs(pid_t pid) {
@@ -114,16 +95,16 @@ void Run(int count, int idleSeconds) {
         QVariant msg = QString::fromStdString(record.ToText());
         client.sendMessage(msg);
     }
-    if (!WaitUntil([&] { return MessageFiles(sentItems) >= count; },
+    if (!WaitUntil([&] { return MessageFileCount(sentItems) >= count; },
                    std::chrono::seconds(30 + 10 * count)))
-        throw std::runtime_error("only " + std::to_string(MessageFiles(sentItems)) + " of " +
+        throw std::runtime_error("only " + std::to_string(MessageFileCount(sentItems)) + " of " +
                                  std::to_string(count) + " messages were sent");
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf("handset: %d messages in %.1f s: %.1f messages a minute\n", count, seconds,
                 count * 60 / seconds);
     std::fflush(stdout);
 
-    const pid_t pid = ProcessOf(driver);
+    const pid_t pid = nimbra::testing_support::ProcessRunning(driver);
     if (pid == 0)
         throw std::runtime_error("the driver's process was not found");
     const long long before = CpuMs(pid);

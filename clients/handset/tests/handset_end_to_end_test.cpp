@@ -4,13 +4,13 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "child_process.h"
 #include "engine_with_driver.h"
 #include "event_wait.h"
 #include "file_text.h"
@@ -209,24 +209,11 @@ TEST_F(HandsetEndToEnd, GarbageFromTheModemIsSurvived) {
     EXPECT_FALSE(WaitForFile("Sent Items", "And sending").empty()) << harness_.ScreenLog();
 }
 
-// Whether a process runs the program at path.
-bool ProgramRuns(const std::filesystem::path& path) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::string first;
-        std::getline(in, first, '\0');
-        if (first == path.string())
-            return true;
-    }
-    return false;
-}
-
 TEST_F(HandsetEndToEnd, TheDriverEndsWithTheEngineAndLetsGoOfThePort) {
     Start();
-    ASSERT_TRUE(ProgramRuns(harness_.Driver()));
+    ASSERT_TRUE(testing_support::ProcessRunning(harness_.Driver()) != 0);
     ASSERT_TRUE(harness_.engine.Stop());
-    EXPECT_TRUE(WaitFor([&] { return !ProgramRuns(harness_.Driver()); }));
+    EXPECT_TRUE(WaitFor([&] { return !testing_support::ProcessRunning(harness_.Driver()) != 0; }));
 }
 
 TEST_F(HandsetEndToEnd, ThePortLogHoldsEveryByteAndASuccessfulConnectionSetsAutostart) {
