@@ -41,6 +41,8 @@ public:
     const std::string& realName() const { return realName_; }
     const std::string& engineFolder() const { return engineFolder_; }
     DriverLink& link() { return *link_; }
+    // The one-shot timer that rebuilds the link (FrameConfig::retryIntervalMs).
+    const QTimer& retryTimer() const { return retryTimer_; }
     void Log(std::string_view level, std::string_view line) override;
 
     // FrameServices: safe from any thread.

@@ -51,7 +51,8 @@ std::string DeliveredText(const std::string& submitPdu) {
 
 class HandsetEndToEnd : public ::testing::Test {
 protected:
-    HandsetEndToEnd() : harness_(TRANSMIT, NBSMS, {HANDSET, "handset", "eInstalledNumber", kName}) {
+    HandsetEndToEnd()
+        : harness_({TRANSMIT, NBSMS, nullptr}, {HANDSET, "handset", "eInstalledNumber", kName}) {
         setenv(kTimeScaleVariable, "0.1", 1);
     }
     ~HandsetEndToEnd() override { unsetenv(kTimeScaleVariable); }
@@ -64,7 +65,7 @@ protected:
         portSettings.emplace("eDelayOut", "0");
         for (const auto& [name, value] : portSettings)
             harness_.engine.WriteSetting(PluginKeyPath(kName + "_comport"), name, value);
-        harness_.StartEngineWith(prefs, prefs["cbGSM"] + "," + modem_.path());
+        ASSERT_TRUE(harness_.StartEngineWith(prefs, prefs["cbGSM"] + "," + modem_.path()));
         ASSERT_TRUE(harness_.WaitForScreenLog("Connected to device")) << harness_.ScreenLog();
     }
 
@@ -145,7 +146,7 @@ TEST_F(HandsetEndToEnd, ATwoPartMessageArrivesAsOne) {
     EXPECT_FALSE(modem_.Holds(2));
 }
 
-TEST_F(HandsetEndToEnd, ALongTextGoesOutAsTwoPartsAPauseApart) {
+TEST_F(HandsetEndToEnd, ALongTextGoesOutAsTheTwoPartsOfOneMessage) {
     Start();
     // Through a client object: the command-line client cuts texts into messages of its own.
     TGsmSms record;
@@ -155,15 +156,9 @@ TEST_F(HandsetEndToEnd, ALongTextGoesOutAsTwoPartsAPauseApart) {
     QVariant msg = QString::fromStdString(record.ToText());
     harness_.client->sendMessage(msg);
     ASSERT_TRUE(WaitFor([&] { return modem_.Submitted().size() >= 2; })) << harness_.ScreenLog();
-    std::vector<std::chrono::steady_clock::time_point> sends;
-    for (const auto& command : modem_.Commands()) {
-        if (command.text.rfind("AT+CMGS=", 0) == 0)
-            sends.push_back(command.at);
-    }
-    ASSERT_EQ(sends.size(), 2u);
-    // The pause between the parts, at a tenth of its 7 seconds.
-    EXPECT_GE(sends[1] - sends[0], std::chrono::milliseconds(ScaledTimings(0.1).partPauseMs));
+    // The pause between the parts is shown on the phone's own clock (phone_test.cpp).
     const auto submitted = modem_.Submitted();
+    ASSERT_EQ(submitted.size(), 2u);
     EXPECT_EQ(DeliveredText(submitted[0].second) + DeliveredText(submitted[1].second), text);
     const auto file = WaitForFile("Sent Items", text);
     ASSERT_FALSE(file.empty()) << harness_.ScreenLog();

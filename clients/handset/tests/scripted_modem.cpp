@@ -54,7 +54,7 @@ void ScriptedModem::Unplug() {
     terminal_.CloseMaster();
 }
 
-std::vector<ScriptedModem::Command> ScriptedModem::Commands() {
+std::vector<std::string> ScriptedModem::Commands() {
     std::lock_guard lock(mutex_);
     return commands_;
 }
@@ -62,8 +62,8 @@ std::vector<ScriptedModem::Command> ScriptedModem::Commands() {
 int ScriptedModem::Count(const std::string& prefix) {
     std::lock_guard lock(mutex_);
     int count = 0;
-    for (const Command& command : commands_)
-        count += StartsWith(command.text, prefix) ? 1 : 0;
+    for (const std::string& command : commands_)
+        count += StartsWith(command, prefix) ? 1 : 0;
     return count;
 }
 
@@ -98,7 +98,7 @@ void ScriptedModem::Run() {
 
 std::string ScriptedModem::Answer(const std::string& command) {
     std::lock_guard lock(mutex_);
-    commands_.push_back({command, std::chrono::steady_clock::now()});
+    commands_.push_back(command);
     for (const std::string& prefix : silenced_) {
         if (StartsWith(command, prefix))
             return {};

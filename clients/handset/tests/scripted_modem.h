@@ -7,7 +7,6 @@
 // (the master side closed).
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -38,11 +37,8 @@ public:
     // The device goes away.
     void Unplug();
 
-    struct Command {
-        std::string text;
-        std::chrono::steady_clock::time_point at;
-    };
-    std::vector<Command> Commands();
+    // Every command line, in order.
+    std::vector<std::string> Commands();
     int Count(const std::string& prefix);
     // The PDUs sent with AT+CMGS, each with the length the command gave.
     std::vector<std::pair<int, std::string>> Submitted();
@@ -56,7 +52,7 @@ private:
     std::map<int, std::string> slots_;
     std::vector<std::string> silenced_;
     std::map<std::string, std::string> once_;
-    std::vector<Command> commands_;
+    std::vector<std::string> commands_;
     std::vector<std::pair<int, std::string>> submitted_;
     int pendingLength_ = 0;
     int nextReference_ = 17;
