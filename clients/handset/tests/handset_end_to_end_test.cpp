@@ -52,7 +52,8 @@ std::string DeliveredText(const std::string& submitPdu) {
 class HandsetEndToEnd : public ::testing::Test {
 protected:
     HandsetEndToEnd()
-        : harness_({TRANSMIT, NBSMS, nullptr}, {HANDSET, "handset", "eInstalledNumber", kName}) {
+        : harness_({TRANSMIT, NBSMS, nullptr},
+                   {HANDSET, "handset", "eInstalledNumber", kName, {}}) {
         setenv(kTimeScaleVariable, "0.1", 1);
     }
     ~HandsetEndToEnd() override { unsetenv(kTimeScaleVariable); }
@@ -181,7 +182,7 @@ TEST_F(HandsetEndToEnd, AnUnpluggedModemFailsTheMessageInFlightBackToTheEngine) 
     Start();
     // The PDU is never answered; the device goes away while the driver waits.
     modem_.Silence("00");
-    harness_.SendWithNbsms("+36301234567", "Never lost");
+    ASSERT_FALSE(harness_.SendWithNbsms("+36301234567", "Never lost").empty());
     ASSERT_TRUE(WaitFor([&] { return modem_.Count("00") >= 1; })) << harness_.ScreenLog();
     modem_.Unplug();
     EXPECT_FALSE(WaitForFile("Waiting for resend", "Never lost").empty()) << harness_.ScreenLog();
@@ -200,7 +201,7 @@ TEST_F(HandsetEndToEnd, GarbageFromTheModemIsSurvived) {
     modem_.AnswerOnce("AT+CMGR=5", std::string("\xFF\x01\x80\r\n\r\nERR\r\n>\r\n", 13));
     modem_.Store(6, test::TextDeliver("Still alive"));
     EXPECT_FALSE(WaitForFile("Inbox", "Still alive").empty()) << harness_.ScreenLog();
-    harness_.SendWithNbsms("+36301234567", "And sending");
+    ASSERT_FALSE(harness_.SendWithNbsms("+36301234567", "And sending").empty());
     EXPECT_FALSE(WaitForFile("Sent Items", "And sending").empty()) << harness_.ScreenLog();
 }
 
@@ -213,7 +214,7 @@ TEST_F(HandsetEndToEnd, TheDriverEndsWithTheEngineAndLetsGoOfThePort) {
 
 TEST_F(HandsetEndToEnd, ThePortLogHoldsEveryByteAndASuccessfulConnectionSetsAutostart) {
     Start({}, {{"cbLogCom", "1"}});
-    harness_.SendWithNbsms("+36301234567", "Logged");
+    ASSERT_FALSE(harness_.SendWithNbsms("+36301234567", "Logged").empty());
     ASSERT_FALSE(WaitForFile("Sent Items", "Logged").empty());
     const auto log = harness_.engine.home() / "logs" / ("comlog_" + kName + ".txt");
     EXPECT_TRUE(testing_support::WaitForFileContaining(
@@ -229,7 +230,7 @@ TEST_F(HandsetEndToEnd, ThePortLogHoldsEveryByteAndASuccessfulConnectionSetsAuto
 TEST_F(HandsetEndToEnd, TheTestPhoneSendsWithoutADevice) {
     Start({{"cbGSM", "Dummy phone (for developers)"}});
     EXPECT_TRUE(harness_.WaitForScreenLog("Connected to device"));
-    harness_.SendWithNbsms("+36301234567", "To nobody");
+    ASSERT_FALSE(harness_.SendWithNbsms("+36301234567", "To nobody").empty());
     const auto file = WaitForFile("Sent Items", "To nobody");
     ASSERT_FALSE(file.empty()) << harness_.ScreenLog();
     EXPECT_EQ(FileLines(file)[0], kOwnNumber);
@@ -240,7 +241,7 @@ TEST_F(HandsetEndToEnd, TheFilePhoneWritesEachMessageToItsFolder) {
     testing_support::TempDir out;
     harness_.engine.WriteSetting(PluginKeyPath("FilePhone"), "eOut", out.path().string());
     Start({{"cbGSM", "File phone (for developers)"}});
-    harness_.SendWithNbsms("+36301234567", "Into a file");
+    ASSERT_FALSE(harness_.SendWithNbsms("+36301234567", "Into a file").empty());
     ASSERT_FALSE(WaitForFile("Sent Items", "Into a file").empty()) << harness_.ScreenLog();
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(out.path()))
