@@ -250,8 +250,8 @@ void TfrmMain::ShutDown() {
     emit shutDown();
 }
 
-void TfrmMain::StartRetryTimer() {
-    retryTimer_.start();
+void TfrmMain::StartRetryTimer(int delayMs) {
+    retryTimer_.start(delayMs > 0 ? delayMs : config_.retryIntervalMs);
 }
 
 void TfrmMain::StopRetryTimer() {
@@ -277,6 +277,12 @@ void TfrmMain::Sent(std::string reference) {
 }
 void TfrmMain::Failed() {
     Post(WM_DRV_FAILED);
+}
+void TfrmMain::HandedBack() {
+    Post(WM_DRV_HANDED_BACK);
+}
+void TfrmMain::Info(std::string name, std::string value) {
+    Post(WM_DRV_SEND_INFO, 0, 1, std::move(value), std::move(name));
 }
 void TfrmMain::Received(std::string record) {
     Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
@@ -341,6 +347,12 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_FAILED:
             HandleFailed();
+            break;
+        case WM_DRV_HANDED_BACK:
+            HandleHandedBack();
+            break;
+        case WM_DRV_SEND_INFO:
+            EngineCall([&] { phone_->sendInfo(QFromAnsi(name), QFromAnsi(text)); });
             break;
         case WM_DRV_RECEIVED:
             if (!closing_) {
@@ -448,6 +460,18 @@ void TfrmMain::HandleFailed() {
     EngineCall([&] {
         phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
         phone_->statusInfo(QFromAnsi("Send failed " + record.Summary()));
+    });
+}
+
+// The engine keeps the message in the Outbox with its retries untouched.
+void TfrmMain::HandleHandedBack() {
+    if (closing_ || !inFlight_) {
+        return;
+    }
+    TGsmSms record = TakeInFlight();
+    EngineCall([&] {
+        phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("phone busy"));
+        phone_->statusInfo(QFromAnsi("Handed back " + record.Summary()));
     });
 }
 

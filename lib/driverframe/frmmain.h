@@ -53,6 +53,8 @@ public:
     // FrameServices: safe from any thread.
     void Sent(std::string reference) override;
     void Failed() override;
+    void HandedBack() override;
+    void Info(std::string name, std::string value) override;
     void Received(std::string record) override;
     void PostLinkConnected() override;
     void PostLinkDisconnected() override;
@@ -62,9 +64,10 @@ public:
     void PostDeviceInfo(std::string text) override;
     void PostThreadEnded(bool reconnect) override;
     LinkFields& Fields() override { return fields_; }
+    std::string EngineFolder() const override { return engineFolder_; }
     // Window thread.
     bool EngineConnected() const override { return engineConnected_; }
-    void StartRetryTimer() override;
+    void StartRetryTimer(int delayMs = 0) override;
     void StopRetryTimer() override;
 
 signals:
@@ -99,6 +102,7 @@ private:
                        const std::string& name);
     void HandleSent(const std::string& reference);
     void HandleFailed();
+    void HandleHandedBack();
     TGsmSms TakeInFlight();
     void Post(int message, int wParam = 0, int lParam = 1, std::string text = {},
               std::string name = {});
