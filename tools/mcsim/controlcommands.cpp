@@ -7,12 +7,13 @@
 
 #include "codepage.h"
 #include "simulator.h"
+#include "smpppdu.h"
 
 namespace mcsim {
 namespace {
 
-const QString kUsage =
-    QStringLiteral("commands: deliver FROM TO TEXT..., drop, raw HEX, stats, quit");
+const QString kUsage = QStringLiteral(
+    "commands: deliver FROM TO TEXT..., drop, raw HEX, throttle N [CODE], stats, quit");
 
 QString Ok(const QString& text) {
     return QStringLiteral("ok ") + text;
@@ -95,6 +96,22 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         const int reached = simulator_.SendRaw(std::string_view(bytes->constData(), bytes->size()));
         return {
             Ok(QStringLiteral("sent %1 bytes to %2 connections").arg(bytes->size()).arg(reached))};
+    }
+    if (command == QLatin1String("throttle")) {
+        static const QRegularExpression kThrottle(QStringLiteral("^(\\d{1,6})(?:\\s+(\\S+))?$"));
+        const QRegularExpressionMatch parts = kThrottle.match(rest);
+        const std::optional<std::uint32_t> status =
+            parts.hasMatch() && parts.hasCaptured(2)
+                ? smpp::ParseStatus(parts.captured(2).toStdString())
+                : std::optional<std::uint32_t>(smpp::kStatusThrottled);
+        if (!parts.hasMatch() || !status || *status == smpp::kStatusOk)
+            return {Error(QStringLiteral("usage: throttle N [CODE] (a status other than 0)"))};
+        SimControls& controls = simulator_.controls();
+        controls.busySubmits = parts.captured(1).toInt();
+        controls.busyStatus = *status;
+        return {Ok(QStringLiteral("the next %1 submits get status %2")
+                       .arg(controls.busySubmits)
+                       .arg(QString::fromStdString(smpp::StatusText(*status))))};
     }
     if (!rest.isEmpty())
         return {Error(QStringLiteral("%1 takes no arguments").arg(command))};

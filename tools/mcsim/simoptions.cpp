@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "codepage.h"
+#include "smppbodies.h"
 #include "smpppdu.h"
 
 namespace mcsim {
@@ -63,6 +64,8 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         "                           (SMPP: bound as receiver or transceiver)\n"
         "  drop                     close every connection\n"
         "  raw HEX                  send these bytes as they are to every connection\n"
+        "  throttle N [CODE]        SMPP: refuse the next N submits with CODE (default 0x58,\n"
+        "                           ESME_RTHROTTLED)\n"
         "  stats                    connections=N logins=N submits=N reports=N delivers=N acks=N\n"
         "  quit                     end the program"));
     const QCommandLineOption help = parser.addHelpOption();
@@ -96,6 +99,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     const QCommandLineOption reportDelay =
         Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
                "ms", "300");
+    const QCommandLineOption receiptState =
+        Valued("receipt-state",
+               "smpp: the state receipts report: DELIVRD (default), UNDELIV, EXPIRED, DELETED, "
+               "REJECTD, UNKNOWN, ACCEPTD or ENROUTE.",
+               "state", "DELIVRD");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
     const QCommandLineOption reply =
         Valued("reply",
@@ -104,10 +112,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
                "text");
     const QCommandLineOption log =
         Valued("log", "Also write every packet in and out to this file.", "file");
-    parser.addOptions({protocol,   listen,      port,           controlPort, stx,
-                       user,       password,    loginError,     loginNack,   noLoginAnswer,
-                       noGreeting, submitError, noSubmitAnswer, submitNack,  generalError,
-                       noReport,   reportDelay, silentAlive,    reply,       log});
+    parser.addOptions({protocol,    listen,      port,           controlPort, stx,
+                       user,        password,    loginError,     loginNack,   noLoginAnswer,
+                       noGreeting,  submitError, noSubmitAnswer, submitNack,  generalError,
+                       noReport,    reportDelay, silentAlive,    reply,       log,
+                       receiptState});
 
     ParsedOptions parsed;
     SimOptions& options = parsed.options;
@@ -144,6 +153,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     options.reportDelayMs = parser.value(reportDelay).toInt(&delayOk);
     if (!delayOk || options.reportDelayMs < 0) {
         parsed.error = QStringLiteral("--report-delay wants a number of milliseconds");
+        return parsed;
+    }
+    options.receiptState = parser.value(receiptState).toStdString();
+    if (!smpp::MessageState(options.receiptState)) {
+        parsed.error = QStringLiteral("--receipt-state wants a receipt state such as UNDELIV");
         return parsed;
     }
     for (const QCommandLineOption* code : {&loginError, &submitError}) {

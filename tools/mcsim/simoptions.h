@@ -32,6 +32,8 @@ struct SimOptions {
     bool generalError = false;
     bool noReport = false;
     int reportDelayMs = 300;
+    // SMPP: the state the delivery receipts report (stat: and message_state).
+    std::string receiptState = "DELIVRD";
     bool silentAlive = false;
     // Non-empty: every accepted submit is answered, after its status report, with a message
     // of this text from the recipient (SMPP).

@@ -37,6 +37,7 @@ public:
 
     int connectionCount() const { return static_cast<int>(sessions_.size()); }
     const SimStats& stats() const { return context_.stats; }
+    SimControls& controls() { return context_.controls; }
 
 private:
     void Accept();
