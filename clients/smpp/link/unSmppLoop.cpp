@@ -139,11 +139,9 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
         partsGone = !submission.ids.empty();
         lastPart = submission.next == submission.bodies.size();
         firstId = partsGone ? submission.ids.front() : std::string();
-        if (accepted && lastPart && !home_.empty()) {
-            const PartIdMap map(home_ / kPartIdsFolder);
-            for (std::size_t i = 1; i < submission.ids.size(); ++i)
-                map.Remember(submission.ids[i], firstId);
-        }
+        // A receipt for this part may come before the message's last part is accepted.
+        if (accepted && submission.ids.size() > 1 && !home_.empty())
+            PartIdMap(home_ / kPartIdsFolder).Remember(messageId, firstId);
         // A busy answer after parts have gone: this part goes again after the pause.
         if (!accepted && IsTemporaryRefusal(status) && partsGone)
             --submission.next;
@@ -161,7 +159,8 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
         if (!partsGone)
             Finish(Outcome::HandedBack);
     } else {
-        Log("Undeliverable message.  " + messageId + " (" + StatusText(status) + ")");
+        Log("Undeliverable message.  " + (messageId.empty() ? "" : messageId + " ") + "(" +
+            StatusText(status) + ")");
         Finish(Outcome::Failed);
     }
 }

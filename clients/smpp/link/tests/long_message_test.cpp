@@ -100,7 +100,7 @@ TEST_F(LongMessage, ARefusedPartFailsTheMessage) {
 
     EXPECT_EQ(Written(kSubmitSm).size(), 2u);
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"failed"});
-    EXPECT_EQ(events.Count("Undeliverable message.   (0x00000045 ESME_RSUBMITFAIL)"), 1);
+    EXPECT_EQ(events.Count("Undeliverable message.  (0x00000045 ESME_RSUBMITFAIL)"), 1);
 }
 
 // A busy answer after parts have gone keeps the message: the same part goes again after the
@@ -146,6 +146,25 @@ TEST_F(LongMessage, AReceiptForAnyPartNamesTheFirstPart) {
     EXPECT_EQ(RecordOf(laterEvents.received[0]).status, "0");
     EXPECT_EQ(RecordOf(laterEvents.received[1]).reference, "OTHER");
     EXPECT_EQ(RecordOf(laterEvents.received[1]).status, "UNDELIV");
+}
+
+// Centres send a part's receipt as soon as it is delivered, also before the last part of its
+// message has been accepted.
+TEST_F(LongMessage, AReceiptBeforeTheLastPartIsAcceptedNamesTheFirstPart) {
+    LogIn();
+    AnswerSubmit("P1");
+    link.AnswerWhen(IsCommand(kSubmitSm), [](std::string_view request) {
+        return SubmitResp("P2", 0, SequenceOf(request)) +
+               Deliver(7, "+3650444", "+3620111", "id:P2 stat:DELIVRD", 0, 0x04);
+    });
+    AnswerSubmit("P3", 0, 1500);
+    Transmit(kLongText);
+    StopAt(clock.ms + 6000);
+    client.ThreadLoop(link);
+
+    ASSERT_EQ(events.received.size(), 1u);
+    EXPECT_EQ(RecordOf(events.received[0]).reference, "P1");
+    EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:P1"});
 }
 
 TEST(PartIdMap, KeepsIdsByTheirNumberAndForgetsOldOnes) {

@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                    false,
                    PeerPdu(kGenericNack, 1, "", 0x03),
                    {"failed"},
-                   "Undeliverable message.   (0x00000003 ESME_RINVCMDID)",
+                   "Undeliverable message.  (0x00000003 ESME_RINVCMDID)",
                    {}},
         SubmitCase{"Throttled",
                    false,
