@@ -8,9 +8,9 @@
 // malformed input gives the kind "Passz" (nothing to deliver), never a fault.
 //
 // Concatenated messages are collected in a part store folder ("smsparts" below the working
-// directory unless the options name another), one file per part, named stem + part number +
-// ".smspart.txt" and holding one line of hexadecimal user data without the header. Choices
-// made beyond the plain 8-bit-reference layout:
+// directory unless the options name another), one file per part, named after the sender, the
+// stem and the part number (pducoder_parts.h) and holding one line of hexadecimal user data
+// without the header. Choices made beyond the plain 8-bit-reference layout:
 // - The concatenation element is looked up among the header's elements: 00 (8-bit reference)
 //   and 08 (16-bit reference) both work; the stem is the element's identifier, length and
 //   reference bytes in hex ("0003" + RR, "0804" + RRRR). Other elements are skipped.
@@ -30,7 +30,8 @@
 //   the recipients status reports speak about, are read as 7-bit GSM text: the length field
 //   counts semi-octets, so the name has length * 4 / 7 septets.
 // - A deliver or status report must hold every field up to TP-UDL / TP-ST, else "Passz".
-// - Both time stamps of a status report get the "20" century like the deliver's time stamp.
+// - Every time stamp, the deliver's and both of a status report, is given with its four-digit
+//   year, "20" followed by the two digits sent.
 //
 // - With decoding switched off, the text is "_PDU_" + the received PDU without the line-end
 //   character that may follow it.
@@ -149,12 +150,17 @@ public:
     // Type of address ("91" with a leading "+", else "81") and the digits in semi-octet order;
     // withLength puts the digit count in front as two hexadecimal digits.
     static std::string EncodeAddress(std::string_view number, bool withLength);
+    // The SMSC part of a PDU that names the service centre: its octet count, then the address.
+    static std::string SmscAddress(std::string_view smsc);
     // Markers, data coding, protocol identifier and header of one part. Encoding part 1 of a
     // concatenated message advances the stored reference, so the parts of one message must be
     // prepared in order with no other concatenated message in between.
     PreparedUserData PrepareUserData(std::string_view text, int partCount, int partIndex);
     PduSubmit EncodeSubmit(std::string_view recipient, std::string_view smsc, std::string_view text,
                            int partCount, int partIndex, bool statusReport);
+    // Appends TP-UDL and TP-UD of prepared user data (the same in every message type); false
+    // when they would not fit one SMS.
+    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
     Packed7Bit Pack7Bit(std::string_view text) const;
     // At most maxSeptets septets (an escape pair counts two); stops early at the end of the
     // input or at the first pair that is not upper-case hexadecimal.
@@ -181,8 +187,6 @@ public:
 private:
     // The stored reference as two hex digits, advanced first when a message starts.
     std::string NextReference(bool advance);
-    // Appends TP-UDL and TP-UD; false when TP-UDL cannot count them.
-    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
 
     const PduTables& tables_;
     PduReferenceStore& references_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "housekeepingsetting.h"
+#include "pducoder.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 #include "translation.h"
@@ -150,6 +151,8 @@ void Engine::Init() {
     if (onWindowRequest && options_.showMonitor)
         onWindowRequest(WindowMessage::ShowMonitor);
 
+    PduPartStore(PathOf(std::string(kPartsFolderName)))
+        .RemoveWrittenBefore(fileClock() - partFileMaxAge);
     EnsureDirectory("servercontrol");
     for (const char* folder : {"InFilters", "OutFilters", "Devices", "Plugins"}) {
         std::error_code ec;

@@ -3,6 +3,8 @@
 // slots, the timers that drive the scheduler, and the queue of requests ("window messages")
 // carried out on the main thread. It runs the same with or without windows; windows observe
 // its state.
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -21,6 +23,7 @@
 #include "messagefilters.h"
 #include "messageserver.h"
 #include "notificationslots.h"
+#include "pducoder_parts.h"
 #include "queuemanager.h"
 #include "servermenu.h"
 #include "serveroptions.h"
@@ -87,6 +90,13 @@ public:
     TDateTime Now() const { return sms_.CurrentTime(); }
     // home + relative.
     std::string PathOf(const std::string& relative) const;
+
+    // Start-up removes the parts of concatenated messages (in "smsparts", where the handset
+    // driver collects them) written more than this long ago by this clock.
+    std::chrono::seconds partFileMaxAge = kPartFileMaxAge;
+    std::function<std::filesystem::file_time_type()> fileClock = [] {
+        return std::filesystem::file_time_type::clock::now();
+    };
 
     // Requests that only a window can carry out (show the main window, repaint or re-sort
     // the message list, tray and composer requests); without windows nobody listens.

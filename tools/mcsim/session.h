@@ -36,7 +36,7 @@ struct SimControls {
 // What every connection of a run shares.
 struct SessionContext {
     const SimOptions& options;
-    PacketLog& log;
+    simkit::PacketLog& log;
     SimStats& stats;
     UniqueTimestamps& timestamps;
     SimControls& controls;

@@ -85,9 +85,9 @@ inline constexpr int kUnbindWaitMs = 2000;
 // A PDU longer than this is not a PDU but a broken stream.
 inline constexpr std::uint32_t kMaxPduBytes = 64 * 1024;
 
-// The folders below the engine's program folder where incoming parts wait for the rest of
-// their message and where the ids of sent parts are kept.
-inline constexpr std::string_view kPartsFolder = "smsparts";
+// The folder below the engine's program folder where the ids of sent parts are kept; incoming
+// parts wait for the rest of their message in the part store's folder (kPartsFolderName), which
+// the engine clears of old parts when it starts.
 inline constexpr std::string_view kPartIdsFolder = "smppids";
 
 class Tsmppclient {

@@ -1,8 +1,7 @@
 // Incoming deliver_sm and data_sm: parts joined into their message, receipts matched to the
 // message they speak of, everything handed to the engine as a record and answered.
-#include <chrono>
-
 #include "partidmap.h"
+#include "pducoder.h"
 #include "pducoder_parts.h"
 #include "pducoder_septets.h"
 #include "smppincoming.h"
@@ -58,16 +57,16 @@ std::optional<std::string> Tsmppclient::Joined(const DeliverSm& deliver) {
         return std::move(data.octets);
     }
     const Concatenation& part = *data.part;
-    const PduPartStore store(home_ / kPartsFolder);
-    const std::string stem = pdu::HexOfBytes(deliver.sender) + "_" + part.stem;
-    store.Store(stem, part.index, pdu::HexOfBytes(data.octets));
-    const std::optional<std::vector<std::string>> lines = store.Collect(stem, part.total);
+    const PduPartStore store(home_ / kPartsFolderName);
+    const PduPartKey key{deliver.sender, part.stem};
+    store.Store(key, part.index, pdu::HexOfBytes(data.octets));
+    const std::optional<std::vector<std::string>> lines = store.Collect(key, part.total);
     if (!lines) {
         Log("Part " + std::to_string(part.index) + " of " + std::to_string(part.total) + " from " +
             deliver.sender + " kept");
         return std::nullopt;
     }
-    store.Remove(stem, part.total);
+    store.Remove(key, part.total);
     std::string octets;
     for (const std::string& line : *lines)
         octets += pdu::BytesOfHex(line);

@@ -2,6 +2,8 @@
 // when the line is quiet and the centre is not busy, keep the link alive, give up a link on
 // which a submit got no answer, and unbind when stopped.
 #include "partidmap.h"
+#include "pducoder.h"
+#include "pducoder_parts.h"
 #include "smppstatus.h"
 #include "unSmpp.h"
 
@@ -101,8 +103,9 @@ void Tsmppclient::RemoveOldFiles() {
     if (home_.empty() || (cleanedAtMs_ && clock_.ElapsedMs() - *cleanedAtMs_ < kEveryMs))
         return;
     cleanedAtMs_ = clock_.ElapsedMs();
-    const auto limit = std::filesystem::file_time_type::clock::now() - kPartIdMaxAge;
-    PartIdMap(home_ / kPartIdsFolder).RemoveWrittenBefore(limit);
+    const auto now = std::filesystem::file_time_type::clock::now();
+    PartIdMap(home_ / kPartIdsFolder).RemoveWrittenBefore(now - kPartIdMaxAge);
+    PduPartStore(home_ / kPartsFolderName).RemoveWrittenBefore(now - kPartFileMaxAge);
 }
 
 // The centre takes the link down: it gets its answer, and the link is rebuilt later.

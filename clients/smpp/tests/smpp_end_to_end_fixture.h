@@ -3,8 +3,6 @@
 // the message-centre simulator over loopback TCP, and readers of the simulator's packet log.
 
 #include <chrono>
-#include <map>
-#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -57,15 +55,9 @@ inline int Occurrences(const std::string& text, const std::string& what) {
 class SmppEndToEndTest : public ::testing::Test, protected EngineWithDriver {
 protected:
     SmppEndToEndTest()
-        : EngineWithDriver(TRANSMIT, NBSMS, {SMPP, "smpp", "eSMPPInstalledNumber", kDriverName}) {}
-
-    // Starts the simulator, then the engine with one smpp driver bound to it.
-    void StartAll(std::vector<std::string> simulatorOptions,
-                  std::map<std::string, std::string> driverFields = {}) {
-        simulatorOptions.insert(simulatorOptions.begin(), {"--protocol", "smpp"});
-        simulator = std::make_unique<SimulatorProcess>(MCSIM, std::move(simulatorOptions));
-        StartEngine(simulator->port(), std::move(driverFields));
-    }
+        : EngineWithDriver(
+              {TRANSMIT, NBSMS, MCSIM},
+              {SMPP, "smpp", "eSMPPInstalledNumber", kDriverName, {"--protocol", "smpp"}}) {}
 
     // Waits with the events running until the simulator has counted `atLeast` binds.
     bool WaitForBinds(int atLeast, int timeoutMs = kTimeoutMs) {
@@ -81,15 +73,6 @@ protected:
         QVariant msg = QString::fromStdString(record.ToText());
         return client->sendMessage(msg).toString().toStdString();
     }
-
-    // Whether the message waits for another try after a failure.
-    bool KeptForRetry(const std::string& id) const {
-        return !FileHolding(Folder("Waiting for resend"), id).empty() ||
-               !FileHolding(Folder("Could not be sent"), id).empty();
-    }
-    bool Sent(const std::string& id) const { return sent.contains(QString::fromStdString(id)); }
-
-    std::unique_ptr<SimulatorProcess> simulator;
 };
 
 }  // namespace nimbra::testing_support

@@ -43,7 +43,7 @@ protected:
 // object keeps a long text whole; the simple API, which nbsms uses, cuts it into messages of
 // 160 characters.)
 TEST_F(SmppStandardTest, AFourHundredCharacterTextGoesAsThreePartsAndIsDeliveredOnce) {
-    StartAll({"--report-delay", "50"}, {{"cbDelivery", "1"}});
+    ASSERT_TRUE(StartAll({"--report-delay", "50"}, {{"cbDelivery", "1"}}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     const std::string text(400, 'x');
     const std::string id = SendRecord("", text);
@@ -79,7 +79,7 @@ TEST_F(SmppStandardTest, AFourHundredCharacterTextGoesAsThreePartsAndIsDelivered
 // "@ £ é ä" and Greek, out and in: the simulator reads what the driver sent, the engine gets
 // what the simulator sent.
 TEST_F(SmppStandardTest, AccentsAndGreekArriveIntactBothWays) {
-    StartAll({});
+    ASSERT_TRUE(StartAll({}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     const std::string accents = "@ \xC2\xA3 \xC3\xA9 \xC3\xA4";                       // UTF-8
     const char* greek = "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xAC \xCF\x83\xCE\xBF\xCF\x85";  // Γειά σου
@@ -117,7 +117,8 @@ TEST_F(SmppStandardTest, AccentsAndGreekArriveIntactBothWays) {
 
 // A receipt that says the message was not delivered reaches the engine with that outcome.
 TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcome) {
-    StartAll({"--report-delay", "50", "--receipt-state", "UNDELIV"}, {{"cbDelivery", "1"}});
+    ASSERT_TRUE(
+        StartAll({"--report-delay", "50", "--receipt-state", "UNDELIV"}, {{"cbDelivery", "1"}}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     const std::string id = SendWithNbsms("+3620111", "Nobody home");
     ASSERT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
@@ -137,7 +138,7 @@ TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcome) {
 // and is sent once the centre takes it, with every retry left.
 TEST_F(SmppStandardTest, ThrottledAnswersLeaveTheRetriesAndTheMessageIsSent) {
     engine.WriteServerSetting("eSendRetries", "3");
-    StartAll({}, {{"eThrottleSteps", "1,1"}});
+    ASSERT_TRUE(StartAll({}, {{"eThrottleSteps", "1,1"}}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     EXPECT_EQ(simulator->Control("throttle 2"), "ok the next 2 submits get status 0x00000058\n");
     const std::string id = SendWithNbsms("+3620111", "Patience");
@@ -156,7 +157,7 @@ TEST_F(SmppStandardTest, ThrottledAnswersLeaveTheRetriesAndTheMessageIsSent) {
 }
 
 TEST_F(SmppStandardTest, AnAlphanumericSenderGoesAsTonFiveNpiZero) {
-    StartAll({}, {{"eSender", "Nimbra"}});
+    ASSERT_TRUE(StartAll({}, {{"eSender", "Nimbra"}}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     const std::string id = SendWithNbsms("+3620111", "From a name");
     ASSERT_TRUE(ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs)) << ScreenLog();
@@ -174,7 +175,7 @@ TEST_F(SmppStandardTest, AnAlphanumericSenderGoesAsTonFiveNpiZero) {
 
 // A UCS2 text too long for one short message comes in two parts and lands as one message.
 TEST_F(SmppStandardTest, AnIncomingTwoPartUcs2MessageIsJoined) {
-    StartAll({});
+    ASSERT_TRUE(StartAll({}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     std::string hex = "_UCS2_";
     for (int i = 0; i < 100; ++i)

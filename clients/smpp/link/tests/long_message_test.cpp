@@ -15,12 +15,6 @@ using namespace std::chrono_literals;
 
 const std::string kLongText(400, 'a');
 
-TGsmSms RecordOf(const std::string& text) {
-    TGsmSms record(0.0);
-    record.FromText(text);
-    return record;
-}
-
 std::size_t FilesIn(const std::filesystem::path& folder) {
     std::error_code error;
     std::size_t count = 0;
@@ -142,10 +136,10 @@ TEST_F(LongMessage, AReceiptForAnyPartNamesTheFirstPart) {
     restarted.ThreadLoop(later);
 
     ASSERT_EQ(laterEvents.received.size(), 2u);
-    EXPECT_EQ(RecordOf(laterEvents.received[0]).reference, "P1");
-    EXPECT_EQ(RecordOf(laterEvents.received[0]).status, "0");
-    EXPECT_EQ(RecordOf(laterEvents.received[1]).reference, "OTHER");
-    EXPECT_EQ(RecordOf(laterEvents.received[1]).status, "UNDELIV");
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).reference, "P1");
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).status, "0");
+    EXPECT_EQ(laterEvents.ReceivedRecord(1).reference, "OTHER");
+    EXPECT_EQ(laterEvents.ReceivedRecord(1).status, "UNDELIV");
 }
 
 // Centres send a part's receipt as soon as it is delivered, also before the last part of its
@@ -163,7 +157,7 @@ TEST_F(LongMessage, AReceiptBeforeTheLastPartIsAcceptedNamesTheFirstPart) {
     client.ThreadLoop(link);
 
     ASSERT_EQ(events.received.size(), 1u);
-    EXPECT_EQ(RecordOf(events.received[0]).reference, "P1");
+    EXPECT_EQ(events.ReceivedRecord(0).reference, "P1");
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:P1"});
 }
 
@@ -205,7 +199,7 @@ TEST_F(LinkTest, IncomingPartsAreJoinedIntoOneMessage) {
     client.ThreadLoop(link);
 
     ASSERT_EQ(events.received.size(), 1u);
-    EXPECT_EQ(RecordOf(events.received[0]).text, "_UCS2_041F04400438");
+    EXPECT_EQ(events.ReceivedRecord(0).text, "_UCS2_041F04400438");
     EXPECT_EQ(Written(kDeliverSmResp).size(), 2u);
     EXPECT_EQ(events.Count("Part 2 of 2 from +3630222 kept"), 1);
     EXPECT_EQ(FilesIn(home / "smsparts"), 0u);
@@ -228,8 +222,8 @@ TEST_F(LinkTest, IncomingSarPartsAreJoinedBySender) {
     client.ThreadLoop(link);
 
     ASSERT_EQ(events.received.size(), 1u);
-    EXPECT_EQ(RecordOf(events.received[0]).text, "Hello world");
-    EXPECT_EQ(RecordOf(events.received[0]).sender, "+3630222");
+    EXPECT_EQ(events.ReceivedRecord(0).text, "Hello world");
+    EXPECT_EQ(events.ReceivedRecord(0).sender, "+3630222");
     EXPECT_EQ(FilesIn(home / "smsparts"), 1u);
 }
 

@@ -11,12 +11,6 @@ namespace {
 
 using namespace std::string_literals;
 
-TGsmSms RecordOf(const std::string& text) {
-    TGsmSms record(0.0);
-    record.FromText(text);
-    return record;
-}
-
 std::string DataSm(std::uint32_t sequence, std::string_view octets, int dataCoding) {
     std::string body = "00" + Address("+3630222") + Address("3620111") + "00" + "00";
     pdu::AppendHexOctet(body, static_cast<unsigned>(dataCoding));
@@ -48,7 +42,7 @@ TEST_P(Incoming, BecomesARecordAndIsAnsweredWithItsSequenceNumber) {
     client.ThreadLoop(link);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, c.type);
     EXPECT_EQ(record.text, c.text);
     EXPECT_EQ(record.reference, c.reference);
