@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "atomicfile.h"
+#include "unStrings.h"
 
 namespace nimbra::smpp {
 
@@ -33,40 +34,14 @@ std::optional<unsigned long long> Reading(std::string_view id, int base) {
     return value;
 }
 
-std::string Hex(unsigned long long value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    return text;
-}
-
-std::string Escaped(std::string_view id) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string name;
-    for (const char c : id) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
-            name += c;
-        } else {
-            name += '%';
-            name += kDigits[byte / 16];
-            name += kDigits[byte % 16];
-        }
-    }
-    return name;
-}
-
 // The names an id is kept under: as written, and by the number it stands for when it is
 // read as hexadecimal and when it is read as decimal ("=" and the hexadecimal digits, a name
 // no id as written takes).
 std::vector<std::string> Names(std::string_view id) {
-    std::vector<std::string> names{Escaped(id)};
+    std::vector<std::string> names{FileNamePart(id)};
     for (const int base : {16, 10}) {
         if (const auto value = Reading(id, base))
-            names.push_back("=" + Hex(*value));
+            names.push_back("=" + IntToHexText(static_cast<long long>(*value)));
     }
     return names;
 }
