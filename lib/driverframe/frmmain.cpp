@@ -346,10 +346,10 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             HandleSent(text);
             break;
         case WM_DRV_FAILED:
-            HandleFailed();
+            HandleUnsent(QStringLiteral("could not transmit"), "Send failed ");
             break;
         case WM_DRV_HANDED_BACK:
-            HandleHandedBack();
+            HandleUnsent(QStringLiteral("phone busy"), "Handed back ");
             break;
         case WM_DRV_SEND_INFO:
             EngineCall([&] { phone_->sendInfo(QFromAnsi(name), QFromAnsi(text)); });
@@ -452,26 +452,16 @@ void TfrmMain::HandleSent(const std::string& reference) {
     });
 }
 
-void TfrmMain::HandleFailed() {
+// "could not transmit" uses one of the message's retries; "phone busy" (handed back) keeps
+// the message in the Outbox with its retries untouched.
+void TfrmMain::HandleUnsent(const QString& reason, const std::string& status) {
     if (closing_ || !inFlight_) {
         return;
     }
     TGsmSms record = TakeInFlight();
     EngineCall([&] {
-        phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
-        phone_->statusInfo(QFromAnsi("Send failed " + record.Summary()));
-    });
-}
-
-// The engine keeps the message in the Outbox with its retries untouched.
-void TfrmMain::HandleHandedBack() {
-    if (closing_ || !inFlight_) {
-        return;
-    }
-    TGsmSms record = TakeInFlight();
-    EngineCall([&] {
-        phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("phone busy"));
-        phone_->statusInfo(QFromAnsi("Handed back " + record.Summary()));
+        phone_->sendFailed(QFromAnsi(record.messageId), reason);
+        phone_->statusInfo(QFromAnsi(status + record.Summary()));
     });
 }
 

@@ -103,8 +103,7 @@ private:
     void HandleMessage(int message, int wParam, int lParam, const std::string& text,
                        const std::string& name);
     void HandleSent(const std::string& reference);
-    void HandleFailed();
-    void HandleHandedBack();
+    void HandleUnsent(const QString& reason, const std::string& status);
     TGsmSms TakeInFlight();
     void Post(int message, int wParam = 0, int lParam = 1, std::string text = {},
               std::string name = {});
