@@ -130,7 +130,7 @@ std::optional<int> Number(const std::string& text) {
 
 SubmitOptions Tsmppclient::Options() const {
     SubmitOptions options;
-    options.alphabet = IncomingAlphabet();
+    options.alphabet = CentreAlphabet();
     if (fields_.Get(fields::kLongSar) == "1")
         options.longMessages = LongMessages::Sar;
     else if (fields_.Get(fields::kLongPayload) == "1")
@@ -147,7 +147,7 @@ SubmitOptions Tsmppclient::Options() const {
     return options;
 }
 
-Alphabet Tsmppclient::IncomingAlphabet() const {
+Alphabet Tsmppclient::CentreAlphabet() const {
     if (fields_.Get(fields::kAlphabetLatin1) == "1")
         return Alphabet::Latin1;
     if (fields_.Get(fields::kAlphabetCodePage) == "1")

@@ -149,7 +149,8 @@ private:
     void Log(std::string_view line) { events_.Log("1", line); }
     BindMode Mode() const;
     SubmitOptions Options() const;
-    Alphabet IncomingAlphabet() const;
+    // What data_coding 0 means to the centre, both ways.
+    Alphabet CentreAlphabet() const;
 
     void Dispatch(driver::ByteTransport& link, const std::string& pdu);
     void OnDeliver(driver::ByteTransport& link, const PduParts& parts, bool dataSm);

@@ -29,7 +29,7 @@ void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts, 
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = deliver.sender;
     record.receiver = deliver.receiver;
-    record.text = DecodeText(*octets, deliver.dataCoding, IncomingAlphabet());
+    record.text = DecodeText(*octets, deliver.dataCoding, CentreAlphabet());
     if (const std::optional<Receipt> receipt = ReadReceipt(deliver, record.text)) {
         if (!receipt->final) {
             Log("Receipt for " + receipt->id + ": " + receipt->state + " (not final)");
