@@ -110,8 +110,10 @@ void TfrmDisplay::ShowOn(QScreen* screen) {
 }
 
 void TfrmDisplay::HideWall() {
-    RestoreWindowed();
+    presenting_ = true;
     hide();
+    presenting_ = false;
+    RestoreWindowed();
 }
 
 void TfrmDisplay::Preview(QScreen* screen) {
@@ -134,6 +136,9 @@ void TfrmDisplay::RestoreWindowed() {
     presenting_ = true;
     if (windowFlags() & kWallFlags)
         setWindowFlags(windowFlags() & ~kWallFlags);
+    // The window system would otherwise hand the old window's bounds back to the new style.
+    if (!isVisible())
+        destroy();
     setGeometry(kWindowedBounds);
     presenting_ = false;
 }

@@ -95,7 +95,8 @@ TfrmModerate::TfrmModerate(TfrmDisplay& display, Options options, QWidget* paren
     timerSec_.setSingleShot(true);
     connect(&timerSec_, &QTimer::timeout, this, &TfrmModerate::Step);
     ShowClock(options_.clock());
-    ScheduleStep();
+    if (options_.stepMs > 0)
+        timerSec_.start(options_.stepMs);
 }
 
 TfrmModerate::~TfrmModerate() = default;
@@ -213,6 +214,7 @@ void TfrmModerate::EndStep(long long now, const QString& wallText) {
 void TfrmModerate::ScheduleStep() {
     if (options_.stepMs > 0)
         timerSec_.start(options_.stepMs);
+    emit stepEnded();
 }
 
 }  // namespace nimbra

@@ -46,6 +46,10 @@ public:
 
     const TModeration& moderation() const { return moderation_; }
 
+signals:
+    // A moderation step has ended, the page's part included.
+    void stepEnded();
+
 private:
     void BuildWindow();
     void AddManualEntry();
