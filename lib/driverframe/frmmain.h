@@ -46,6 +46,8 @@ public:
     const std::string& engineFolder() const { return engineFolder_; }
     bool closing() const { return closing_; }
     DriverLink& link() { return *link_; }
+    // The one-shot timer that rebuilds the link (FrameConfig::retryIntervalMs).
+    const QTimer& retryTimer() const { return retryTimer_; }
     void Log(std::string_view level, std::string_view line) override;
     // A stop signal: the driver lets go of its engine object and ends.
     void ShutDownByRequest() { ShutDown(); }

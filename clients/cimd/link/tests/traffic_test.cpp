@@ -8,19 +8,13 @@
 namespace nimbra::cimd::testing {
 namespace {
 
-TGsmSms RecordOf(const std::string& text) {
-    TGsmSms record(0.0);
-    record.FromText(text);
-    return record;
-}
-
 TEST_F(LinkTest, DeliverBecomesARecordAndIsAnsweredWithItsNumber) {
     LogIn();
     link.Arrive(clock.ms + 500, "\n>20:007\t021:+3620111\t023:+3630222\t033:_a`rv_XX=\t\r\n");
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, "GSMSMS");
     EXPECT_EQ(record.operatorName, "T-mobile");
     EXPECT_EQ(record.sender, "+3630222");
@@ -37,7 +31,7 @@ TEST_F(LinkTest, StatusReportBecomesADeliveryReportRecordAndIsAnswered) {
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, "GSMSMS_DELIVERY_REPORT");
     EXPECT_EQ(record.operatorName, "T-mobile");
     EXPECT_EQ(record.sender, "+3620111");
