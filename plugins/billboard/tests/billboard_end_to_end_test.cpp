@@ -78,7 +78,9 @@ private:
 class WallEndToEnd : public ::testing::Test, protected EngineWithDriver {
 protected:
     WallEndToEnd()
-        : EngineWithDriver(TRANSMIT, NBSMS, {SMPP, "smpp", "eSMPPInstalledNumber", "smpp1"}) {}
+        : EngineWithDriver(
+              {TRANSMIT, NBSMS, MCSIM},
+              {SMPP, "smpp", "eSMPPInstalledNumber", "smpp1", {"--protocol", "smpp"}}) {}
 
     void PrepareHome(const std::string& inboxTime) {
         WriteFileText(engine.home() / "Billboard/index.html", ReadFileText(BILLBOARD_PAGE));
@@ -90,10 +92,8 @@ protected:
     // Starts everything and the wall of this process, and restarts the server so that the
     // wall hears it start and loads its page.
     void StartWall(const std::string& inboxTime) {
-        simulator = std::make_unique<SimulatorProcess>(
-            MCSIM, std::vector<std::string>{"--protocol", "smpp", "--port", "0"});
         PrepareHome(inboxTime);
-        StartEngine(simulator->port());
+        ASSERT_TRUE(StartAll({}));
         ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout)) << ScreenLog();
         settings = std::make_unique<SettingsOf>(engine.settings());
         wall = std::make_unique<TfrmMain>(
@@ -118,7 +118,6 @@ protected:
         return !Lines(List("qInbox")).filter(text).isEmpty();
     }
 
-    std::unique_ptr<SimulatorProcess> simulator;
     std::unique_ptr<SettingsOf> settings;
     std::unique_ptr<TfrmMain> wall;
 };
