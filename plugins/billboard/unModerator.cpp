@@ -134,7 +134,7 @@ void TfrmModerate::BuildWindow() {
     lists->addWidget(qInbox_, 1, 0);
     lists->addWidget(qDisplay_, 1, 1);
     lists->addLayout(TimeRow(deleteInbox, QStringLiteral("Inbox time:"), eInboxTime_), 2, 0);
-    lists->addLayout(TimeRow(deleteDisplay, QStringLiteral("Display interval"), eDisplayTime_), 2,
+    lists->addLayout(TimeRow(deleteDisplay, QStringLiteral("Display interval:"), eDisplayTime_), 2,
                      1);
 
     auto* presentations = new QHBoxLayout;
@@ -157,7 +157,7 @@ void TfrmModerate::BuildWindow() {
     clockPanel_ = new QLabel(this);
     clockPanel_->setObjectName(QStringLiteral("panel0"));
     statusBar()->addWidget(clockPanel_);
-    resize(720, 420);
+    resize(1000, 460);
 }
 
 QListWidget* TfrmModerate::View(TModeration::List list) const {
