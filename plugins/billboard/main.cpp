@@ -48,9 +48,9 @@ int Run() {
     }
     QObject::connect(main.get(), &nimbra::TfrmMain::closed, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    nimbra::StopSignals stop([&main] { main->CloseByRequest(); });
     if (!main->FormCreate())
         return 0;
-    nimbra::StopSignals stop([&main] { main->CloseByRequest(); });
     const int code = QApplication::exec();
     main.reset();
     nimbra::SetProcessNotifier(nullptr);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -54,6 +55,8 @@ TfrmDisplay::TfrmDisplay(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(WebBrowser1_);
     resize(496, 323);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     connect(WebBrowser1_, &QWebEngineView::loadFinished, this, &TfrmDisplay::OnLoadFinished);
 }
 

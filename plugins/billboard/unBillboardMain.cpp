@@ -49,6 +49,7 @@ TfrmMain::TfrmMain(const com::TransmitEngine& engine, Options options, QObject* 
 TfrmMain::~TfrmMain() = default;
 
 bool TfrmMain::FormCreate() {
+    starting_ = true;
     WritePhoneNumFile();
     try {
         realName_ = nbMessageServer1_->login(options_.programName).toString();
@@ -68,9 +69,13 @@ bool TfrmMain::FormCreate() {
         nbMessageServer1_->registerMenuItem(QString::fromLatin1(kConfigurationItem));
         nbMessageServer1_->unlock();
     } catch (const std::exception&) {
+        starting_ = false;
         Close();
         return false;
     }
+    starting_ = false;
+    if (closeRequested_)
+        CloseByRequest();
     if (closed_)
         return false;
     CreateWindows();
@@ -143,7 +148,17 @@ void TfrmMain::TimerFileTimer() {
 void TfrmMain::CloseByRequest() {
     if (closed_)
         return;
+    // The start-up's calls are under way (the client lock may be ours): it ends first.
+    if (starting_) {
+        closeRequested_ = true;
+        return;
+    }
+    // Leaving on its own, the wall takes its commands out of the engine's menu.
     try {
+        nbMessageServer1_->lock();
+        nbMessageServer1_->unRegisterMenuItem(QString::fromLatin1(kModerationItem));
+        nbMessageServer1_->unRegisterMenuItem(QString::fromLatin1(kConfigurationItem));
+        nbMessageServer1_->unlock();
         nbMessageServer1_->logout();
     } catch (const std::exception&) {
         // The engine has gone already.

@@ -55,7 +55,8 @@ public:
     // the windows. False when the engine failed a call (it has gone); closed() then follows.
     bool FormCreate();
 
-    // Lets go of the engine (logout, release) and ends; the operator's way out.
+    // Takes its commands out of the engine's menu, lets go of the engine (logout, release)
+    // and ends; the operator's way out.
     void CloseByRequest();
 
     const QString& realName() const { return realName_; }
@@ -90,6 +91,8 @@ private:
     std::unique_ptr<TfrmPreferences> frmPreferences_;
     // Messages that came before the Moderate window, with their arrival times.
     std::vector<TBillboardItem> early_;
+    bool starting_ = false;
+    bool closeRequested_ = false;
     bool pinging_ = false;
     bool closed_ = false;
 };

@@ -228,6 +228,18 @@ TEST_F(WallProgram, EndsWhenTheEngineCloses) {
     EXPECT_EQ(billboard.ExitCode(), 0) << billboard.Errors();
 }
 
+TEST_F(WallProgram, EndsOnRequestAndLeavesTheEngineRunning) {
+    engine.Start();
+    auto options = engine.ClientProgram(BILLBOARD, {});
+    options.workingDirectory = engine.home();
+    ChildProcess billboard(options);
+    ASSERT_TRUE(WaitForFile(PhoneNumFile(), kTimeout)) << billboard.Errors();
+    billboard.Signal(SIGTERM);
+    ASSERT_TRUE(billboard.WaitForExit(kTimeout));
+    EXPECT_EQ(billboard.ExitCode(), 0) << billboard.Errors();
+    EXPECT_TRUE(engine.Running());
+}
+
 TEST_F(WallProgram, EndsAtOnceWithoutAnEngine) {
     auto options = engine.ClientProgram(BILLBOARD, {});
     options.workingDirectory = engine.home();

@@ -144,6 +144,7 @@ TEST(DisplayWindow, ShowCoversTheMonitorAndHideMakesItANormalWindowAgain) {
     display.SetTemplateSource(
         [&home] { return QString::fromStdString(home.TemplatePath().string()); });
     EXPECT_EQ(display.size(), QSize(496, 323));
+    EXPECT_EQ(display.geometry().center(), screen->availableGeometry().center());
 
     display.ShowOn(screen);
     EXPECT_TRUE(display.isVisible());
