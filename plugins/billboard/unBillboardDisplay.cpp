@@ -120,11 +120,9 @@ void TfrmDisplay::HideWall() {
 }
 
 void TfrmDisplay::Preview(QScreen* screen) {
+    if (windowFlags() & kWallFlags)
+        HideWall();
     presenting_ = true;
-    if (windowFlags() & kWallFlags) {
-        hide();
-        setWindowFlags(windowFlags() & ~kWallFlags);
-    }
     if (screen) {
         QRect bounds = geometry();
         bounds.moveCenter(screen->availableGeometry().center());

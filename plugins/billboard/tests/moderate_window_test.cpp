@@ -133,6 +133,8 @@ TEST(ModerateWindow, DeletedEntriesLeaveTheirListAndNeverReachThePage) {
     inbox->item(2)->setSelected(true);
     QTest::mouseClick(m.Find<QPushButton>("bDeleteInbox"), Qt::LeftButton);
     ASSERT_EQ(m.Lines("qInbox").size(), 2);
+    EXPECT_TRUE(m.Lines("qInbox").filter(QStringLiteral("two")).isEmpty());
+    EXPECT_TRUE(m.Lines("qInbox").filter(QStringLiteral("three")).isEmpty());
     m.now += 9;
     m.Step();
     ASSERT_EQ(m.Lines("qDisplay").size(), 1);

@@ -138,16 +138,6 @@ TEST(Moderation, WallIsFreeOnlyWhenClearedOrReplaced) {
     }
 }
 
-TEST(Moderation, UnreadablePageKeepsEntriesWaiting) {
-    Moderator m;
-    m.Receive(u"waiting");
-    m.now += 9;
-    ASSERT_TRUE(m.moderation.MoveDueEntries(m.now, m.inboxTime));
-    EXPECT_FALSE(m.moderation.TakeForWall(m.now, m.displayTime, kWallUnreadable).has_value());
-    EXPECT_EQ(m.Count(List::Display), 1u);
-    EXPECT_TRUE(m.moderation.TakeForWall(m.now, m.displayTime, u"").has_value());
-}
-
 TEST(Moderation, TextWithBracesAndBackslashesReachesTheWallExactly) {
     Moderator m;
     m.Receive(u"{GSMSMS} \\n }{ \\\\ {");
