@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QAbstractItemModel>
@@ -52,27 +51,6 @@ QStringList Lines(const QListWidget* list) {
     return lines;
 }
 
-// The settings store of the engine for the objects of this process, while it lives.
-class SettingsOf {
-public:
-    explicit SettingsOf(const fs::path& folder) {
-        if (const char* previous = std::getenv("NIMBRA_SETTINGS_DIR"))
-            previous_ = previous;
-        ::setenv("NIMBRA_SETTINGS_DIR", folder.c_str(), 1);
-    }
-    ~SettingsOf() {
-        if (previous_)
-            ::setenv("NIMBRA_SETTINGS_DIR", previous_->c_str(), 1);
-        else
-            ::unsetenv("NIMBRA_SETTINGS_DIR");
-    }
-    SettingsOf(const SettingsOf&) = delete;
-    SettingsOf& operator=(const SettingsOf&) = delete;
-
-private:
-    std::optional<std::string> previous_;
-};
-
 // The engine and the smpp driver bound to the simulator, the wall page in the engine's home
 // and the handset's number in the settings.
 class WallEndToEnd : public ::testing::Test, protected EngineWithDriver {
@@ -95,7 +73,8 @@ protected:
         PrepareHome(inboxTime);
         ASSERT_TRUE(StartAll({}));
         ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout)) << ScreenLog();
-        settings = std::make_unique<SettingsOf>(engine.settings());
+        // The wall of this process shares the engine's settings store (each test sets it).
+        ::setenv("NIMBRA_SETTINGS_DIR", engine.settings().c_str(), 1);
         wall = std::make_unique<TfrmMain>(
             com::TransmitEngine::Attach(engine.Connect()),
             TfrmMain::Options{QStringLiteral("billboard"), QString::fromStdString(engine.home()),
@@ -118,7 +97,6 @@ protected:
         return !Lines(List("qInbox")).filter(text).isEmpty();
     }
 
-    std::unique_ptr<SettingsOf> settings;
     std::unique_ptr<TfrmMain> wall;
 };
 
