@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -219,6 +220,7 @@ private:
     bool RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
                         bool spaceBeforeLine);
     void EnsureDirectory(const std::string& relative);
+    void RemoveStaleTemporaryFiles();
     void RestartPutBackTimer();
     // Drops the clients that are gone, then acts on each live one in list order.
     void ForEachClient(const std::function<void(EngineClient&)>& action);
@@ -253,6 +255,8 @@ private:
     Progress progress_;
     MessageFilter inFilter_;
     MessageFilter outFilter_;
+    // Address groups whose folder could not be made, told to the operator once each.
+    std::set<std::string> groupFoldersToldOf_;
     int tagCounter_ = 0;
     bool running_ = false;
     bool starting_ = false;

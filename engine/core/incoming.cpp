@@ -84,18 +84,24 @@ void Engine::CopyToGroupFolder(const TSms& message) {
     const std::string group = addressBook_->GroupOf(NormalizePhoneNumber(message.from));
     if (group.empty())
         return;
-    // The top-level user folder named after the group, whatever characters the name holds.
-    TFolderNode* node = folders_->FindChild(group, nullptr);
-    if (!folders_->IsUserFolder(node))
-        node = folders_->CreateFolder(group, nullptr);
-    if (!node)
+    // The top-level user folder of the group, under a name that a folder may bear; the same
+    // name finds the folder and makes it. A folder that cannot be made is told of once per
+    // group, not with every message.
+    const std::string name = GroupFolderName(group);
+    std::string path;
+    if (!folders_->EnsureFolderPath(name, &path, false)) {
+        if (groupFoldersToldOf_.insert(group).second)
+            notifier_.ShowMessage(Translate("Cannot create folder: ") +
+                                  PathOf(kUserFoldersDirectory + "/" + name));
         return;
+    }
     std::unique_ptr<TSms> copy = message.Clone();
+    TFolderNode* node = folders_->FindChild(path, nullptr);
     if (TSmsQueue* queue = queues_->QueueForTreeIndex(folders_->Tree().IndexOfNode(node))) {
         queue->Add(std::move(copy));
         return;
     }
-    copy->Save(copy->FreshPathIn(folders_->DirectoryOf(node) + "/"));
+    copy->Save(copy->FreshPathIn(PathOf(kUserFoldersDirectory + "/" + path + "/")));
 }
 
 bool Engine::matchReport(const TGsmSms& report) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "durablewrites.h"
 #include "folderman.h"
 #include "messagelist.h"
 #include "unStrings.h"
@@ -53,6 +54,8 @@ TSmsQueue::TSmsQueue(StoreEnvironment& env, const std::string& directory, QueueF
 TSmsQueue::~TSmsQueue() = default;
 
 void TSmsQueue::LoadFolder() {
+    // Files waiting for their commit are not in the listing yet.
+    ProcessDurableWrites().Commit();
     const std::vector<std::string> names = MessageFileNames(directory_);
     const std::size_t total = names.size();
     const std::size_t step = std::max<std::size_t>(1, total / 100);

@@ -35,6 +35,26 @@ TEST_F(LifecycleTest, InitCreatesTheFoldersLogsAndButtonStates) {
     EXPECT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
 }
 
+// A crash in the middle of a write leaves its temporary file; the next start removes them, and
+// nothing else.
+TEST_F(LifecycleTest, InitRemovesTheTemporaryFilesACrashLeft) {
+    const char* stale[] = {"Addressbook.csv.4242-0.tmp", "Groups.4242-1.tmp",
+                           "SysFolders/Outbox/1_x.sms.4242-2.tmp",
+                           "Folders/Work/Old/2_y.sms.4242-3.tmp", "logs/status0.txt.4242-4.tmp"};
+    const char* kept[] = {"Addressbook.csv", "SysFolders/Outbox/1_x.sms",
+                          "Folders/Work/Old/2_y.sms", "Devices/notes.txt"};
+    for (const char* name : stale)
+        Place(name, "half written");
+    for (const char* name : kept)
+        Place(name, "whole");
+    StartEngine();
+    for (const char* name : stale)
+        EXPECT_FALSE(fs::exists(home / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(home / name)) << name;
+    EXPECT_TRUE(PaneContains("Temporary files left by an earlier run removed: 5"));
+}
+
 // Parts of concatenated messages that never completed go at start-up, aged by the engine's
 // file clock (here long before the real one).
 TEST_F(LifecycleTest, InitRemovesPartsOfMessagesThatNeverCompleted) {
