@@ -182,6 +182,20 @@ protected:
         engine.WriteSetting(kHandsetNumberKey, "ePhoneNumber", "+36 201234567");
     }
     fs::path PhoneNumFile() const { return engine.home() / "phonenum.txt"; }
+    // The program as the engine starts it: in the engine's home, on its bus and settings.
+    std::unique_ptr<ChildProcess> StartProgram() const {
+        auto options = engine.ClientProgram(BILLBOARD, {});
+        options.workingDirectory = engine.home();
+        return std::make_unique<ChildProcess>(options);
+    }
+    // Waits for billboard to end and tells whether it ended with exit code 0.
+    static ::testing::AssertionResult EndedWell(ChildProcess& billboard) {
+        if (!billboard.WaitForExit(kTimeout))
+            return ::testing::AssertionFailure() << "still running";
+        if (billboard.ExitCode() != 0)
+            return ::testing::AssertionFailure() << "ended badly: " << billboard.Errors();
+        return ::testing::AssertionSuccess();
+    }
 
     RunningEngine engine;
 };
@@ -197,33 +211,24 @@ TEST_F(WallProgram, TheEngineStartsItFromItsPluginList) {
 
 TEST_F(WallProgram, EndsWhenTheEngineCloses) {
     engine.Start();
-    auto options = engine.ClientProgram(BILLBOARD, {});
-    options.workingDirectory = engine.home();
-    ChildProcess billboard(options);
-    ASSERT_TRUE(WaitForFile(PhoneNumFile(), kTimeout)) << billboard.Errors();
+    auto billboard = StartProgram();
+    ASSERT_TRUE(WaitForFile(PhoneNumFile(), kTimeout)) << billboard->Errors();
     ASSERT_TRUE(engine.Stop());
-    ASSERT_TRUE(billboard.WaitForExit(kTimeout));
-    EXPECT_EQ(billboard.ExitCode(), 0) << billboard.Errors();
+    EXPECT_TRUE(EndedWell(*billboard));
 }
 
 TEST_F(WallProgram, EndsOnRequestAndLeavesTheEngineRunning) {
     engine.Start();
-    auto options = engine.ClientProgram(BILLBOARD, {});
-    options.workingDirectory = engine.home();
-    ChildProcess billboard(options);
-    ASSERT_TRUE(WaitForFile(PhoneNumFile(), kTimeout)) << billboard.Errors();
-    billboard.Signal(SIGTERM);
-    ASSERT_TRUE(billboard.WaitForExit(kTimeout));
-    EXPECT_EQ(billboard.ExitCode(), 0) << billboard.Errors();
+    auto billboard = StartProgram();
+    ASSERT_TRUE(WaitForFile(PhoneNumFile(), kTimeout)) << billboard->Errors();
+    billboard->Signal(SIGTERM);
+    EXPECT_TRUE(EndedWell(*billboard));
     EXPECT_TRUE(engine.Running());
 }
 
 TEST_F(WallProgram, EndsAtOnceWithoutAnEngine) {
-    auto options = engine.ClientProgram(BILLBOARD, {});
-    options.workingDirectory = engine.home();
-    ChildProcess billboard(options);
-    ASSERT_TRUE(billboard.WaitForExit(kTimeout));
-    EXPECT_EQ(billboard.ExitCode(), 0) << billboard.Errors();
+    auto billboard = StartProgram();
+    EXPECT_TRUE(EndedWell(*billboard));
     EXPECT_FALSE(fs::exists(PhoneNumFile()));
 }
 
