@@ -116,7 +116,7 @@ TEST_F(SmppStandardTest, AccentsAndGreekArriveIntactBothWays) {
 }
 
 // A receipt that says the message was not delivered reaches the engine with that outcome.
-TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcome) {
+TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcomeAndDoesNotConfirm) {
     ASSERT_TRUE(
         StartAll({"--report-delay", "50", "--receipt-state", "UNDELIV"}, {{"cbDelivery", "1"}}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
@@ -132,6 +132,16 @@ TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcome) {
     const std::string report = log.substr(log.find("{GSMSMS_DELIVERY_REPORT}"));
     EXPECT_NE(report.find("{" + messageId + "}"), std::string::npos) << report;
     EXPECT_NE(report.find("{UNDELIV}"), std::string::npos) << report;
+
+    // The engine keeps the outcome with the message and does not confirm it.
+    const std::filesystem::path file = FileHolding(Folder("Sent Items"), id);
+    ASSERT_FALSE(file.empty());
+    EXPECT_TRUE(
+        ProcessEventsUntil([&] { return LineOf(ReadFileText(file), 8) == "UNDELIV"; }, kTimeoutMs))
+        << ReadFileText(file);
+    EXPECT_NE(LineOf(ReadFileText(file), 11), "12");
+    EXPECT_FALSE(Delivered(id));
+    EXPECT_TRUE(received.isEmpty());
 }
 
 // Two busy answers with short pauses: the message goes back to the engine untried each time,
