@@ -103,9 +103,9 @@ void Tsmppclient::RemoveOldFiles() {
     if (home_.empty() || (cleanedAtMs_ && clock_.ElapsedMs() - *cleanedAtMs_ < kEveryMs))
         return;
     cleanedAtMs_ = clock_.ElapsedMs();
-    const auto now = std::filesystem::file_time_type::clock::now();
-    PartIdMap(home_ / kPartIdsFolder).RemoveWrittenBefore(now - kPartIdMaxAge);
-    PduPartStore(home_ / kPartsFolderName).RemoveWrittenBefore(now - kPartFileMaxAge);
+    driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
+    PduPartStore(home_ / kPartsFolderName)
+        .RemoveWrittenBefore(std::filesystem::file_time_type::clock::now() - kPartFileMaxAge);
 }
 
 // The centre takes the link down: it gets its answer, and the link is rebuilt later.
@@ -144,7 +144,7 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
         firstId = partsGone ? submission.ids.front() : std::string();
         // A receipt for this part may come before the message's last part is accepted.
         if (accepted && submission.ids.size() > 1 && !home_.empty())
-            PartIdMap(home_ / kPartIdsFolder).Remember(messageId, firstId);
+            driver::PartIdMap(home_ / kPartIdsFolder).Remember(messageId, firstId);
         // A busy answer after parts have gone: this part goes again after the pause.
         if (!accepted && IsTemporaryRefusal(status) && partsGone)
             --submission.next;

@@ -204,6 +204,35 @@ TEST_F(StandardTest, ALongTextGoesInPartsAndCountsAsSentOnce) {
     EXPECT_FALSE(client.busy);
 }
 
+// The parts' references are kept on disk: after a restart, the report about the second part
+// still names the message, whatever form of the number the centre writes; a report about
+// another number with the same time stamp names only itself.
+TEST_F(StandardTest, AReportAboutALaterPartAfterARestartNamesTheMessage) {
+    LogInStandard();
+    Transmit("+3650444", std::string(161, 'a'));
+    link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
+    link.ReplyTo(kStx + "03:005", Framed("53:005\t060:240101120001\t"));
+    RunUntil(clock.ms + 8000);
+    ASSERT_EQ(events.outcomes, std::vector<std::string>{"sent:240101120000"});
+
+    FakeClock laterClock;
+    ScriptedTransport later(laterClock);
+    RecordingEvents laterEvents;
+    TCIMDclient restarted(fields, laterEvents, laterClock);
+    restarted.SetHomeFolder(home.path());
+    later.ReplyTo(kStx + "01:", Framed("51:001\t"));
+    ASSERT_TRUE(restarted.Login(later));
+    later.Arrive(laterClock.ms + 500, Framed("23:002\t021:003650444\t060:240101120001\t061:4\t"));
+    later.Arrive(laterClock.ms + 900, Framed("23:004\t021:+3650555\t060:240101120001\t061:4\t"));
+    later.CloseAt(laterClock.ms + 4000);
+    restarted.ThreadLoop(later);
+
+    ASSERT_EQ(laterEvents.received.size(), 2u);
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).reference, "240101120000");
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).status, "0");
+    EXPECT_EQ(laterEvents.ReceivedRecord(1).reference, "240101120001");
+}
+
 TEST_F(StandardTest, ARefusedPartFailsTheWholeMessageOnce) {
     LogInStandard();
     Transmit("+3650444", std::string(400, 'b'));
