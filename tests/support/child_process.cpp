@@ -181,4 +181,18 @@ std::string ChildProcess::Errors() const {
     return ReadFileText(outputDir_ / "stderr");
 }
 
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& program) {
+    namespace fs = std::filesystem;
+    std::vector<pid_t> pids;
+    std::error_code error;
+    const fs::path wanted = fs::canonical(program, error);
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        std::error_code linkError;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
+        if (!linkError && exe == wanted)
+            pids.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return pids;
+}
+
 }  // namespace nimbra::testing_support

@@ -55,4 +55,7 @@ private:
     int status_ = 0;
 };
 
+// The processes running program now (by their executable), children of the test or not.
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& program);
+
 }  // namespace nimbra::testing_support

@@ -74,20 +74,6 @@ int Occurrences(const std::string& text, const std::string& what) {
     return count;
 }
 
-// The processes running program.
-std::vector<pid_t> ProcessesOf(const fs::path& program) {
-    std::vector<pid_t> pids;
-    std::error_code error;
-    const fs::path wanted = fs::canonical(program, error);
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        std::error_code linkError;
-        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
-        if (!linkError && exe == wanted)
-            pids.push_back(std::stoi(entry.path().filename().string()));
-    }
-    return pids;
-}
-
 class SmppEndToEndTest : public ::testing::Test, protected EngineWithDriver {
 protected:
     SmppEndToEndTest()
