@@ -8,8 +8,8 @@
 namespace nimbra {
 namespace {
 
-constexpr std::array<std::string_view, 7> kDayNames = {
-    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr std::array<std::string_view, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                       "Thursday", "Friday", "Saturday"};
 constexpr std::array<std::string_view, 12> kMonthNames = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December"};
@@ -87,7 +87,7 @@ private:
         }
         if (const std::string_view item = HalfDayItemAt(picture, i); !item.empty()) {
             const bool morning = at_.hour < 12;
-            out += item == "am/pm" ? (morning ? "am" : "pm")
+            out += item == "am/pm"  ? (morning ? "am" : "pm")
                    : item == "ampm" ? (morning ? "AM" : "PM")
                                     : (morning ? "a" : "p");
             return i + item.size();

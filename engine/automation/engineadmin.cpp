@@ -136,9 +136,8 @@ QStringList EngineAdmin::Options(QStringList& values) {
 
 void EngineAdmin::SetOptions(const QStringList& names, const QStringList& values) {
     if (names.size() != values.size())
-        throw AdminError(QStringLiteral("%1 option names but %2 values")
-                             .arg(names.size())
-                             .arg(values.size()));
+        throw AdminError(
+            QStringLiteral("%1 option names but %2 values").arg(names.size()).arg(values.size()));
     std::vector<OptionSetting> changes;
     for (qsizetype i = 0; i < names.size(); ++i)
         changes.push_back({QToAnsi(names[i]), QToAnsi(values[i])});

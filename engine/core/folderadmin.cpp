@@ -192,8 +192,7 @@ std::string MoveToFolder(Engine& engine, const std::string& messageId, const std
             if (queue.At(i).messageId != messageId)
                 continue;
             if (folder.SameAs(*target))
-                throw AdminRefusal("Message " + messageId + " is in " + folder.Name() +
-                                   " already");
+                throw AdminRefusal("Message " + messageId + " is in " + folder.Name() + " already");
             // Its device answers for it in the Outbox.
             if (queue.At(i).IsBusy())
                 throw AdminRefusal("Message " + messageId + " is being sent now");

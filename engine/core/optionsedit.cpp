@@ -13,14 +13,14 @@ namespace nimbra {
 namespace {
 
 enum class Kind {
-    Check,       // "1" or "0"
-    Number,      // a whole number, 0 or more
-    Minutes,     // a whole number, 1 or more
-    Text,        // not empty
-    Group,       // an address-book group, or empty
-    FilterIn,    // a library of InFilters, or kNoFilterInstalled
-    FilterOut,   // the same of OutFilters
-    Installed,   // changes only with install and uninstall
+    Check,      // "1" or "0"
+    Number,     // a whole number, 0 or more
+    Minutes,    // a whole number, 1 or more
+    Text,       // not empty
+    Group,      // an address-book group, or empty
+    FilterIn,   // a library of InFilters, or kNoFilterInstalled
+    FilterOut,  // the same of OutFilters
+    Installed,  // changes only with install and uninstall
 };
 
 struct Option {

@@ -7,8 +7,7 @@
 
 namespace nimbra {
 
-TransmitRootObject::TransmitRootObject(QObject* parent)
-    : QObject(parent), adminUid_(::geteuid()) {
+TransmitRootObject::TransmitRootObject(QObject* parent) : QObject(parent), adminUid_(::geteuid()) {
     new ServerAdaptor(this);
     new AdminAdaptor(this);
 }

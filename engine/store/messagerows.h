@@ -18,8 +18,8 @@ class TSmsQueue;
 enum ListColumn { kListIcon, kListPhone, kListMessage, kListTime, kListIdCell };
 inline constexpr int kListColumnCount = 5;
 // The column titles before translation; the icon and the list id columns have none.
-inline constexpr const char* kListTitles[kListColumnCount] = {"", "Phone number", "Message",
-                                                              "Time", ""};
+inline constexpr const char* kListTitles[kListColumnCount] = {"", "Phone number", "Message", "Time",
+                                                              ""};
 
 // What the cells are written with.
 struct CellFormat {

@@ -35,9 +35,9 @@ PrivateBus::PrivateBus(Users users) {
     WriteFileText(config, Configuration(dir_.path(), users));
     // The socket's folder is open to the other users too.
     if (users == Users::Any)
-        std::filesystem::permissions(dir_.path(), std::filesystem::perms::others_exec |
-                                                      std::filesystem::perms::group_exec,
-                                     std::filesystem::perm_options::add);
+        std::filesystem::permissions(
+            dir_.path(), std::filesystem::perms::others_exec | std::filesystem::perms::group_exec,
+            std::filesystem::perm_options::add);
     daemon_ = std::make_unique<ChildProcess>(ChildProcess::Options{
         "dbus-daemon",
         {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=1"},

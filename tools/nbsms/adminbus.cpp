@@ -1,7 +1,7 @@
 #include "adminbus.h"
 
-#include "objectproxy.h"
 #include "admin_proxy.h"
+#include "objectproxy.h"
 
 namespace nbsms {
 

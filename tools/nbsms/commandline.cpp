@@ -85,8 +85,8 @@ QString HelpText() {
 }
 
 QString CommandHelpText(const Command& command) {
-    QString text = QStringLiteral("Usage: %1\n%2\n")
-                       .arg(Usage(command), QLatin1String(command.description));
+    QString text =
+        QStringLiteral("Usage: %1\n%2\n").arg(Usage(command), QLatin1String(command.description));
     if (command.json)
         text += QStringLiteral("--json prints the result as JSON.\n");
     return text + QLatin1Char('\n') + kExitCodes;

@@ -43,16 +43,17 @@ void PrintDevices(const AdminBus& admin, bool json) {
                                     {QStringLiteral("operator"), operators.value(i)},
                                     {QStringLiteral("canSend"), canSend.value(i)},
                                     {QStringLiteral("status"), statuses.value(i)}});
-        PrintJson(QJsonObject{{QStringLiteral("devices"), list},
-                              {QStringLiteral("installedPlugins"), QJsonArray::fromStringList(installed)},
-                              {QStringLiteral("activePlugins"), QJsonArray::fromStringList(active)},
-                              {QStringLiteral("pane"), QJsonArray::fromStringList(pane)}});
+        PrintJson(
+            QJsonObject{{QStringLiteral("devices"), list},
+                        {QStringLiteral("installedPlugins"), QJsonArray::fromStringList(installed)},
+                        {QStringLiteral("activePlugins"), QJsonArray::fromStringList(active)},
+                        {QStringLiteral("pane"), QJsonArray::fromStringList(pane)}});
         return;
     }
     PrintLine(QStringLiteral("Devices:"));
     for (qsizetype i = 0; i < names.size(); ++i) {
-        QString line = QStringLiteral("  %1  %2, %3").arg(EscapedField(names[i]),
-                                                          connections.value(i), states.value(i));
+        QString line = QStringLiteral("  %1  %2, %3")
+                           .arg(EscapedField(names[i]), connections.value(i), states.value(i));
         if (!operators.value(i).isEmpty())
             line += QStringLiteral(", operator %1").arg(EscapedField(operators[i]));
         if (!canSend.value(i, true))
@@ -78,7 +79,8 @@ int Install(const nimbra::com::TransmitEngine& engine, const Request& request) {
     const AdminBus admin(engine);
     if (IsDeviceKind(what)) {
         const int count = Await(admin->InstallDevice(what)).value();
-        PrintLine(QStringLiteral("installed one more %1 device: %2 now").arg(what.toLower()).arg(count));
+        PrintLine(
+            QStringLiteral("installed one more %1 device: %2 now").arg(what.toLower()).arg(count));
     } else {
         Await(admin->InstallPlugin(what));
         PrintLine(QStringLiteral("installed the plugin %1").arg(what));
@@ -91,7 +93,8 @@ int Uninstall(const nimbra::com::TransmitEngine& engine, const Request& request)
     const AdminBus admin(engine);
     if (IsDeviceKind(what)) {
         const int count = Await(admin->UninstallDevice(what)).value();
-        PrintLine(QStringLiteral("uninstalled one %1 device: %2 left").arg(what.toLower()).arg(count));
+        PrintLine(
+            QStringLiteral("uninstalled one %1 device: %2 left").arg(what.toLower()).arg(count));
     } else {
         Await(admin->UninstallPlugin(what));
         PrintLine(QStringLiteral("uninstalled the plugin %1").arg(what));

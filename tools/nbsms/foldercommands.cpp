@@ -48,8 +48,8 @@ int List(const nimbra::com::TransmitEngine& engine, const Request& request) {
                                     {QStringLiteral("time"), time},
                                     {QStringLiteral("text"), text}});
         } else {
-            PrintLine(QStringList{EscapedField(ids[i]), EscapedField(number),
-                                  EscapedField(time), EscapedField(text)}
+            PrintLine(QStringList{EscapedField(ids[i]), EscapedField(number), EscapedField(time),
+                                  EscapedField(text)}
                           .join(QLatin1Char('\t')));
         }
     }

@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("nbsms"));
     const nbsms::Invocation invocation = nbsms::ParseCommandLine(QCoreApplication::arguments());
     if (invocation.help) {
-        const QString help = invocation.command ? nbsms::CommandHelpText(*invocation.command)
-                                                : nbsms::HelpText();
+        const QString help =
+            invocation.command ? nbsms::CommandHelpText(*invocation.command) : nbsms::HelpText();
         std::fputs(help.toLocal8Bit().constData(), stdout);
         return nbsms::kExitOk;
     }

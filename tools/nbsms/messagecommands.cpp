@@ -60,8 +60,8 @@ int Resend(const nimbra::com::TransmitEngine& engine, const Request& request) {
     const QVariant status = server.reSendMessage(request.arguments[0]);
     server.Release();
     if (status.isValid() && !Done(status)) {
-        PrintProblem(
-            QStringLiteral("message %1 was not put back into the Outbox").arg(request.arguments[0]));
+        PrintProblem(QStringLiteral("message %1 was not put back into the Outbox")
+                         .arg(request.arguments[0]));
         return kExitFailed;
     }
     PrintLine(QStringLiteral("resend of %1 requested").arg(request.arguments[0]));

@@ -21,8 +21,8 @@ int Options(const nimbra::com::TransmitEngine& engine, const Request& request) {
     for (const QString& assignment : request.arguments) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         if (equals <= 0) {
-            PrintProblem(QStringLiteral("\"%1\" is not NAME=VALUE (nbsms options --help)")
-                             .arg(assignment));
+            PrintProblem(
+                QStringLiteral("\"%1\" is not NAME=VALUE (nbsms options --help)").arg(assignment));
             return kExitUsage;
         }
         names << assignment.left(equals);

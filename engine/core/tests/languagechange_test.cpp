@@ -31,7 +31,8 @@ TEST_F(LanguageChangeTest, OnlyALanguageOfTheListIsTaken) {
     EXPECT_EQ(Refusal("English"), "Languages file not found");
     Place("Languages.txt", "English\r\nDeutsch\r\n\r\n");
     EXPECT_EQ(AvailableLanguages(), (Texts{"English", "Deutsch"}));
-    EXPECT_EQ(Refusal("Klingon"), "No such language: Klingon (Languages.txt offers: English, Deutsch)");
+    EXPECT_EQ(Refusal("Klingon"),
+              "No such language: Klingon (Languages.txt offers: English, Deutsch)");
     EXPECT_EQ(Refusal(""), "No such language:  (Languages.txt offers: English, Deutsch)");
     EXPECT_FALSE(engine->HasShutDown());
     host.RunPosted();

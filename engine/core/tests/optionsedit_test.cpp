@@ -51,14 +51,26 @@ TEST_F(OptionsEditTest, EveryOptionIsShownInTheWindowsOrderWithItsValue) {
     std::vector<std::string> lines;
     for (const OptionSetting& setting : ServerOptionSettings(*engine))
         lines.push_back(setting.name + "=" + setting.value);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "eInstalledNumber=1", "eUCPInstalledNumber=0", "eSMPPInstalledNumber=0",
-                         "eCIMDInstalledNumber=0", "cbStartup2=0", "eAutoStart=8", "cbShmon=1",
-                         "cbtips=1", "cbSaveAuto=0", "cbContact=", "cbAutoSort=0",
-                         "cbDailyLog=0", "cbWav=1", "eOlder=0", "eSendRetries=5",
-                         "eResendDelay=1", "lbCOMPlugins=billboard,ticker",
-                         "cbFilterIn=No filter is installed",
-                         "cbFilterOut=No filter is installed", "eDateFormat=c"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"eInstalledNumber=1",
+                                               "eUCPInstalledNumber=0",
+                                               "eSMPPInstalledNumber=0",
+                                               "eCIMDInstalledNumber=0",
+                                               "cbStartup2=0",
+                                               "eAutoStart=8",
+                                               "cbShmon=1",
+                                               "cbtips=1",
+                                               "cbSaveAuto=0",
+                                               "cbContact=",
+                                               "cbAutoSort=0",
+                                               "cbDailyLog=0",
+                                               "cbWav=1",
+                                               "eOlder=0",
+                                               "eSendRetries=5",
+                                               "eResendDelay=1",
+                                               "lbCOMPlugins=billboard,ticker",
+                                               "cbFilterIn=No filter is installed",
+                                               "cbFilterOut=No filter is installed",
+                                               "eDateFormat=c"}));
 }
 
 TEST_F(OptionsEditTest, AValueThatIsNotValidIsRefusedAndNothingChanges) {
@@ -79,7 +91,8 @@ TEST_F(OptionsEditTest, AValueThatIsNotValidIsRefusedAndNothingChanges) {
         {"cbContact", "Strangers", "No such address-book group: Strangers"},
         {"cbFilterIn", "none.so", "No such filter in InFilters: none.so"},
         {"eDateFormat", "", "The date format is empty"},
-        {"eSMPPInstalledNumber", "3", "eSMPPInstalledNumber changes only with install and uninstall"},
+        {"eSMPPInstalledNumber", "3",
+         "eSMPPInstalledNumber changes only with install and uninstall"},
         {"lbCOMPlugins", "billboard", "lbCOMPlugins changes only with install and uninstall"},
         {"eColour", "red", "No such option: eColour"},
     };

@@ -97,8 +97,8 @@ TEST_F(RootAdminTest, AnotherUserIsRefusedWhileTheDesignedInterfaceAnswers) {
     EXPECT_EQ(refused.errorMessage(), QString::fromLatin1(kAdminAccessDenied));
     EXPECT_EQ(admin_.calls, 0);
 
-    const QDBusMessage created = Call(kTransmitServerInterface, "CreateObject",
-                                      {QStringLiteral("nbMessageServer")});
+    const QDBusMessage created =
+        Call(kTransmitServerInterface, "CreateObject", {QStringLiteral("nbMessageServer")});
     EXPECT_EQ(created.type(), QDBusMessage::ReplyMessage) << created.errorMessage().toStdString();
 }
 

@@ -103,7 +103,8 @@ TEST_F(NbsmsAdminTest, MoveAndExportAFolderAsTheMainWindowWritesIt) {
     const TempDir dir;
     const Outcome exported = Nbsms({"export", "Deleted items", (dir / "deleted.csv").string()});
     EXPECT_EQ(exported.exitCode, 0) << exported.errors;
-    EXPECT_TRUE(Contains(exported.output, "exported 1 messages of Deleted items")) << exported.output;
+    EXPECT_TRUE(Contains(exported.output, "exported 1 messages of Deleted items"))
+        << exported.output;
     // The last cell is the message's list id in the engine, a number.
     const std::string csv = ReadFileText(dir / "deleted.csv");
     EXPECT_TRUE(std::regex_match(csv, std::regex(";Phone number;Message;Time;\r\n"
@@ -166,8 +167,8 @@ TEST_F(NbsmsAdminTest, APluginIsInstalledStartedAndUninstalledWhichEndsItsClient
 
     const Outcome installed = Nbsms({"install", "nbsms"});
     EXPECT_EQ(installed.exitCode, 0) << installed.errors;
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(engine.home() / "plugin-started"); },
-                          kNbsmsTimeout));
+    EXPECT_TRUE(
+        WaitUntil([&] { return fs::exists(engine.home() / "plugin-started"); }, kNbsmsTimeout));
     EXPECT_TRUE(Contains(Nbsms({"options"}).output, "\nlbCOMPlugins=nbsms\n"));
 
     ChildProcess watch(engine.ClientProgram(NBSMS, {"watch"}));
@@ -197,8 +198,8 @@ TEST_F(NbsmsAdminTest, ALanguageChangeTellsClientsAndEndsTheEngineForARestart) {
     EXPECT_EQ(unknown.errors,
               "nbsms: No such language: Klingon (Languages.txt offers: English, Deutsch)\n");
     ChildProcess watch(engine.ClientProgram(NBSMS, {"watch"}));
-    ASSERT_TRUE(WaitUntil([&] { return Contains(watch.Output(), " watching as "); },
-                          kNbsmsTimeout));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Contains(watch.Output(), " watching as "); }, kNbsmsTimeout));
 
     const Outcome changed = Nbsms({"language", "Deutsch"});
     EXPECT_EQ(changed.exitCode, 0) << changed.errors;
@@ -234,8 +235,8 @@ TEST(NbsmsOtherUserTest, AnotherUsersAdministrationIsRefused) {
     RunningEngine engine(TRANSMIT, PrivateBus::Users::Any);
     engine.Start();
     const auto asNobody = [&](std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"--reuid=nobody", "--regid=nogroup",
-                                             "--clear-groups", "--", NBSMS});
+        arguments.insert(arguments.begin(),
+                         {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", NBSMS});
         ChildProcess::Options options = engine.ClientProgram("setpriv", std::move(arguments));
         options.environment["HOME"] = "/";
         options.workingDirectory = "/";
@@ -245,9 +246,10 @@ TEST(NbsmsOtherUserTest, AnotherUsersAdministrationIsRefused) {
     const Outcome designed = asNobody({"count"});
     EXPECT_EQ(designed.exitCode, 0) << designed.errors;
     EXPECT_EQ(designed.output, "0\n");
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"folders"}, {"options", "cbWav=0"}, {"install", "smpp"},
-          {"language", "English"}}) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"folders"},
+                                                      {"options", "cbWav=0"},
+                                                      {"install", "smpp"},
+                                                      {"language", "English"}}) {
         SCOPED_TRACE(arguments.front());
         const Outcome refused = asNobody(arguments);
         EXPECT_EQ(refused.exitCode, 1);

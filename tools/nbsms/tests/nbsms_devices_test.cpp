@@ -23,8 +23,9 @@ constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
 class NbsmsDevicesTest : public ::testing::Test, protected EngineWithDriver {
 protected:
     NbsmsDevicesTest()
-        : EngineWithDriver({TRANSMIT, NBSMS, MCSIM},
-                           {SMPP, "smpp", "eSMPPInstalledNumber", "smpp1", {"--protocol", "smpp"}}) {}
+        : EngineWithDriver(
+              {TRANSMIT, NBSMS, MCSIM},
+              {SMPP, "smpp", "eSMPPInstalledNumber", "smpp1", {"--protocol", "smpp"}}) {}
 
     Outcome Nbsms(std::vector<std::string> arguments) {
         return RunToEnd(engine.ClientProgram(NBSMS, std::move(arguments)));
