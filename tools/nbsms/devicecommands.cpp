@@ -67,6 +67,33 @@ void PrintDevices(const AdminBus& admin, bool json) {
         PrintLine(EscapedField(line));
 }
 
+// What install and uninstall call and say: for a device kind, its new count.
+struct Installation {
+    QDBusPendingReply<int> (OrgNimbraTransmitAdminInterface::*device)(const QString&);
+    QDBusPendingReply<> (OrgNimbraTransmitAdminInterface::*plugin)(const QString&);
+    const char* deviceDone;  // %1 the kind, %2 the count
+    const char* pluginDone;  // %1 the plugin
+};
+const Installation kInstall = {&OrgNimbraTransmitAdminInterface::InstallDevice,
+                               &OrgNimbraTransmitAdminInterface::InstallPlugin,
+                               "installed one more %1 device: %2 now", "installed the plugin %1"};
+const Installation kUninstall = {&OrgNimbraTransmitAdminInterface::UninstallDevice,
+                                 &OrgNimbraTransmitAdminInterface::UninstallPlugin,
+                                 "uninstalled one %1 device: %2 left", "uninstalled the plugin %1"};
+
+int InstallOrUninstall(const nimbra::com::TransmitEngine& engine, const QString& what,
+                       const Installation& action) {
+    const AdminBus admin(engine);
+    if (!IsDeviceKind(what)) {
+        Await(((*admin).*action.plugin)(what));
+        PrintLine(QString::fromLatin1(action.pluginDone).arg(what));
+        return kExitOk;
+    }
+    const int count = Await(((*admin).*action.device)(what)).value();
+    PrintLine(QString::fromLatin1(action.deviceDone).arg(what.toLower()).arg(count));
+    return kExitOk;
+}
+
 }  // namespace
 
 int Devices(const nimbra::com::TransmitEngine& engine, const Request& request) {
@@ -75,31 +102,11 @@ int Devices(const nimbra::com::TransmitEngine& engine, const Request& request) {
 }
 
 int Install(const nimbra::com::TransmitEngine& engine, const Request& request) {
-    const QString& what = request.arguments[0];
-    const AdminBus admin(engine);
-    if (IsDeviceKind(what)) {
-        const int count = Await(admin->InstallDevice(what)).value();
-        PrintLine(
-            QStringLiteral("installed one more %1 device: %2 now").arg(what.toLower()).arg(count));
-    } else {
-        Await(admin->InstallPlugin(what));
-        PrintLine(QStringLiteral("installed the plugin %1").arg(what));
-    }
-    return kExitOk;
+    return InstallOrUninstall(engine, request.arguments[0], kInstall);
 }
 
 int Uninstall(const nimbra::com::TransmitEngine& engine, const Request& request) {
-    const QString& what = request.arguments[0];
-    const AdminBus admin(engine);
-    if (IsDeviceKind(what)) {
-        const int count = Await(admin->UninstallDevice(what)).value();
-        PrintLine(
-            QStringLiteral("uninstalled one %1 device: %2 left").arg(what.toLower()).arg(count));
-    } else {
-        Await(admin->UninstallPlugin(what));
-        PrintLine(QStringLiteral("uninstalled the plugin %1").arg(what));
-    }
-    return kExitOk;
+    return InstallOrUninstall(engine, request.arguments[0], kUninstall);
 }
 
 }  // namespace nbsms

@@ -4,24 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "adminrefusal.h"
 #include "engine_fixture.h"
 #include "folderadmin.h"
+#include "refusal.h"
 
 namespace nimbra::testing_support {
 namespace {
 
 using Texts = std::vector<std::string>;
-
-template <class Operation>
-std::optional<std::string> Refusal(const Operation& operation) {
-    try {
-        operation();
-    } catch (const AdminRefusal& refusal) {
-        return refusal.what();
-    }
-    return std::nullopt;
-}
 
 class FolderAdminTest : public EngineTest {
 protected:
@@ -91,7 +81,7 @@ TEST_F(FolderAdminTest, AFolderListsItsMessagesByNameOrPathInAnyCase) {
     }
     for (const char* unknown : {"Work/Gone", "Server events", "Old", ""}) {
         SCOPED_TRACE(unknown);
-        EXPECT_EQ(Refusal([&] { ListFolder(*engine, unknown); }),
+        EXPECT_EQ(RefusalOf([&] { ListFolder(*engine, unknown); }),
                   std::string("No such folder: ") + unknown);
     }
 }
@@ -109,11 +99,11 @@ TEST_F(FolderAdminTest, AMessageMovesBetweenSystemAndUserFoldersOnce) {
     EXPECT_EQ(FilesIn("SysFolders/Deleted Items"), 1u);
     EXPECT_EQ(Ids("Deleted items"), Texts{id});
 
-    EXPECT_EQ(Refusal([&] { MoveToFolder(*engine, id, "deleted ITEMS"); }),
+    EXPECT_EQ(RefusalOf([&] { MoveToFolder(*engine, id, "deleted ITEMS"); }),
               "Message " + id + " is in Deleted items already");
-    EXPECT_EQ(Refusal([&] { MoveToFolder(*engine, "123", "Inbox"); }),
+    EXPECT_EQ(RefusalOf([&] { MoveToFolder(*engine, "123", "Inbox"); }),
               "No stored message has the id 123");
-    EXPECT_EQ(Refusal([&] { MoveToFolder(*engine, id, "Nowhere"); }), "No such folder: Nowhere");
+    EXPECT_EQ(RefusalOf([&] { MoveToFolder(*engine, id, "Nowhere"); }), "No such folder: Nowhere");
     EXPECT_EQ(FilesIn("SysFolders/Deleted Items"), 1u);
 }
 
@@ -123,7 +113,7 @@ TEST_F(FolderAdminTest, AMessageADeviceIsSendingStaysInTheOutbox) {
     const std::string id = QueueOutgoing("+3620111", "on its way");
     Tick();
     ASSERT_EQ(device.sink->transmitted.size(), 1u);
-    EXPECT_EQ(Refusal([&] { MoveToFolder(*engine, id, "Inbox"); }),
+    EXPECT_EQ(RefusalOf([&] { MoveToFolder(*engine, id, "Inbox"); }),
               "Message " + id + " is being sent now");
     // Its device still finds it there.
     device.phone->sendSuccess(id, "");

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "adminrefusal.h"
 #include "engine_fixture.h"
 #include "installation.h"
+#include "refusal.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 
@@ -16,17 +16,6 @@ using Texts = std::vector<std::string>;
 
 std::string StoredOption(const std::string& name) {
     return ReadPluginSetting(settings::kServerSection, name, "(none)");
-}
-
-// The refusal text of an operation, or nullopt when it was done.
-template <class Operation>
-std::optional<std::string> Refusal(const Operation& operation) {
-    try {
-        operation();
-    } catch (const AdminRefusal& refusal) {
-        return refusal.what();
-    }
-    return std::nullopt;
 }
 
 class InstallationTest : public EngineTest {
@@ -69,7 +58,7 @@ TEST_F(InstallationTest, InstallRaisesTheCountSavesItAndStartsOneCopyUpToTheKind
         const int kind = DeviceKindIndex(c.kind);
         ASSERT_GE(kind, 0);
 
-        const auto refusal = Refusal([&] { InstallDevice(*engine, kind); });
+        const auto refusal = RefusalOf([&] { InstallDevice(*engine, kind); });
         EXPECT_EQ(refusal, c.refusal ? std::optional<std::string>(c.refusal) : std::nullopt);
         EXPECT_EQ(engine->Options().installed[kind], c.after);
         EXPECT_EQ(StoredOption(c.option), c.after);
@@ -109,7 +98,7 @@ TEST_F(InstallationTest, UninstallWithoutCountOrDeviceIsRefusedAndACountNeverGoe
     WriteOption("eCIMDInstalledNumber", "x");
     StartEngine();
     const int smpp = DeviceKindIndex("smpp");
-    EXPECT_EQ(Refusal([&] { UninstallDevice(*engine, smpp); }), "No devices are installed!");
+    EXPECT_EQ(RefusalOf([&] { UninstallDevice(*engine, smpp); }), "No devices are installed!");
 
     // A driver started by hand is uninstalled although nothing counts it.
     Device& handStarted = AddDevice("smpp");
@@ -120,7 +109,7 @@ TEST_F(InstallationTest, UninstallWithoutCountOrDeviceIsRefusedAndACountNeverGoe
 
     // A count that is not a number changes nothing.
     Device& cimd = AddDevice("cimd");
-    EXPECT_EQ(Refusal([&] { UninstallDevice(*engine, DeviceKindIndex("cimd")); }),
+    EXPECT_EQ(RefusalOf([&] { UninstallDevice(*engine, DeviceKindIndex("cimd")); }),
               "eCIMDInstalledNumber does not hold a number: \"x\"");
     host.RunPosted();
     EXPECT_TRUE(cimd.sink->events.empty());
@@ -140,7 +129,7 @@ TEST_F(InstallationTest, PluginsOfThePluginsFolderAreInstalledStartedAndUninstal
 
     for (const char* name : {"missing", "../Devices/smpp", ""}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(Refusal([&] { InstallPlugin(*engine, name); }),
+        EXPECT_EQ(RefusalOf([&] { InstallPlugin(*engine, name); }),
                   "The plugin cannot be found: " + Absolute(std::string("Plugins/") + name));
     }
 
@@ -151,7 +140,7 @@ TEST_F(InstallationTest, PluginsOfThePluginsFolderAreInstalledStartedAndUninstal
     UninstallPlugin(*engine, "billboard");
     EXPECT_EQ(wallSink.events, Texts{"ServerShutdown"});
     EXPECT_EQ(StoredOption("lbCOMPlugins"), "ticker");
-    EXPECT_EQ(Refusal([&] { UninstallPlugin(*engine, "billboard"); }),
+    EXPECT_EQ(RefusalOf([&] { UninstallPlugin(*engine, "billboard"); }),
               "The plugin is not installed: billboard");
 }
 

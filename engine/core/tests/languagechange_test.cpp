@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "adminrefusal.h"
 #include "engine_fixture.h"
 #include "languagechange.h"
+#include "refusal.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 
@@ -17,12 +17,7 @@ using Texts = std::vector<std::string>;
 class LanguageChangeTest : public EngineTest {
 protected:
     std::optional<std::string> Refusal(const std::string& name) {
-        try {
-            ChangeLanguage(*engine, name);
-        } catch (const AdminRefusal& refusal) {
-            return refusal.what();
-        }
-        return std::nullopt;
+        return RefusalOf([&] { ChangeLanguage(*engine, name); });
     }
 };
 

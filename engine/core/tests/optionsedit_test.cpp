@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "adminrefusal.h"
 #include "engine_fixture.h"
 #include "optionsedit.h"
+#include "refusal.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 
@@ -30,12 +30,7 @@ protected:
         return "(missing)";
     }
     std::optional<std::string> Change(const std::vector<OptionSetting>& changes) const {
-        try {
-            ChangeServerOptions(*engine, changes);
-        } catch (const AdminRefusal& refusal) {
-            return refusal.what();
-        }
-        return std::nullopt;
+        return RefusalOf([&] { ChangeServerOptions(*engine, changes); });
     }
     void Receive(const std::string& sender) const {
         TGsmSms record;
