@@ -32,7 +32,9 @@ QString ParseHome(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Nimbra engine: keeps the message store, hands messages to the device drivers and\n"
-        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM."));
+        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM.\n"
+        "After a change of the user-interface language it ends with exit code 75, to be\n"
+        "started again."));
     parser.addHelpOption();
     parser.addOption(QCommandLineOption(
         QStringLiteral("headless"),
