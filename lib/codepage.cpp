@@ -159,6 +159,14 @@ std::string WideToUtf8(std::u16string_view w) {
     return out;
 }
 
+bool AnsiCanHold(std::u16string_view w) {
+    for (const char16_t u : w) {
+        if (u != u'?' && WideCharToAnsi(u) == '?')
+            return false;
+    }
+    return true;
+}
+
 std::string LowerAnsi(std::string_view s) {
     std::string out(s);
     for (char& c : out) {

@@ -21,6 +21,8 @@ std::string WideToAnsi(std::u16string_view w);
 std::string AnsiToUtf8(std::string_view s);
 // Invalid UTF-8 sequences and characters the code page cannot show become one "?" each.
 std::string Utf8ToAnsi(std::string_view s);
+// Whether the code page has a byte for every character of w.
+bool AnsiCanHold(std::u16string_view w);
 
 // UTF-8 to UTF-16; a byte that starts no valid sequence is read as a code-page byte, so text
 // saved in the code page comes through as it was typed.

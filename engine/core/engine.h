@@ -147,6 +147,9 @@ public:
 
     // Incoming messages and delivery reports.
     void ReceiveMessage(TGsmSms& record);
+    // Marks the sent message the report speaks about: a report whose status is empty or "0"
+    // confirms its delivery; any other status is the outcome, logged and kept in the
+    // message's spare1 line. True when a message matched or a reference agreed numerically.
     bool matchReport(const TGsmSms& report);
 
     // The outgoing filter applied to a message text, the incoming one to a record text.
@@ -243,6 +246,8 @@ private:
     void ForEachDevice(const std::function<void(TnbSMSPhone&)>& action);
     void RaiseMessageEvent(WindowMessage message, const std::string& id, long long lParam);
     void CopyToGroupFolder(const TSms& message);
+    void ConfirmDelivery(TSms& message, const TSmsQueue& sent);
+    void RecordOutcome(TSms& message, const std::string& outcome);
 
     EngineHost& host_;
     std::string home_;

@@ -46,6 +46,12 @@ bool SameKnownNumber(const std::string& a, const std::string& b) {
            SamePhoneNumber(a, b);
 }
 
+// Drivers put a report's outcome into its status: "0" for a delivered message; an empty
+// status comes from drivers that only report deliveries.
+bool IsDelivered(const TGsmSms& report) {
+    return report.status.empty() || report.status == kStatusDelivered;
+}
+
 }  // namespace
 
 void Engine::ReceiveMessage(TGsmSms& record) {
@@ -120,14 +126,31 @@ bool Engine::matchReport(const TGsmSms& report) {
         if (!SameKnownNumber(message.to, report.sender) &&
             !SameKnownNumber(message.to, report.receiver))
             continue;
-        message.iconIndex = kIconDeliveryConfirmed;
-        message.Save(message.path);
-        if (sent.IsShown() && onWindowRequest)
-            onWindowRequest(WindowMessage::RepaintMessageList);
-        PostWithSlot(WindowMessage::MessageDeliveredEvent, message.messageId);
+        if (IsDelivered(report))
+            ConfirmDelivery(message, sent);
+        else
+            RecordOutcome(message, report.status);
         return true;
     }
     return agreed;
+}
+
+void Engine::ConfirmDelivery(TSms& message, const TSmsQueue& sent) {
+    message.iconIndex = kIconDeliveryConfirmed;
+    message.Save(message.path);
+    if (sent.IsShown() && onWindowRequest)
+        onWindowRequest(WindowMessage::RepaintMessageList);
+    PostWithSlot(WindowMessage::MessageDeliveredEvent, message.messageId);
+}
+
+// A report that tells of a failure (or of a message still on its way) confirms nothing: the
+// operator finds its outcome in the logs and in the stored message.
+void Engine::RecordOutcome(TSms& message, const std::string& outcome) {
+    const std::string line = "Delivery report " + outcome + ": " + message.ListLine();
+    Log("receive", line);
+    Log("error", line);
+    message.spare1 = outcome;
+    message.Save(message.path);
 }
 
 }  // namespace nimbra

@@ -165,5 +165,13 @@ TEST(CodePage, LowerAnsiLowersTheLettersOfThePage) {
     }
 }
 
+TEST(CodePage, AnsiCanHoldTellsWhetherAnyCharacterWouldBecomeAQuestionMark) {
+    EXPECT_TRUE(AnsiCanHold(u""));
+    EXPECT_TRUE(AnsiCanHold(u"What? \u00E9\u00E4\u00A3\u20AC"));  // é ä £ €
+    EXPECT_FALSE(AnsiCanHold(u"\u0151"));                         // o with double acute
+    EXPECT_FALSE(AnsiCanHold(u"a\u03B1"));
+    EXPECT_FALSE(AnsiCanHold(u"\xD83D\xDE00"));
+}
+
 }  // namespace
 }  // namespace nimbra

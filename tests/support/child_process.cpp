@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -193,6 +195,18 @@ std::vector<pid_t> ProcessesOf(const std::filesystem::path& program) {
             pids.push_back(std::stoi(entry.path().filename().string()));
     }
     return pids;
+}
+
+pid_t ProcessRunning(const std::filesystem::path& program) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string first;
+        std::getline(in, first, '\0');
+        if (!first.empty() && first == program.string())
+            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+    }
+    return 0;
 }
 
 }  // namespace nimbra::testing_support

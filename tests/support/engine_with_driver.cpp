@@ -39,14 +39,19 @@ void EngineWithDriver::StartSimulator(int port) {
 
 ::testing::AssertionResult EngineWithDriver::StartEngine(
     int port, std::map<std::string, std::string> fields) {
+    fields.emplace("eHost", "127.0.0.1");
+    fields.emplace("ePort", std::to_string(port));
+    fields.emplace("cbLog", "1");
+    return StartEngineWith(fields, "127.0.0.1:");
+}
+
+::testing::AssertionResult EngineWithDriver::StartEngineWith(
+    const std::map<std::string, std::string>& fields, const std::string& ready) {
     fs::create_directories(engine.home() / "Devices");
     fs::copy_file(driver_.program, Driver());
     fs::permissions(Driver(), fs::perms::owner_all);
     engine.WriteServerSetting("eInstalledNumber", "0");
     engine.WriteServerSetting(driver_.countSetting, "1");
-    fields.emplace("eHost", "127.0.0.1");
-    fields.emplace("ePort", std::to_string(port));
-    fields.emplace("cbLog", "1");
     for (const auto& [name, value] : fields)
         engine.WriteSetting(PluginKeyPath(driver_.loginName), name, value);
     engine.Start();
@@ -60,7 +65,7 @@ void EngineWithDriver::StartSimulator(int port) {
     QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
                      [this](const QVariant& msg) { received << msg.toString(); });
     // The driver reports its address once it has logged in to the engine.
-    if (!ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
+    if (!ProcessEventsUntil([&] { return ScreenLogHas(ready); }, kTimeoutMs))
         return ::testing::AssertionFailure() << "the driver did not log in to the engine\n"
                                              << ScreenLog();
     if (client->startServer() != QVariant(1))

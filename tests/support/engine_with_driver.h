@@ -51,6 +51,10 @@ public:
     // and, once the driver has logged in to the engine, starts the server.
     [[nodiscard]] ::testing::AssertionResult StartEngine(
         int port, std::map<std::string, std::string> fields = {});
+    // The same for any driver: its fields as given; the driver has logged in when the screen
+    // log shows its line `ready`.
+    [[nodiscard]] ::testing::AssertionResult StartEngineWith(
+        const std::map<std::string, std::string>& fields, const std::string& ready);
     // Starts the simulator on port, with the driver's protocol.
     void StartSimulator(int port);
 

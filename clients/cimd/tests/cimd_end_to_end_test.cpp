@@ -15,7 +15,7 @@
 
 #include "Transmit_TLB.h"
 #include "case_name.h"
-#include "engine_with_driver.h"
+#include "cimd_end_to_end.h"
 #include "event_wait.h"
 #include "file_text.h"
 #include "loopback_peer.h"
@@ -26,17 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
-constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
-const char kDriverName[] = "CIMD2 Connection 1";
-
-class CimdEndToEndTest : public ::testing::Test, protected EngineWithDriver {
-protected:
-    CimdEndToEndTest()
-        : EngineWithDriver({TRANSMIT, NBSMS, MCSIM},
-                           {CIMD, "cimd", "eCIMDInstalledNumber", kDriverName, {}}) {}
-};
 
 TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLandsInTheInbox) {
     ASSERT_TRUE(StartAll({}));
@@ -65,18 +54,6 @@ TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLand
     EXPECT_TRUE(received[0].contains(QStringLiteral("{Reply from afar}")));
     EXPECT_FALSE(FileHolding(Folder("Inbox"), "Reply from afar").empty());
     EXPECT_TRUE(simulator->WaitForLog("-> 70:", kTimeout)) << simulator->Log();
-}
-
-TEST_F(CimdEndToEndTest, FramedPacketsCarryAMessageBothWays) {
-    ASSERT_TRUE(StartAll({"--stx"}, {{"cbStx", "0"}}));
-    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
-    const std::string id = SendWithNbsms("+3620111", "Framed");
-    ASSERT_FALSE(id.empty());
-    EXPECT_TRUE(ProcessEventsUntil([&] { return Delivered(id); }, kTimeoutMs)) << DriverLog();
-    // What the driver sent had the frame: STX, the packet, the checksum, ETX.
-    EXPECT_TRUE(std::regex_search(simulator->Log(),
-                                  std::regex("-> <stx>03:[0-9]+<tab>.*<cr><lf>[0-9]{2,3}<etx>")))
-        << simulator->Log();
 }
 
 TEST_F(CimdEndToEndTest, ABoundConnectLeavesFromTheSourcePortOnTheLoopbackAddress) {

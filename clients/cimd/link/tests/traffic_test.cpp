@@ -27,7 +27,7 @@ TEST_F(LinkTest, DeliverBecomesARecordAndIsAnsweredWithItsNumber) {
 
 TEST_F(LinkTest, StatusReportBecomesADeliveryReportRecordAndIsAnswered) {
     LogIn();
-    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:2\t\r\n");
+    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:4\t\r\n");
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
@@ -38,8 +38,20 @@ TEST_F(LinkTest, StatusReportBecomesADeliveryReportRecordAndIsAnswered) {
     EXPECT_EQ(record.receiver, "+3640333");
     EXPECT_EQ(record.reference, "040317090541");
     EXPECT_EQ(record.text, "Message delivered to: +3640333");
-    EXPECT_TRUE(events.Logged("Status Report: [+3640333][040317090541][2]"));
+    EXPECT_EQ(record.status, "0");
+    EXPECT_TRUE(events.Logged("Status Report: [+3640333][040317090541][4]"));
     EXPECT_EQ(link.written.back().bytes, "73:9\t\r\n");
+}
+
+// Other status codes are outcomes that confirm nothing, in the line variant too.
+TEST_F(LinkTest, StatusReportOfAFailureCarriesItsStatusCode) {
+    LogIn();
+    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:3\t\r\n");
+    RunUntil(clock.ms + 3000);
+    ASSERT_EQ(events.received.size(), 1u);
+    const TGsmSms record = events.ReceivedRecord(0);
+    EXPECT_EQ(record.status, "3");
+    EXPECT_EQ(record.text, "Message not delivered to: +3640333 (status 3)");
 }
 
 TEST_F(LinkTest, SubmitLeavesOnAQuietPassAndItsResponseReportsTheTimeStamp) {
