@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "atomicfile.h"
+#include "unStrings.h"
 
 namespace nimbra {
 namespace {
@@ -32,19 +33,7 @@ std::optional<std::string> ReadFirstLine(const std::filesystem::path& path) {
 }  // namespace
 
 std::filesystem::path PduPartStore::PathOf(const PduPartKey& key, int part) const {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string name;
-    for (const char c : key.sender) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-            c == '+') {
-            name += c;
-        } else {
-            name += '%';
-            name += kDigits[byte / 16];
-            name += kDigits[byte % 16];
-        }
-    }
+    std::string name = FileNamePart(key.sender, "+");
     name += '_';
     name += key.stem;
     name += std::to_string(part);

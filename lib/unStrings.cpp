@@ -274,6 +274,23 @@ std::string FilterPathChars(std::string_view s) {
     return out;
 }
 
+std::string FileNamePart(std::string_view s, std::string_view kept) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string name;
+    for (const char c : s) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            kept.find(c) != std::string_view::npos) {
+            name += c;
+        } else {
+            name += '%';
+            name += kDigits[byte / 16];
+            name += kDigits[byte % 16];
+        }
+    }
+    return name;
+}
+
 std::string EscapeLineBreaks(std::string_view s) {
     std::string out;
     out.reserve(s.size());

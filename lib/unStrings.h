@@ -61,6 +61,9 @@ std::pair<std::string, std::string> SplitAtChar(std::string_view s, char c);
 std::string ReplaceAll(std::string_view oldText, std::string_view newText, std::string_view s);
 // s without the bytes below "." other than space, "+" and "-".
 std::string FilterPathChars(std::string_view s);
+// s as part of a file name: ASCII letters, digits and the characters of `kept` as they are,
+// every other byte as "%" and two upper-case hexadecimal digits.
+std::string FileNamePart(std::string_view s, std::string_view kept = {});
 
 // "\" -> "\\", CR -> "\r", LF -> "\n", and the exact inverse.
 std::string EscapeLineBreaks(std::string_view s);

@@ -80,7 +80,9 @@ ServerOptions LoadServerOptions(Notifier& notifier) {
     options.dailyFolders = ReadCheck(settings::kDailyLogValue, options.dailyFolders);
     options.playSound = ReadCheck("cbWav", options.playSound);
     options.olderThanDays = Read(settings::kOlderValue, options.olderThanDays);
-    for (std::string_view line : TextLines(Read("lbCOMPlugins", ""))) {
+    // The lines point into the text, which must outlive the loop.
+    const std::string plugins = Read("lbCOMPlugins", "");
+    for (std::string_view line : TextLines(plugins)) {
         const std::string name = TrimBlanks(line);
         if (!name.empty())
             options.plugins.push_back(name);

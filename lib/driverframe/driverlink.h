@@ -39,9 +39,14 @@ public:
 
     virtual LinkFields& Fields() = 0;
 
+    // The engine's program folder, where the drivers keep their files.
+    virtual std::string EngineFolder() const = 0;
+
     // Window thread only.
     virtual bool EngineConnected() const = 0;
-    virtual void StartRetryTimer() = 0;
+    // Starts the one-shot retry timer with its own interval, or with delayMs when that is
+    // above 0.
+    virtual void StartRetryTimer(int delayMs = 0) = 0;
     virtual void StopRetryTimer() = 0;
 };
 

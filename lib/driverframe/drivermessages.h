@@ -29,6 +29,9 @@ inline constexpr int WM_DRV_ARM_RETRY = WM_APP + 433;
 inline constexpr int WM_DRV_SHOW_MESSAGE = WM_APP + 434;
 inline constexpr int WM_DRV_LOG_VIEW = WM_APP + 435;
 inline constexpr int WM_DRV_FIELD_CHANGED = WM_APP + 436;
+// The message in flight goes back untried; a value for the engine's sendInfo.
+inline constexpr int WM_DRV_HANDED_BACK = WM_APP + 437;
+inline constexpr int WM_DRV_SEND_INFO = WM_APP + 438;
 
 class DriverMessageEvent final : public QEvent {
 public:

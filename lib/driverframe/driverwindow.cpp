@@ -143,9 +143,10 @@ void DriverWindow::ReportSent(const std::string& messageId, const std::string& s
     });
 }
 
-void DriverWindow::ReportFailed(const std::string& messageId, const std::string& status) {
+void DriverWindow::ReportFailed(const std::string& messageId, const std::string& status,
+                                const char* reason) {
     EngineCall([&] {
-        phone_->sendFailed(QFromAnsi(messageId), QStringLiteral("could not transmit"));
+        phone_->sendFailed(QFromAnsi(messageId), QString::fromLatin1(reason));
         phone_->statusInfo(QFromAnsi(status));
     });
 }

@@ -82,10 +82,12 @@ protected:
     void ShutDown();
     bool IsShutDown() const { return shutDown_; }
     // The outcome of a message for the engine: sendSuccess with "{" + senderGroup + "},{" +
-    // reference + "}" or sendFailed("could not transmit"), then statusInfo(status).
+    // reference + "}" or sendFailed(reason: "could not transmit" uses a retry of the message,
+    // "phone busy" does not), then statusInfo(status).
     void ReportSent(const std::string& messageId, const std::string& senderGroup,
                     const std::string& reference, const std::string& status);
-    void ReportFailed(const std::string& messageId, const std::string& status);
+    void ReportFailed(const std::string& messageId, const std::string& status,
+                      const char* reason = "could not transmit");
     void SetClosing() { closing_ = true; }
     void StartPing() { tPing_.start(); }
 

@@ -204,8 +204,8 @@ void TfrmMain::OnShutDown() {
     }
 }
 
-void TfrmMain::StartRetryTimer() {
-    retryTimer_.start();
+void TfrmMain::StartRetryTimer(int delayMs) {
+    retryTimer_.start(delayMs > 0 ? delayMs : config_.retryIntervalMs);
 }
 
 void TfrmMain::StopRetryTimer() {
@@ -226,6 +226,12 @@ void TfrmMain::Sent(std::string reference) {
 }
 void TfrmMain::Failed() {
     Post(WM_DRV_FAILED);
+}
+void TfrmMain::HandedBack() {
+    Post(WM_DRV_HANDED_BACK);
+}
+void TfrmMain::Info(std::string name, std::string value) {
+    Post(WM_DRV_SEND_INFO, 0, 1, std::move(value), std::move(name));
 }
 void TfrmMain::Received(std::string record) {
     Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
@@ -259,7 +265,13 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
             HandleSent(text);
             break;
         case WM_DRV_FAILED:
-            HandleFailed();
+            HandleFailed(false);
+            break;
+        case WM_DRV_HANDED_BACK:
+            HandleFailed(true);
+            break;
+        case WM_DRV_SEND_INFO:
+            EngineCall([&] { phone().sendInfo(QFromAnsi(message.name), QFromAnsi(text)); });
             break;
         case WM_DRV_RECEIVED:
             if (!closing()) {
@@ -340,12 +352,18 @@ void TfrmMain::HandleSent(const std::string& reference) {
                "Transmitted " + record.Summary());
 }
 
-void TfrmMain::HandleFailed() {
+// A message handed back ("phone busy") stays in the engine's Outbox with its retries
+// untouched; a failed one uses a retry.
+void TfrmMain::HandleFailed(bool handedBack) {
     if (closing() || !inFlight_) {
         return;
     }
     TGsmSms record = TakeInFlight();
-    ReportFailed(record.messageId, "Send failed " + record.Summary());
+    if (handedBack) {
+        ReportFailed(record.messageId, "Handed back " + record.Summary(), "phone busy");
+    } else {
+        ReportFailed(record.messageId, "Send failed " + record.Summary());
+    }
 }
 
 }  // namespace nimbra::driver

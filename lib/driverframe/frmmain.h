@@ -48,6 +48,8 @@ public:
     // FrameServices: safe from any thread.
     void Sent(std::string reference) override;
     void Failed() override;
+    void HandedBack() override;
+    void Info(std::string name, std::string value) override;
     void Received(std::string record) override;
     void PostLinkConnected() override;
     void PostLinkDisconnected() override;
@@ -57,9 +59,10 @@ public:
     void PostDeviceInfo(std::string text) override;
     void PostThreadEnded(bool reconnect) override;
     LinkFields& Fields() override { return fields_; }
+    std::string EngineFolder() const override { return engineFolder_; }
     // Window thread.
     bool EngineConnected() const override { return engineConnected_; }
-    void StartRetryTimer() override;
+    void StartRetryTimer(int delayMs = 0) override;
     void StopRetryTimer() override;
 
 protected:
@@ -77,7 +80,7 @@ private:
     void RetryTimerFired();
     void PreferencesApplied();
     void HandleSent(const std::string& reference);
-    void HandleFailed();
+    void HandleFailed(bool handedBack);
     TGsmSms TakeInFlight();
     void LoadFields();
 

@@ -30,6 +30,8 @@ public:
     virtual ~LinkClock() = default;
     virtual long long Now() = 0;
     virtual long long Elapsed() { return Now(); }
+    // The forward clock in milliseconds, for pauses shorter than a second or not whole ones.
+    virtual long long ElapsedMs() { return Elapsed() * 1000; }
     virtual void Sleep(int ms) = 0;
 };
 
@@ -53,6 +55,11 @@ public:
     virtual void Sent(std::string reference) = 0;
     // The message in flight failed.
     virtual void Failed() = 0;
+    // The message in flight goes back to the engine untried ("phone busy"): the message
+    // centre cannot take it now. No retry of the message is used.
+    virtual void HandedBack() = 0;
+    // A value the driver tells the engine (sendInfo), such as "cansend" "0" or "1".
+    virtual void Info(std::string name, std::string value) = 0;
     // A message or delivery report came in, as a GSMSMS record text.
     virtual void Received(std::string record) = 0;
 };

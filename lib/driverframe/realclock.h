@@ -17,6 +17,11 @@ public:
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
+    long long ElapsedMs() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
     void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 

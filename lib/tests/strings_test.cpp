@@ -263,6 +263,13 @@ TEST(Paths, FilterPathCharsDropsBytesBelowDot) {
     EXPECT_EQ(FilterPathChars("+49 (171) 55*5/x.txt"), "+49 171 555/x.txt");
 }
 
+TEST(Paths, FileNamePartEscapesAllButLettersDigitsAndTheKept) {
+    EXPECT_EQ(FileNamePart("+3620 111"), "%2B3620%20111");
+    EXPECT_EQ(FileNamePart("+3620/111", "+"), "+3620%2F111");
+    EXPECT_EQ(FileNamePart("..\\x\xE9"), "%2E%2E%5Cx%E9");
+    EXPECT_EQ(FileNamePart(""), "");
+}
+
 TEST(LineBreaks, EscapeAndUnescape) {
     EXPECT_EQ(EscapeLineBreaks("a\\b\r\nc"), "a\\\\b\\r\\nc");
     const std::vector<TextCase> unescape = {

@@ -37,7 +37,13 @@ void ScriptedTransport::ArriveAndClose(long long atMs, std::string bytes) {
 }
 
 void ScriptedTransport::ReplyWhen(WriteMatch matches, std::string reply, int delayMs) {
-    replies_.push_back({std::move(matches), std::move(reply), delayMs});
+    AnswerWhen(
+        std::move(matches), [reply = std::move(reply)](std::string_view) { return reply; },
+        delayMs);
+}
+
+void ScriptedTransport::AnswerWhen(WriteMatch matches, Answer answer, int delayMs) {
+    replies_.push_back({std::move(matches), std::move(answer), delayMs});
 }
 
 void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delayMs) {
@@ -83,7 +89,7 @@ bool ScriptedTransport::Write(std::string_view bytes) {
     const auto reply = std::find_if(replies_.begin(), replies_.end(),
                                     [&](const Reply& r) { return r.matches(bytes); });
     if (reply != replies_.end()) {
-        Arrive(clock_.ms + reply->delayMs, std::move(reply->bytes));
+        Arrive(clock_.ms + reply->delayMs, reply->answer(bytes));
         replies_.erase(reply);
     }
     return true;

@@ -22,6 +22,7 @@ inline constexpr long long kBaseSeconds = 1079514341;
 class FakeClock : public driver::LinkClock {
 public:
     long long Now() override { return kBaseSeconds + ms / 1000; }
+    long long ElapsedMs() override { return kBaseSeconds * 1000 + ms; }
     // Advances the time and runs the actions that became due. Throws past two hours of fake
     // time, so that a loop that never ends fails its test instead of hanging it.
     void Sleep(int sleepMs) override;
@@ -49,6 +50,9 @@ public:
     void ReplyWhen(WriteMatch matches, std::string reply, int delayMs = 100);
     // The first write that starts with `prefix` is answered by `reply`, delayMs later.
     void ReplyTo(std::string prefix, std::string reply, int delayMs = 100);
+    // The first write that `matches` is answered by what `answer` makes of it.
+    using Answer = std::function<std::string(std::string_view request)>;
+    void AnswerWhen(WriteMatch matches, Answer answer, int delayMs = 100);
     // Every further write fails.
     void FailWrites() { failWrites_ = true; }
 
@@ -79,7 +83,7 @@ private:
     std::multimap<long long, Arrival> arrivals_;
     struct Reply {
         WriteMatch matches;
-        std::string bytes;
+        Answer answer;
         int delayMs;
     };
     std::vector<Reply> replies_;
@@ -103,6 +107,8 @@ public:
     void Log(std::string_view level, std::string_view line) override;
     void Sent(std::string reference) override { outcomes.push_back("sent:" + reference); }
     void Failed() override { outcomes.push_back("failed"); }
+    void HandedBack() override { outcomes.push_back("handed back"); }
+    void Info(std::string name, std::string value) override { infos.push_back(name + "=" + value); }
     void Received(std::string record) override { received.push_back(std::move(record)); }
 
     bool Logged(std::string_view line, std::string_view level = "1") const;
@@ -113,8 +119,10 @@ public:
     TGsmSms ReceivedRecord(std::size_t index) const;
 
     std::vector<std::pair<std::string, std::string>> logs;
-    // "sent:" + reference or "failed", in order.
+    // "sent:" + reference, "failed" or "handed back", in order.
     std::vector<std::string> outcomes;
+    // name + "=" + value of each Info, in order.
+    std::vector<std::string> infos;
     std::vector<std::string> received;
 };
 

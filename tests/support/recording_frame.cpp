@@ -36,7 +36,11 @@ bool RecordingFrame::Logged(std::string_view prefix) const {
 }
 
 bool RecordingFrame::AskedForRetry() const {
-    return Has("arm retry") || Has("thread ended, reconnect") || Has("start retry timer");
+    const std::vector<std::string> calls = Calls();
+    return Has("arm retry") || Has("thread ended, reconnect") ||
+           std::any_of(calls.begin(), calls.end(), [](const std::string& call) {
+               return call.starts_with("start retry timer");
+           });
 }
 
 std::string RecordingFrame::Shown() const {

@@ -17,10 +17,11 @@ namespace nimbra::testing_support {
 
 class RecordingFrame final : public driver::FrameServices {
 public:
-    // Level-1 log lines as "log:" + line; "sent:" + reference, "failed", "received:" + record;
-    // "connected", "disconnected", "status:" + text, "arm retry", "message box:" + text,
-    // "device info:" + text, "thread ended" or "thread ended, reconnect"; "start retry timer",
-    // "stop retry timer".
+    // Level-1 log lines as "log:" + line; "sent:" + reference, "failed", "handed back",
+    // "info:" + name + "=" + value, "received:" + record; "connected", "disconnected",
+    // "status:" + text, "arm retry", "message box:" + text, "device info:" + text, "thread
+    // ended" or "thread ended, reconnect"; "start retry timer" (with its own interval) or
+    // "start retry timer:" + milliseconds, "stop retry timer".
     std::vector<std::string> Calls() const;
     bool Has(std::string_view call) const;
     int Count(std::string_view call) const;
@@ -34,6 +35,8 @@ public:
     void Log(std::string_view level, std::string_view line) override;
     void Sent(std::string reference) override { Note("sent:" + reference); }
     void Failed() override { Note("failed"); }
+    void HandedBack() override { Note("handed back"); }
+    void Info(std::string name, std::string value) override { Note("info:" + name + "=" + value); }
     void Received(std::string record) override { Note("received:" + record); }
     void PostLinkConnected() override { Note("connected"); }
     void PostLinkDisconnected() override { Note("disconnected"); }
@@ -45,12 +48,16 @@ public:
         Note(reconnect ? "thread ended, reconnect" : "thread ended");
     }
     driver::LinkFields& Fields() override { return fields; }
+    std::string EngineFolder() const override { return engineFolder; }
     bool EngineConnected() const override { return engineConnected; }
-    void StartRetryTimer() override { Note("start retry timer"); }
+    void StartRetryTimer(int delayMs = 0) override {
+        Note(delayMs > 0 ? "start retry timer:" + std::to_string(delayMs) : "start retry timer");
+    }
     void StopRetryTimer() override { Note("stop retry timer"); }
 
     driver::FieldStore fields;
     std::atomic<bool> engineConnected{true};
+    std::string engineFolder;
 
 private:
     void Note(std::string call);

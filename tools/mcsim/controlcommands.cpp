@@ -8,6 +8,7 @@
 #include "enginetext.h"
 #include "simoptions.h"
 #include "simulator.h"
+#include "smpppdu.h"
 
 namespace mcsim {
 namespace {
@@ -15,8 +16,8 @@ namespace {
 using simkit::HexBytes;
 using simkit::MessageBytes;
 
-const QString kUsage =
-    QStringLiteral("commands: deliver FROM TO TEXT..., drop, raw HEX, stats, quit");
+const QString kUsage = QStringLiteral(
+    "commands: deliver FROM TO TEXT..., drop, raw HEX, throttle N [CODE], stats, quit");
 
 // A message text for standard CIMD2, which carries every character: the engine's text,
 // "_UCS2_" text when the code page cannot hold it.
@@ -54,6 +55,22 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         const int reached = simulator_.SendRaw(std::string_view(bytes->constData(), bytes->size()));
         return Ok(
             QStringLiteral("sent %1 bytes to %2 connections").arg(bytes->size()).arg(reached));
+    }
+    if (command == QLatin1String("throttle")) {
+        static const QRegularExpression kThrottle(QStringLiteral("^(\\d{1,6})(?:\\s+(\\S+))?$"));
+        const QRegularExpressionMatch parts = kThrottle.match(rest);
+        const std::optional<std::uint32_t> status =
+            parts.hasMatch() && parts.hasCaptured(2)
+                ? smpp::ParseStatus(parts.captured(2).toStdString())
+                : std::optional<std::uint32_t>(smpp::kStatusThrottled);
+        if (!parts.hasMatch() || !status || *status == smpp::kStatusOk)
+            return Error(QStringLiteral("usage: throttle N [CODE] (a status other than 0)"));
+        SimControls& controls = simulator_.controls();
+        controls.busySubmits = parts.captured(1).toInt();
+        controls.busyStatus = *status;
+        return Ok(QStringLiteral("the next %1 submits get status %2")
+                      .arg(controls.busySubmits)
+                      .arg(QString::fromStdString(smpp::StatusText(*status))));
     }
     if (!rest.isEmpty())
         return Error(QStringLiteral("%1 takes no arguments").arg(command));

@@ -1,5 +1,5 @@
 #pragma once
-// The message-centre simulator's control commands: deliver, drop, raw, stats, quit.
+// The message-centre simulator's control commands: deliver, drop, raw, throttle, stats, quit.
 
 #include <QByteArray>
 

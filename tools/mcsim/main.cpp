@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
         return Fail(error, kExitFailed);
     mcsim::SimStats stats;
     mcsim::UniqueTimestamps timestamps;
-    mcsim::SessionContext context{options, log, stats, timestamps};
+    mcsim::SimControls controls;
+    mcsim::SessionContext context{options, log, stats, timestamps, controls};
     mcsim::Simulator simulator(context, std::move(sessions));
     if (!simulator.Listen(options.listen, options.port, error))
         return Fail(error, kExitFailed);

@@ -3,6 +3,7 @@
 // reads what comes in, answers it and builds the messages the control commands send; this
 // base owns the socket, numbers the connection and logs what goes out.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,12 +27,19 @@ struct SimStats {
     int acks = 0;  // the driver's answers to incoming messages and status reports
 };
 
+// What control commands change for the packets that follow.
+struct SimControls {
+    int busySubmits = 0;  // SMPP: so many submits are refused with busyStatus
+    std::uint32_t busyStatus = 0;
+};
+
 // What every connection of a run shares.
 struct SessionContext {
     const SimOptions& options;
     simkit::PacketLog& log;
     SimStats& stats;
     UniqueTimestamps& timestamps;
+    SimControls& controls;
 };
 
 class Session : public QObject {

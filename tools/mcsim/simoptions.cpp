@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "options.h"
+#include "smppbodies.h"
 #include "smpppdu.h"
 
 namespace mcsim {
@@ -49,6 +50,8 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         "                           (SMPP: bound as receiver or transceiver)\n"
         "  drop                     close every connection\n"
         "  raw HEX                  send these bytes as they are to every connection\n"
+        "  throttle N [CODE]        SMPP: refuse the next N submits with CODE (default 0x58,\n"
+        "                           ESME_RTHROTTLED)\n"
         "  stats                    connections=N logins=N submits=N reports=N delivers=N acks=N\n"
         "  quit                     end the program"));
     const QCommandLineOption help = parser.addHelpOption();
@@ -87,6 +90,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     const QCommandLineOption reportStatus =
         Valued("report-status", "CIMD2: the status code of status reports (default 4, delivered).",
                "code", "4");
+    const QCommandLineOption receiptState =
+        Valued("receipt-state",
+               "smpp: the state receipts report: DELIVRD (default), UNDELIV, EXPIRED, DELETED, "
+               "REJECTD, UNKNOWN, ACCEPTD or ENROUTE.",
+               "state", "DELIVRD");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
     const QCommandLineOption reply =
         Valued("reply",
@@ -95,11 +103,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
                "text");
     const QCommandLineOption log =
         Valued("log", "Also write every packet in and out to this file.", "file");
-    parser.addOptions({protocol,   listen,      port,           controlPort, stx,
-                       user,       password,    loginError,     loginNack,   noLoginAnswer,
-                       noGreeting, submitError, noSubmitAnswer, submitNack,  generalError,
-                       noReport,   reportDelay, reportStatus,   silentAlive, reply,
-                       log});
+    parser.addOptions({protocol,   listen,      port,           controlPort,  stx,
+                       user,       password,    loginError,     loginNack,    noLoginAnswer,
+                       noGreeting, submitError, noSubmitAnswer, submitNack,   generalError,
+                       noReport,   reportDelay, reportStatus,   receiptState, silentAlive,
+                       reply,      log});
 
     ParsedOptions parsed;
     SimOptions& options = parsed.options;
@@ -143,6 +151,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         return parsed;
     }
     options.reportStatus = parser.value(reportStatus).toStdString();
+    options.receiptState = parser.value(receiptState).toStdString();
+    if (!smpp::MessageState(options.receiptState)) {
+        parsed.error = QStringLiteral("--receipt-state wants a receipt state such as UNDELIV");
+        return parsed;
+    }
     for (const QCommandLineOption* code : {&loginError, &submitError}) {
         if (parser.isSet(*code) && !IsCode(options.protocol, parser.value(*code))) {
             parsed.error = QStringLiteral("--%1 wants a numeric error code%2")

@@ -33,6 +33,8 @@ struct SimOptions {
     bool noReport = false;
     int reportDelayMs = 300;
     std::string reportStatus = "4";  // CIMD2: the status code of status reports
+    // SMPP: the state the delivery receipts report (stat: and message_state).
+    std::string receiptState = "DELIVRD";
     bool silentAlive = false;
     // Non-empty: every accepted submit is answered, after its status report, with a message
     // of this text from the recipient (SMPP).

@@ -38,6 +38,7 @@ public:
     int connectionCount() const { return static_cast<int>(sessions_.size()); }
     const SimStats& stats() const { return context_.stats; }
     const SimOptions& options() const { return context_.options; }
+    SimControls& controls() { return context_.controls; }
 
 private:
     void Accept();

@@ -136,6 +136,16 @@ std::string ShortMessageBody(const ShortMessage& message) {
     return writer.bytes();
 }
 
+std::optional<std::uint8_t> MessageState(std::string_view state) {
+    constexpr std::string_view kStates[] = {"ENROUTE", "DELIVRD", "EXPIRED", "DELETED",
+                                            "UNDELIV", "ACCEPTD", "UNKNOWN", "REJECTD"};
+    for (std::size_t i = 0; i < std::size(kStates); ++i) {
+        if (kStates[i] == state)
+            return static_cast<std::uint8_t>(i + 1);
+    }
+    return std::nullopt;
+}
+
 Address AddressFromText(std::string_view text) {
     if (text.starts_with('+') && IsDigits(text.substr(1)))
         return {1, 1, std::string(text.substr(1))};

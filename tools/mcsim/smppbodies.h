@@ -3,6 +3,7 @@
 // (deliver_sm, which has the layout of submit_sm), with the field size limits SMPP sets.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,10 @@ Parsed<Bind> ParseBind(std::string_view body);
 Parsed<ShortMessage> ParseShortMessage(std::string_view body);
 // `message.text` is at most kMaxShortMessage bytes.
 std::string ShortMessageBody(const ShortMessage& message);
+
+// The message_state value of a receipt state ("DELIVRD" 2, "UNDELIV" 5, ...); nullopt for a
+// name receipts do not use.
+std::optional<std::uint8_t> MessageState(std::string_view state);
 
 // An address as a person writes it: "+" and digits is international (TON 1, NPI 1, the
 // digits without "+"), digits alone are of unknown type (TON 0, NPI 1), anything else is

@@ -37,6 +37,7 @@ inline constexpr std::uint32_t kStatusInvalidPassword = 0x0E;
 inline constexpr std::uint32_t kStatusInvalidSystemId = 0x0F;
 inline constexpr std::uint32_t kStatusInvalidServiceType = 0x15;
 inline constexpr std::uint32_t kStatusInvalidSystemType = 0x53;
+inline constexpr std::uint32_t kStatusThrottled = 0x58;
 inline constexpr std::uint32_t kStatusInvalidScheduleTime = 0x61;
 inline constexpr std::uint32_t kStatusInvalidValidityPeriod = 0x62;
 inline constexpr std::uint32_t kStatusInvalidOptionalParameters = 0xC0;

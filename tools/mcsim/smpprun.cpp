@@ -33,4 +33,19 @@ std::string SmppRun::NextMessageId() {
     return nimbra::PadZeros(nimbra::IntToHexText(static_cast<long long>(id)), 10);
 }
 
+std::optional<QString> SmppRun::AddPart(const std::string& key, int total, int index,
+                                        QString text) {
+    std::vector<std::optional<QString>>& parts = parts_[key];
+    parts.resize(static_cast<std::size_t>(total));
+    parts[static_cast<std::size_t>(index - 1)] = std::move(text);
+    QString whole;
+    for (const std::optional<QString>& part : parts) {
+        if (!part)
+            return std::nullopt;
+        whole += *part;
+    }
+    parts_.erase(key);
+    return whole;
+}
+
 }  // namespace mcsim

@@ -1,11 +1,16 @@
 #pragma once
 // What the SMPP sessions of one run share: the sessions themselves, so that a receipt for a
-// session bound as transmitter can go to a receiver bound with the same system_id, and the
-// message ids, which are unique across all sessions of the run.
+// session bound as transmitter can go to a receiver bound with the same system_id, the
+// message ids, which are unique across all sessions of the run, and the parts of submitted
+// messages that wait for the rest.
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <QString>
 
 namespace mcsim {
 
@@ -27,9 +32,17 @@ public:
     // unless that one handed out more than 256 a second.
     std::string NextMessageId();
 
+    // Keeps the text of part `index` of `total` of the message `key`; the whole text once
+    // every part has come.
+    std::optional<QString> AddPart(const std::string& key, int total, int index, QString text);
+    // The reference of the next concatenated message sent to a driver.
+    std::uint8_t NextReference() { return ++reference_; }
+
 private:
     std::vector<SmppSession*> sessions_;
     std::uint64_t nextId_;
+    std::map<std::string, std::vector<std::optional<QString>>> parts_;
+    std::uint8_t reference_ = 0;
 };
 
 }  // namespace mcsim

@@ -5,6 +5,7 @@
 
 #include "codepage.h"
 #include "simoptions.h"
+#include "smppmessagetext.h"
 
 namespace mcsim {
 namespace {
@@ -17,7 +18,9 @@ constexpr std::uint8_t kReceiptRequested = 0x01;
 constexpr std::uint8_t kEsmClassReceipt = 0x04;
 constexpr std::size_t kAddressLimit = 20;
 constexpr std::size_t kReceiptTextLimit = 20;
-constexpr char kMessageStateDelivered = 0x02;
+constexpr std::uint16_t kTagSarReference = 0x020C;
+constexpr std::uint16_t kTagSarTotal = 0x020E;
+constexpr std::uint16_t kTagSarIndex = 0x020F;
 constexpr std::uint32_t kLastSequence = 0x7FFFFFFF;
 constexpr int kReplyAfterReportMs = 700;
 
@@ -27,6 +30,32 @@ QString Text(std::string_view bytes) {
 
 QString ReceiptDate() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyMMddHHmm"));
+}
+
+std::uint32_t Number(std::string_view bytes) {
+    std::uint32_t value = 0;
+    for (char c : bytes)
+        value = value << 8 | static_cast<unsigned char>(c);
+    return value;
+}
+
+// Where a submitted part belongs: its header's concatenation element, or its sar_* parameters.
+std::optional<smpp::PartOf> PartOfSubmit(const ShortMessage& submit, const smpp::UserData& data) {
+    if (data.part)
+        return data.part;
+    smpp::PartOf part;
+    int found = 0;
+    for (const smpp::Tlv& tlv : submit.tlvs) {
+        if (tlv.tag == kTagSarReference && tlv.value.size() == 2)
+            part.reference = Number(tlv.value), ++found;
+        else if (tlv.tag == kTagSarTotal && tlv.value.size() == 1)
+            part.total = static_cast<int>(Number(tlv.value)), ++found;
+        else if (tlv.tag == kTagSarIndex && tlv.value.size() == 1)
+            part.index = static_cast<int>(Number(tlv.value)), ++found;
+    }
+    if (found != 3)
+        return std::nullopt;
+    return part;
 }
 
 // A status the command line gave; the options were checked when the program started.
@@ -60,13 +89,23 @@ bool SmppSession::Deliver(const std::string& from, const std::string& to, const 
                  .arg(kAddressLimit));
         return false;
     }
-    if (text.size() <= smpp::kMaxShortMessage)
-        message.text = text;
-    else
-        message.tlvs.push_back({smpp::kTagMessagePayload, text});
-    if (!SendDeliver(message))
+    if (!SendText(message, text))
         return false;
     ++context_.stats.delivers;
+    return true;
+}
+
+bool SmppSession::SendText(ShortMessage message, const std::string& text) {
+    smpp::CodedText coded = smpp::CodeText(text);
+    if (coded.parts.size() > 1)
+        smpp::NumberParts(coded, run_->NextReference());
+    message.dataCoding = coded.dataCoding;
+    message.esmClass = coded.esmClass;
+    for (const std::string& part : coded.parts) {
+        message.text = part;
+        if (!SendDeliver(message))
+            return false;
+    }
     return true;
 }
 
@@ -206,6 +245,10 @@ void SmppSession::OnSubmit(const Header& header, std::string_view body) {
     if (!submit.error.empty()) {
         Note(QStringLiteral("submit refused: %1").arg(Text(submit.error)));
         Answer(header, submit.status);
+    } else if (context_.controls.busySubmits > 0) {
+        --context_.controls.busySubmits;
+        Note(QStringLiteral("submit refused as busy"));
+        Answer(header, context_.controls.busyStatus);
     } else if (options.noSubmitAnswer) {
         Note(QStringLiteral("submit left unanswered"));
     } else if (options.submitNack) {
@@ -218,6 +261,7 @@ void SmppSession::OnSubmit(const Header& header, std::string_view body) {
         const std::string messageId = run_->NextMessageId();
         ++context_.stats.submits;
         Answer(header, smpp::kStatusOk, smpp::BodyWriter().CString(messageId).bytes());
+        NoteText(submit.body);
         if ((submit.body.registeredDelivery & kReceiptRequested) != 0 && !options.noReport) {
             QTimer::singleShot(options.reportDelayMs, this,
                                [this, message = submit.body, messageId, date = ReceiptDate()] {
@@ -229,6 +273,23 @@ void SmppSession::OnSubmit(const Header& header, std::string_view body) {
                                [this, message = submit.body] { SendReply(message); });
         }
     }
+}
+
+// What a person would read: each submit's text, and a message's whole text once every part
+// of it has come.
+void SmppSession::NoteText(const ShortMessage& submit) {
+    const smpp::UserData data = smpp::SplitHeader(submit.Payload(), submit.esmClass);
+    const QString text = smpp::DecodeText(data.octets, submit.dataCoding);
+    Note(QStringLiteral("submit text: \"%1\"").arg(text));
+    const std::optional<smpp::PartOf> part = PartOfSubmit(submit, data);
+    if (!part || part->total < 2 || part->index < 1 || part->index > part->total) {
+        Note(QStringLiteral("message text: \"%1\"").arg(text));
+        return;
+    }
+    const std::string key = submit.source.digits + ">" + submit.destination.digits + "#" +
+                            std::to_string(part->reference) + "/" + std::to_string(part->total);
+    if (const std::optional<QString> whole = run_->AddPart(key, part->total, part->index, text))
+        Note(QStringLiteral("message text: \"%1\" (%2 parts)").arg(*whole).arg(part->total));
 }
 
 void SmppSession::OnUnbind(const Header& header) {
@@ -263,12 +324,16 @@ void SmppSession::SendReceipt(const ShortMessage& submit, const std::string& mes
     receipt.source = submit.destination;
     receipt.destination = submit.source;
     receipt.esmClass = kEsmClassReceipt;
-    receipt.text = "id:" + messageId +
-                   " sub:001 dlvrd:001 submit date:" + submitDate.toStdString() +
-                   " done date:" + ReceiptDate().toStdString() +
-                   " stat:DELIVRD err:000 text:" + submit.Payload().substr(0, kReceiptTextLimit);
+    const std::string& state = context_.options.receiptState;
+    const bool delivered = state == "DELIVRD";
+    receipt.text = "id:" + messageId + " sub:001 dlvrd:" + (delivered ? "001" : "000") +
+                   " submit date:" + submitDate.toStdString() +
+                   " done date:" + ReceiptDate().toStdString() + " stat:" + state +
+                   " err:" + (delivered ? "000" : "001") +
+                   " text:" + submit.Payload().substr(0, kReceiptTextLimit);
     receipt.tlvs = {{smpp::kTagReceiptedMessageId, messageId + '\0'},
-                    {smpp::kTagMessageState, std::string(1, kMessageStateDelivered)}};
+                    {smpp::kTagMessageState,
+                     std::string(1, static_cast<char>(smpp::MessageState(state).value_or(0)))}};
     if (!target->SendDeliver(receipt))
         return;
     ++context_.stats.reports;
@@ -283,13 +348,12 @@ void SmppSession::SendReply(const ShortMessage& submit) {
     ShortMessage reply;
     reply.source = submit.destination;
     reply.destination = submit.source;
-    reply.text = context_.options.reply.substr(0, smpp::kMaxShortMessage);
     SmppSession* target = takesDelivers() ? this : run_->ReceiverFor(systemId_, this);
     if (!target) {
         Note(QStringLiteral("reply not sent: no receiver is bound as \"%1\"").arg(Text(systemId_)));
         return;
     }
-    if (target->SendDeliver(reply))
+    if (target->SendText(reply, context_.options.reply))
         ++context_.stats.delivers;
 }
 

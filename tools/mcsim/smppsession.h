@@ -1,8 +1,10 @@
 #pragma once
 // An SMPP 3.4 connection of the simulator: answers the driver's binds, submits, enquire_links
-// and unbind as the options say, sends a delivery receipt for each accepted submit that asks
-// for one, and sends incoming messages on command. A PDU it cannot follow (a command_length
-// out of range) ends the connection; one it does not know gets a generic_nack.
+// and unbind as the options say (and the control commands: busy answers), logs the text of
+// each accepted submit and of each message once all its parts have come, sends a delivery
+// receipt for each accepted submit that asks for one, and sends incoming messages on command. A PDU
+// it cannot follow (a command_length out of range) ends the connection; one it does not know gets a
+// generic_nack.
 
 #include <cstdint>
 #include <memory>
@@ -33,6 +35,9 @@ public:
     const std::string& systemId() const { return systemId_; }
     // Sends a deliver_sm with this session's next sequence number; false when closing.
     bool SendDeliver(const smpp::ShortMessage& message);
+    // Sends the record text (code page, or "_UCS2_" and hex) as one deliver_sm or several
+    // parts, coded in the GSM alphabet or UCS2.
+    bool SendText(smpp::ShortMessage message, const std::string& text);
 
 protected:
     void Received(std::string_view bytes) override;
@@ -45,6 +50,7 @@ private:
     void OnBind(const smpp::Header& header, std::string_view body);
     void OnSubmit(const smpp::Header& header, std::string_view body);
     void OnUnbind(const smpp::Header& header);
+    void NoteText(const smpp::ShortMessage& submit);
     void OnDeliverResponse(const smpp::Header& header);
     void SendReply(const smpp::ShortMessage& submit);
     void SendReceipt(const smpp::ShortMessage& submit, const std::string& messageId,

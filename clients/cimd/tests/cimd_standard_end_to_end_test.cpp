@@ -118,7 +118,9 @@ TEST_F(CimdStandardTest, AStatusReportOfAFailedDeliveryDoesNotConfirmTheMessage)
     EXPECT_NE(ReadFileText(errors).find("Not to arrive"), std::string::npos);
     const fs::path file = FileHolding(Folder("Sent Items"), id);
     ASSERT_FALSE(file.empty());
-    EXPECT_EQ(FileLine(file, 9), "3");
+    // The stored message is rewritten once its write is flushed, a moment after the log line.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return FileLine(file, 9) == "3"; }, kTimeoutMs))
+        << "line 9: " << FileLine(file, 9);
     EXPECT_NE(FileLine(file, 12), "12");
     EXPECT_FALSE(Delivered(id));
     EXPECT_TRUE(received.isEmpty());

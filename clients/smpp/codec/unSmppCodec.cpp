@@ -2,6 +2,7 @@
 #include "unSmppCodec.h"
 
 #include "pducoder_septets.h"
+#include "smppstatus.h"
 
 namespace nimbra::smpp {
 
@@ -25,12 +26,12 @@ std::string Part(std::string_view hex, std::size_t index) {
     return std::string(hex.substr(from, kFieldDigits));
 }
 
-// A PDU of the given command id and sequence number (8 hex digits), status 0.
+// A PDU of the given command id and sequence number (8 hex digits).
 std::string FramePdu(std::uint32_t commandId, std::string_view sequenceHex,
-                     std::string_view bodyHex) {
+                     std::string_view bodyHex, std::uint32_t status = 0) {
     std::string hex;
     AppendHex32(hex, commandId);
-    hex += kStatusOk;
+    AppendHex32(hex, status);
     hex += sequenceHex;
     hex += bodyHex;
     std::string pdu;
@@ -39,6 +40,25 @@ std::string FramePdu(std::uint32_t commandId, std::string_view sequenceHex,
 }
 
 }  // namespace
+
+std::string Hex32(std::uint32_t value) {
+    std::string hex;
+    AppendHex32(hex, value);
+    return hex;
+}
+
+std::uint32_t ReadHex32(std::string_view hex) {
+    if (hex.size() != kFieldDigits)
+        return 0xFFFFFFFF;
+    std::uint32_t value = 0;
+    for (char c : hex) {
+        const int digit = pdu::HexValue(c);
+        if (digit < 0)
+            return 0xFFFFFFFF;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
 
 std::string BuildPdu(std::uint32_t commandId, std::uint32_t sequence, std::string_view bodyHex) {
     std::string sequenceHex;
@@ -107,6 +127,22 @@ std::string BuildEnquireLinkResp(std::string_view sequenceHex) {
     return FramePdu(kEnquireLinkResp, sequenceHex, {});
 }
 
+std::string BuildUnbindResp(std::string_view sequenceHex) {
+    return FramePdu(kUnbindResp, sequenceHex, {});
+}
+
+std::string BuildDataSmResp(std::string_view sequenceHex) {
+    return FramePdu(kDataSmResp, sequenceHex, "00");
+}
+
+std::string BuildGenericNack(std::string_view sequenceHex, std::uint32_t status) {
+    return FramePdu(kGenericNack, sequenceHex, {}, status);
+}
+
+std::string BuildUnbind(std::uint32_t sequence) {
+    return BuildPdu(kUnbind, sequence, {});
+}
+
 BindResp ReadBindResp(std::string_view pduHex) {
     const PduParts parts = SplitHeader(pduHex);
     BindResp resp;
@@ -114,6 +150,7 @@ BindResp ReadBindResp(std::string_view pduHex) {
                       parts.commandId == kIdBindReceiverResp ||
                       parts.commandId == kIdBindTransceiverResp;
     resp.accepted = resp.isBindResp && parts.status == kStatusOk;
+    resp.status = ReadHex32(parts.status);
     resp.systemId = CStringText(parts.body);
     return resp;
 }
@@ -122,6 +159,7 @@ SubmitResp ReadSubmitResp(std::string_view pduHex) {
     const PduParts parts = SplitHeader(pduHex);
     SubmitResp resp;
     resp.accepted = parts.status == kStatusOk;
+    resp.status = ReadHex32(parts.status);
     if (parts.body.size() >= 3)
         resp.messageId = CStringText(parts.body);
     return resp;

@@ -1,4 +1,5 @@
-// Reading a deliver_sm: its fields in order, the message and delivery receipt recognition.
+// Reading a deliver_sm or data_sm: its fields in order and the optional parameters the driver
+// uses.
 #include "pducoder_septets.h"
 #include "unSmppCodec.h"
 
@@ -8,8 +9,6 @@ namespace {
 
 using pdu::BytesOfHex;
 using pdu::OctetAt;
-
-constexpr int kDataCodingUcs2 = 0x08;
 
 // Reads fields from the front of a body; past its end every field is empty.
 class FieldReader {
@@ -44,85 +43,111 @@ private:
     std::size_t pos_ = 0;
 };
 
+constexpr int kTagReceiptedMessageId = 0x001E;
+constexpr int kTagSarReference = 0x020C;
+constexpr int kTagSarTotal = 0x020E;
+constexpr int kTagSarIndex = 0x020F;
 constexpr int kTagMessagePayload = 0x0424;
+constexpr int kTagMessageState = 0x0427;
 
 std::string Address(std::string_view hex, int ton) {
     std::string address = CStringText(hex);
     return ton == 0x01 ? "+" + address : address;
 }
 
-// The value of the optional parameter `tag` among those that follow; empty when absent.
-std::string_view OptionalParameter(FieldReader& reader, int tag) {
-    while (reader.RemainingOctets() >= 4) {
-        const int found = reader.Byte() * 256 + reader.Byte();
-        const int length = reader.Byte() * 256 + reader.Byte();
-        if (static_cast<std::size_t>(length) > reader.RemainingOctets())
-            return {};
-        const std::string_view value = reader.Octets(static_cast<std::size_t>(length));
-        if (found == tag)
-            return value;
-    }
-    return {};
+int Number(std::string_view hex) {
+    int value = 0;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        value = value * 256 + std::max(OctetAt(hex, i), 0);
+    return value;
 }
 
-// The short message by its length when the body holds it all, or the message_payload
-// parameter when sm_length is 0; otherwise up to the first zero byte.
+// The optional parameters that follow; one whose length runs past the body ends them.
+void ReadParameters(FieldReader& reader, DeliverSm& deliver, std::string_view& payload) {
+    while (reader.RemainingOctets() >= 4) {
+        const int tag = reader.Byte() * 256 + reader.Byte();
+        const int length = reader.Byte() * 256 + reader.Byte();
+        if (static_cast<std::size_t>(length) > reader.RemainingOctets())
+            return;
+        const std::string_view value = reader.Octets(static_cast<std::size_t>(length));
+        switch (tag) {
+            case kTagMessagePayload:
+                payload = value;
+                break;
+            case kTagReceiptedMessageId:
+                deliver.receiptedId = CStringText(value);
+                break;
+            case kTagMessageState:
+                deliver.messageState = length == 1 ? Number(value) : -1;
+                break;
+            case kTagSarReference:
+                deliver.sarReference = length == 2 ? Number(value) : -1;
+                break;
+            case kTagSarTotal:
+                deliver.sarTotal = length == 1 ? Number(value) : 0;
+                break;
+            case kTagSarIndex:
+                deliver.sarIndex = length == 1 ? Number(value) : 0;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+// The short message by its length when the body holds it all; with a length the body cannot
+// hold, up to its first zero byte.
 std::string_view ShortMessage(FieldReader& reader, int length) {
-    if (length == 0 && reader.RemainingOctets() > 0)
-        return OptionalParameter(reader, kTagMessagePayload);
-    if (length > 0 && static_cast<std::size_t>(length) <= reader.RemainingOctets())
+    if (length >= 0 && static_cast<std::size_t>(length) <= reader.RemainingOctets())
         return reader.Octets(static_cast<std::size_t>(length));
     return reader.CString();
 }
 
-// A peer that counts a terminator in sm_length still gives the text alone.
-std::string MessageText(std::string_view hex) {
-    if (hex.size() >= 2 && hex.substr(hex.size() - 2) == "00")
-        hex.remove_suffix(2);
-    return BytesOfHex(hex);
+// source and destination: ton, npi, address each.
+void ReadAddresses(FieldReader& reader, DeliverSm& deliver) {
+    reader.CString();  // service_type
+    const int sourceTon = reader.Byte();
+    reader.Byte();  // source_addr_npi
+    deliver.sender = Address(reader.CString(), sourceTon);
+    const int destTon = reader.Byte();
+    reader.Byte();  // dest_addr_npi
+    deliver.receiver = Address(reader.CString(), destTon);
 }
 
 }  // namespace
 
 DeliverSm ReadDeliverSm(std::string_view bodyHex) {
     FieldReader reader(bodyHex);
-    reader.CString();  // service_type
-    const int sourceTon = reader.Byte();
-    reader.Byte();  // source_addr_npi
-    const std::string_view source = reader.CString();
-    const int destTon = reader.Byte();
-    reader.Byte();  // dest_addr_npi
-    const std::string_view destination = reader.CString();
-    reader.Byte();     // esm_class
+    DeliverSm deliver;
+    ReadAddresses(reader, deliver);
+    deliver.esmClass = std::max(reader.Byte(), 0);
     reader.Byte();     // protocol_id
     reader.Byte();     // priority_flag
     reader.CString();  // schedule_delivery_time
     reader.CString();  // validity_period
     reader.Byte();     // registered_delivery
     reader.Byte();     // replace_if_present_flag
-    const int dataCoding = reader.Byte();
+    deliver.dataCoding = std::max(reader.Byte(), 0);
     reader.Byte();  // sm_default_msg_id
     const int length = reader.Byte();
     const std::string_view message = ShortMessage(reader, length);
-
-    DeliverSm deliver;
-    deliver.sender = Address(source, sourceTon);
-    deliver.receiver = Address(destination, destTon);
-    if (dataCoding == kDataCodingUcs2) {
-        deliver.text = "_UCS2_" + std::string(message);
-    } else {
-        deliver.text = MessageText(message);
-        deliver.receipt = IsReceipt(deliver.text, deliver.reference);
-    }
+    std::string_view payload;
+    ReadParameters(reader, deliver, payload);
+    deliver.message = BytesOfHex(message.empty() ? payload : message);
     return deliver;
 }
 
-bool IsReceipt(std::string_view text, std::string& reference) {
-    if (!text.starts_with("id:") || text.find("dlvrd:") == std::string_view::npos)
-        return false;
-    const std::string_view id = text.substr(3);
-    reference = std::string(id.substr(0, id.find(' ')));
-    return true;
+DeliverSm ReadDataSm(std::string_view bodyHex) {
+    FieldReader reader(bodyHex);
+    DeliverSm deliver;
+    ReadAddresses(reader, deliver);
+    deliver.esmClass = std::max(reader.Byte(), 0);
+    reader.Byte();  // registered_delivery
+    deliver.dataCoding = std::max(reader.Byte(), 0);
+    std::string_view payload;
+    ReadParameters(reader, deliver, payload);
+    deliver.message = BytesOfHex(payload);
+    return deliver;
 }
 
 }  // namespace nimbra::smpp

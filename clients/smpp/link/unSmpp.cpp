@@ -2,6 +2,7 @@
 #include "unSmpp.h"
 
 #include "pducoder_septets.h"
+#include "smppstatus.h"
 
 namespace nimbra::smpp {
 
@@ -14,7 +15,14 @@ constexpr int kReadWaitMs = 10;
 
 Tsmppclient::Tsmppclient(driver::LinkFields& fields, driver::LinkEvents& events,
                          driver::LinkClock& clock)
-    : fields_(fields), events_(events), clock_(clock) {}
+    : fields_(fields),
+      events_(events),
+      clock_(clock),
+      nextReference_(static_cast<std::uint16_t>(clock.Now() & 0xFFFF)) {}
+
+void Tsmppclient::SetHomeFolder(const std::filesystem::path& folder) {
+    home_ = folder;
+}
 
 // A PDU already whole in the buffer is taken without the poll's sleep, so a burst of PDUs
 // is not read at one per poll.
@@ -85,10 +93,13 @@ void Tsmppclient::Submit(const TGsmSms& record) {
 // Only a message fully handed over is failed: the window thread marks busy before it hands
 // the record over, and a link ending in between must not fail a message it never had.
 void Tsmppclient::FailInFlight() {
-    const std::lock_guard lock(outgoingMutex_);
-    const bool handedOver = pending || submitted_;
-    submitted_ = false;
-    pending = false;
+    bool handedOver = false;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        handedOver = pending || submission_.has_value();
+        submission_.reset();
+        pending = false;
+    }
     if (handedOver && busy.exchange(false))
         events_.Failed();
 }
@@ -101,8 +112,54 @@ BindMode Tsmppclient::Mode() const {
     return BindMode::Transceiver;
 }
 
+namespace {
+
+std::optional<int> Number(const std::string& text) {
+    if (text.empty() || text.size() > 3)
+        return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 255 ? std::optional<int>(value) : std::nullopt;
+}
+
+}  // namespace
+
+SubmitOptions Tsmppclient::Options() const {
+    SubmitOptions options;
+    options.alphabet = CentreAlphabet();
+    if (fields_.Get(fields::kLongSar) == "1")
+        options.longMessages = LongMessages::Sar;
+    else if (fields_.Get(fields::kLongPayload) == "1")
+        options.longMessages = LongMessages::Payload;
+    options.deliveryReport = fields_.Get(fields::kDelivery) == "1";
+    options.sourceTon = Number(fields_.Get(fields::kSourceTon));
+    options.sourceNpi = Number(fields_.Get(fields::kSourceNpi));
+    options.destTon = Number(fields_.Get(fields::kDestTon));
+    options.destNpi = Number(fields_.Get(fields::kDestNpi));
+    const std::string validity = fields_.Get(fields::kValidity);
+    if (!validity.empty() && validity.size() <= 6 &&
+        validity.find_first_not_of("0123456789") == std::string::npos)
+        options.validityMinutes = std::stoi(validity);
+    return options;
+}
+
+Alphabet Tsmppclient::CentreAlphabet() const {
+    if (fields_.Get(fields::kAlphabetLatin1) == "1")
+        return Alphabet::Latin1;
+    if (fields_.Get(fields::kAlphabetCodePage) == "1")
+        return Alphabet::CodePage;
+    return Alphabet::Gsm;
+}
+
+// A bind the centre refused for its system id or password waits for the next start; any
+// other failure may pass.
 bool Tsmppclient::Login(driver::ByteTransport& link) {
     sequence_.Reset();
+    retryBind = true;
     SendPdu(link, BuildBind(Mode(), fields_.Get(fields::kUser), fields_.Get(fields::kPass),
                             fields_.Get(fields::kSystemType), sequence_.Next()));
     const std::string pdu = AwaitPdu(link, kAnswerSeconds);
@@ -113,13 +170,23 @@ bool Tsmppclient::Login(driver::ByteTransport& link) {
         Log("Login failed. No response from server.");
         return false;
     }
+    const PduParts parts = SplitHeader(pdu);
+    if (parts.commandId == kIdGenericNack) {
+        Log("Bind refused: " + StatusText(ReadHex32(parts.status)));
+        return false;
+    }
     const BindResp resp = ReadBindResp(pdu);
     if (!resp.isBindResp) {
         Log("Unknown response");
         return false;
     }
     if (!resp.accepted) {
-        Log("Invalid username or password");
+        if (IsWrongLogin(resp.status)) {
+            retryBind = false;
+            Log("Invalid username or password: " + StatusText(resp.status));
+        } else {
+            Log("Bind refused: " + StatusText(resp.status));
+        }
         return false;
     }
     Log(resp.systemId.empty() ? "Successful login" : "Successful login: " + resp.systemId);

@@ -1,27 +1,38 @@
 #pragma once
 // Tsmppclient, the SMPP 3.4 protocol client of the smpp driver: the bind, and the loop of
-// the protocol thread that submits one message at a time, takes in messages and delivery
-// receipts, answers them, keeps the link alive with enquire_link and gives up a link on
-// which a submitted message got no answer for 20 seconds. Plain C++: the transport, the
-// clock, the preference fields and the hand-over to the window thread come from outside.
+// the protocol thread that submits one message at a time (a long one as several short
+// messages, sent when the message centre has taken every part), takes in messages, joined
+// when they come in parts, and delivery receipts, answers them, keeps the link alive with
+// enquire_link, pauses its submits while the centre says it is busy, gives up a link on
+// which a submitted message got no answer for 20 seconds, and unbinds when it is stopped.
+// Plain C++: the transport, the clock, the preference fields and the hand-over to the window
+// thread come from outside.
 //
 // Contract with the driver frame:
 // - The frame MUST call Login on a freshly connected transport and run ThreadLoop on the
 //   protocol thread only when Login succeeded; at most one ThreadLoop runs at a time.
 // - The frame MUST set busy before Submit and MUST NOT call Submit while busy.
-// - The client MUST report each message handed to it exactly once, by LinkEvents::Sent or
-//   LinkEvents::Failed, and then clear busy: on its submit_sm_resp, on a refused submit, on
-//   the submit timeout, and, for whatever is still in flight, when the loop ends.
+// - The client MUST report each message handed to it exactly once, by LinkEvents::Sent,
+//   LinkEvents::Failed or LinkEvents::HandedBack, and then clear busy: when its last part is
+//   accepted, on a refused or busy answer, on the submit timeout, and, for whatever is still
+//   in flight, when the loop ends.
+// - While submits pause the client tells the engine Info("cansend", "0"), and "1" when they
+//   may go again or the loop ends.
 // - The client calls LinkEvents and LinkFields from the protocol thread; they MUST NOT block.
 // - reconnect tells, once ThreadLoop has returned, that the link failed (keepalive, submit
-//   timeout, lost connection, a broken PDU stream) and is to be rebuilt.
+//   timeout, lost connection, a broken PDU stream, an unbind from the centre) and is to be
+//   rebuilt; after a failed Login, retryBind tells whether another bind may succeed.
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "backoff.h"
 #include "linkinterfaces.h"
 #include "unGSMSMS.h"
 #include "unSmppCodec.h"
@@ -42,6 +53,23 @@ inline constexpr std::string_view kReceiver = "rbReceiver";
 inline constexpr std::string_view kTransceiver = "rbTransceiver";
 inline constexpr std::string_view kDelivery = "cbDelivery";
 inline constexpr std::string_view kLog = "cbLog";
+// The centre's default alphabet.
+inline constexpr std::string_view kAlphabetGsm = "rbGsmAlphabet";
+inline constexpr std::string_view kAlphabetLatin1 = "rbLatin1";
+inline constexpr std::string_view kAlphabetCodePage = "rbCodePage";
+// How a long message goes.
+inline constexpr std::string_view kLongHeader = "rbLongHeader";
+inline constexpr std::string_view kLongSar = "rbLongSar";
+inline constexpr std::string_view kLongPayload = "rbLongPayload";
+// TON and NPI of the addresses; empty: by the address's form.
+inline constexpr std::string_view kSourceTon = "eSourceTon";
+inline constexpr std::string_view kSourceNpi = "eSourceNpi";
+inline constexpr std::string_view kDestTon = "eDestTon";
+inline constexpr std::string_view kDestNpi = "eDestNpi";
+// Relative validity period in minutes; empty or 0: none.
+inline constexpr std::string_view kValidity = "eValidity";
+// Seconds submits pause after busy answers in a row.
+inline constexpr std::string_view kThrottleSteps = "eThrottleSteps";
 }  // namespace fields
 
 // Seconds without any PDU, submit or check after which the link is checked; seconds after
@@ -52,12 +80,23 @@ inline constexpr int kSubmitTimeoutSeconds = 20;
 inline constexpr int kAnswerSeconds = 5;
 // How long the rest of a PDU that has begun may take to arrive.
 inline constexpr int kPduRestSeconds = 2;
+// How long a Stop waits for the answer to its unbind.
+inline constexpr int kUnbindWaitMs = 2000;
 // A PDU longer than this is not a PDU but a broken stream.
 inline constexpr std::uint32_t kMaxPduBytes = 64 * 1024;
+
+// The folder below the engine's program folder where the ids of sent parts are kept; incoming
+// parts wait for the rest of their message in the part store's folder (kPartsFolderName), which
+// the engine clears of old parts when it starts.
+inline constexpr std::string_view kPartIdsFolder = "smppids";
 
 class Tsmppclient {
 public:
     Tsmppclient(driver::LinkFields& fields, driver::LinkEvents& events, driver::LinkClock& clock);
+
+    // The engine's program folder, for the parts of incoming messages and the ids of sent
+    // parts. Without one, parts come in as messages of their own and receipts name the part.
+    void SetHomeFolder(const std::filesystem::path& folder);
 
     // Sends the bind the connection mode asks for and reads its response. True when bound.
     // A Stop during the wait ends it at once (false, no verdict logged).
@@ -65,7 +104,7 @@ public:
     // The protocol thread's loop; returns when stop is set, the link went down or failed.
     // Whatever is still in flight then is reported failed (after a Stop, the response of a
     // submit already on its way is awaited first, up to kAnswerSeconds, unless abandon is
-    // set).
+    // set); a link ended by Stop is unbound first.
     void ThreadLoop(driver::ByteTransport& link);
 
     // One PDU as hex text, or empty. Empty after one poll when no PDU has begun to arrive;
@@ -93,17 +132,43 @@ public:
     std::atomic<bool> reconnect{false};
     // The driver is closing: nothing is awaited any more, results are not wanted.
     std::atomic<bool> abandon{false};
+    // After a failed Login: false when the centre refused the system id or password.
+    std::atomic<bool> retryBind{true};
 
 private:
+    // The parts of the message in flight, from its first submit until its outcome.
+    struct Submission {
+        std::vector<std::string> bodies;
+        std::size_t next = 0;          // the body to send next
+        std::vector<std::string> ids;  // the message centre's ids of the accepted parts
+        bool awaiting = false;         // a submit_sm is out without its response
+        std::string sequence;          // its sequence_number, 8 hex digits
+        long long sentAt = 0;
+    };
+
     void Log(std::string_view line) { events_.Log("1", line); }
     BindMode Mode() const;
+    SubmitOptions Options() const;
+    // What data_coding 0 means to the centre, both ways.
+    Alphabet CentreAlphabet() const;
 
     void Dispatch(driver::ByteTransport& link, const std::string& pdu);
-    void OnDeliver(driver::ByteTransport& link, const PduParts& parts);
-    void OnSubmitResponse(const std::string& pdu);
-    void SubmitPending(driver::ByteTransport& link);
+    void OnDeliver(driver::ByteTransport& link, const PduParts& parts, bool dataSm);
+    // The message's octets when it is whole: at once, or once its last part has come.
+    std::optional<std::string> Joined(const DeliverSm& deliver);
+    void OnSubmitResponse(const PduParts& parts, const std::string& messageId);
+    void OnUnbind(driver::ByteTransport& link, const PduParts& parts);
+    void SubmitNext(driver::ByteTransport& link);
+    bool HasPartToSend() const;
+    enum class Outcome { Sent, Failed, HandedBack };
+    void Finish(Outcome outcome, const std::string& reference = {});
+    void PauseSubmits(std::uint32_t status);
+    void ResumeSubmitsWhenDue();
+    void EndPause();
     void CheckLink(driver::ByteTransport& link);
     void AwaitSubmitResponse(driver::ByteTransport& link);
+    void Unbind(driver::ByteTransport& link);
+    void RemoveOldFiles();
     // Closes a link whose byte stream can no longer be followed.
     void BreakStream(driver::ByteTransport& link, const std::string& why);
 
@@ -113,14 +178,20 @@ private:
     SmppSequence sequence_;
     std::string buffer_;
     long long lastActivity_ = 0;
-    // A submit_sm went out (at submittedAt_) and its response has not come yet. Guarded by
-    // outgoingMutex_ together with pending and the outgoing record.
-    bool submitted_ = false;
-    long long submittedAt_ = 0;
-    // The link was given up here (broken stream, keepalive, submit timeout), not lost.
+    // The link was given up here (broken stream, keepalive, submit timeout, unbind), not lost.
     bool gaveUp_ = false;
-    std::mutex outgoingMutex_;
+    // Submits wait until pausedUntilMs_ (forward clock) after busy answers.
+    bool paused_ = false;
+    long long pausedUntilMs_ = 0;
+    ThrottleBackoff throttle_;
+    // Numbers the parts of concatenated messages.
+    std::uint16_t nextReference_;
+    std::filesystem::path home_;
+    std::optional<long long> cleanedAtMs_;
+    // Guards pending, the outgoing record and the submission.
+    mutable std::mutex outgoingMutex_;
     TGsmSms outgoing_;
+    std::optional<Submission> submission_;
 };
 
 }  // namespace nimbra::smpp

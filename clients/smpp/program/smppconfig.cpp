@@ -17,6 +17,8 @@ std::string Name(std::string_view name) {
 
 driver::FrameConfig SmppFrameConfig() {
     const QString mode = QStringLiteral("Connection mode:");
+    const QString coding = QStringLiteral("Text coding:");
+    const QString longMessages = QStringLiteral("Long messages:");
     driver::FrameConfig config;
     config.requestedName = "smpp";
     config.logCaption = QStringLiteral("SMPP Events");
@@ -33,6 +35,23 @@ driver::FrameConfig SmppFrameConfig() {
         {Name(fields::kReceiver), QStringLiteral("Receiver"), "0", Kind::Radio, 1, mode},
         {Name(fields::kTransceiver), QStringLiteral("Transceiver"), "1", Kind::Radio, 1, mode},
         {Name(fields::kDelivery), QStringLiteral("Request delivery report"), "0", Kind::Check, 1},
+        {Name(fields::kAlphabetGsm), QStringLiteral("GSM 03.38"), "1", Kind::Radio, 1, coding},
+        {Name(fields::kAlphabetLatin1), QStringLiteral("Latin-1"), "0", Kind::Radio, 1, coding},
+        {Name(fields::kAlphabetCodePage), QStringLiteral("Code page bytes (earlier versions)"), "0",
+         Kind::Radio, 1, coding},
+        {Name(fields::kLongHeader), QStringLiteral("User data header"), "1", Kind::Radio, 1,
+         longMessages},
+        {Name(fields::kLongSar), QStringLiteral("sar_* parameters"), "0", Kind::Radio, 1,
+         longMessages},
+        {Name(fields::kLongPayload), QStringLiteral("One message_payload"), "0", Kind::Radio, 1,
+         longMessages},
+        {Name(fields::kSourceTon), QStringLiteral("Source TON:"), "", Kind::Edit, 1},
+        {Name(fields::kSourceNpi), QStringLiteral("Source NPI:"), "", Kind::Edit, 1},
+        {Name(fields::kDestTon), QStringLiteral("Destination TON:"), "", Kind::Edit, 1},
+        {Name(fields::kDestNpi), QStringLiteral("Destination NPI:"), "", Kind::Edit, 1},
+        {Name(fields::kValidity), QStringLiteral("Validity period (minutes):"), "", Kind::Edit, 1},
+        {Name(fields::kThrottleSteps), QStringLiteral("Pauses when busy (seconds):"),
+         std::string(kDefaultThrottleSteps), Kind::Edit, 1},
         {Name(fields::kLog), QStringLiteral("Log communication"), "0", Kind::Check, 0},
     };
     config.retryIntervalMs = 15000;

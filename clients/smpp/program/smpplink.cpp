@@ -13,8 +13,13 @@ const char kDisconnected[] = "Disconnected from smpp server";
 }  // namespace
 
 TsmppClientThread::TsmppClientThread(Tsmppclient& client, driver::FrameServices& services,
-                                     ConnectPlan plan, std::atomic<bool>& bound)
-    : client_(client), services_(services), plan_(std::move(plan)), bound_(bound) {}
+                                     ConnectPlan plan, std::atomic<bool>& bound,
+                                     std::atomic<int>& bindFailures)
+    : client_(client),
+      services_(services),
+      plan_(std::move(plan)),
+      bound_(bound),
+      bindFailures_(bindFailures) {}
 
 void TsmppClientThread::run() {
     Connect();
@@ -41,12 +46,19 @@ void TsmppClientThread::Connect() {
     services_.PostLinkConnected();
     client_.ResetReceiveBuffer();
     if (client_.Login(link)) {
+        bindFailures_ = 0;
         bound_ = true;
         client_.ThreadLoop(link);
         bound_ = false;
         services_.PostThreadEnded(client_.reconnect);
     } else if (!client_.stop) {
         services_.Log("1", kDisconnected);
+        // The frame arms the retry when it hears the link went down.
+        client_.reconnect = client_.retryBind.load();
+        if (client_.reconnect) {
+            services_.Log(
+                "1", "Next bind in " + std::to_string(BindRetrySeconds(++bindFailures_)) + " s");
+        }
     }
     link.Close();
     services_.PostLinkDisconnected();
@@ -66,7 +78,9 @@ void SmppLink::Start() {
     services_.Log("1", "Connecting to smpp server " + plan.hostField + " on port " +
                            std::to_string(plan.port));
     client_.stop = false;
-    thread_.Run(std::make_unique<TsmppClientThread>(client_, services_, std::move(plan), bound_));
+    client_.SetHomeFolder(services_.EngineFolder());
+    thread_.Run(std::make_unique<TsmppClientThread>(client_, services_, std::move(plan), bound_,
+                                                    bindFailures_));
 }
 
 void SmppLink::ThreadEnded() {
@@ -90,6 +104,7 @@ void SmppLink::Stop() {
 
 void SmppLink::EngineConnect() {
     client_.reconnect = false;
+    bindFailures_ = 0;
 }
 
 // Only a link that is there is stopped; a message waiting for one keeps waiting for the
@@ -109,7 +124,8 @@ void SmppLink::EngineShutdown() {
 void SmppLink::LinkLost() {
     services_.PostDeviceInfo(kDisconnected);
     if (client_.reconnect && services_.EngineConnected()) {
-        services_.StartRetryTimer();
+        const int failures = bindFailures_;
+        services_.StartRetryTimer(failures > 0 ? BindRetrySeconds(failures) * 1000 : 0);
     }
 }
 

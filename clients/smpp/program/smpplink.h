@@ -1,10 +1,10 @@
 #pragma once
 // The smpp driver's link to its message centre: Start connects and binds on the protocol
 // thread, which then runs the protocol client's loop; Stop ends it. A link that failed while
-// bound (keepalive, submit timeout, lost connection) is rebuilt by the frame's retry timer
-// 15 seconds later, as is a connect that failed while the engine wants the link; during such
-// a reconnection a failed bind is retried too, while a bind refused on a first connection
-// waits for the next start.
+// bound (keepalive, submit timeout, lost connection, an unbind from the centre) is rebuilt by
+// the frame's retry timer 15 seconds later, as is a connect that failed while the engine
+// wants the link. A failed bind is tried again after 15 s, 30 s, 60 s, ... at most 5 minutes,
+// except one refused for its system id or password, which waits for the next start.
 
 #include <atomic>
 #include <memory>
@@ -31,7 +31,7 @@ class TsmppClientThread : public QThread {
 public:
     // bound is set while the client's loop runs on a bound link.
     TsmppClientThread(Tsmppclient& client, driver::FrameServices& services, ConnectPlan plan,
-                      std::atomic<bool>& bound);
+                      std::atomic<bool>& bound, std::atomic<int>& bindFailures);
 
 protected:
     void run() override;
@@ -43,6 +43,7 @@ private:
     driver::FrameServices& services_;
     ConnectPlan plan_;
     std::atomic<bool>& bound_;
+    std::atomic<int>& bindFailures_;
 };
 
 class SmppLink final : public driver::DriverLink {
@@ -77,6 +78,8 @@ private:
     driver::ProtocolThreadOwner thread_{client_.stop, [this] { Start(); },
                                         [this] { ThreadEnded(); }};
     std::atomic<bool> bound_{false};
+    // Binds that failed in a row since the engine's last Connect or the last bound link.
+    std::atomic<int> bindFailures_{0};
 };
 
 }  // namespace nimbra::smpp

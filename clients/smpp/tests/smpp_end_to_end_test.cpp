@@ -2,44 +2,20 @@
 // message-centre simulator over loopback TCP; messages go out with the command-line client or
 // a client object of the engine, and come back as events and files.
 
-#include <chrono>
-#include <filesystem>
 #include <map>
-#include <memory>
 #include <ostream>
 #include <random>
-#include <regex>
-#include <string>
-#include <vector>
 
-#include <QByteArray>
-
-#include <gtest/gtest.h>
-
-#include "Transmit_TLB.h"
 #include "case_name.h"
-#include "engine_with_driver.h"
-#include "event_wait.h"
 #include "file_text.h"
 #include "loopback_peer.h"
-#include "simulator_process.h"
-#include "unGSMSMS.h"
+#include "smpp_end_to_end_fixture.h"
 
 namespace nimbra::testing_support {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kTimeoutMs = EngineWithDriver::kTimeoutMs;
-constexpr auto kTimeout = std::chrono::milliseconds(kTimeoutMs);
 // The driver's reconnect delay, after which a rebuilt link is awaited.
 constexpr int kReconnectMs = 15000;
-const char kDriverName[] = "smpp1";
-
-// Upper-case hex of the bytes of text, as the simulator logs PDUs.
-std::string Hex(const std::string& text) {
-    return QByteArray::fromStdString(text).toHex().toUpper().toStdString();
-}
 
 // Bytes of a fixed pseudo-random sequence, as hex.
 std::string RandomHex(unsigned seed, int count) {
@@ -49,53 +25,6 @@ std::string RandomHex(unsigned seed, int count) {
         bytes += static_cast<char>(random() & 0xFF);
     return Hex(bytes);
 }
-
-// The hex of every PDU the simulator logged with this name, in order ("-> submit_sm" for
-// what it received, "<- submit_sm_resp" for what it sent).
-std::vector<std::string> LoggedPdus(const std::string& log, const std::string& what) {
-    std::vector<std::string> pdus;
-    const std::regex line(what + " seq=[0-9]+ status=\\S+ ([0-9A-Fa-f]+)");
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
-         ++it)
-        pdus.push_back(QByteArray::fromStdString((*it)[1].str()).toUpper().toStdString());
-    return pdus;
-}
-
-// The message id a submit_sm_resp carries: the C-octet string after the 16-byte header.
-std::string MessageIdOf(const std::string& responseHex) {
-    const QByteArray bytes = QByteArray::fromHex(QByteArray::fromStdString(responseHex));
-    return bytes.mid(16).split('\0').front().toStdString();
-}
-
-int Occurrences(const std::string& text, const std::string& what) {
-    int count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-class SmppEndToEndTest : public ::testing::Test, protected EngineWithDriver {
-protected:
-    SmppEndToEndTest()
-        : EngineWithDriver(
-              {TRANSMIT, NBSMS, MCSIM},
-              {SMPP, "smpp", "eSMPPInstalledNumber", kDriverName, {"--protocol", "smpp"}}) {}
-
-    // Waits with the events running until the simulator has counted `atLeast` binds.
-    bool WaitForBinds(int atLeast, int timeoutMs = kTimeoutMs) {
-        return ProcessEventsUntil([&] { return simulator->Count("logins") >= atLeast; }, timeoutMs);
-    }
-
-    // Sends a whole record through the client object, which keeps its sender and its text.
-    std::string SendRecord(const std::string& sender, const std::string& text) {
-        TGsmSms record;
-        record.sender = sender;
-        record.receiver = "+3620111";
-        record.text = text;
-        QVariant msg = QString::fromStdString(record.ToText());
-        return client->sendMessage(msg).toString().toStdString();
-    }
-};
 
 TEST_F(SmppEndToEndTest, AMessageGoesOutWithItsReceiptAndAnIncomingOneLandsInTheInbox) {
     ASSERT_TRUE(StartAll({}, {{"cbDelivery", "1"}, {"eSender", "+3670555"}}));
@@ -177,8 +106,8 @@ TEST_F(SmppEndToEndTest, AFailedConnectIsRetriedUntilTheMessageCentreListens) {
 }
 
 // Harmless PDUs keep the link: an enquire_link from the message centre is answered, a lone
-// generic_nack and an unknown command are ignored, a deliver_sm with a garbled body is
-// answered.
+// generic_nack is ignored, an unknown command is refused with generic_nack, a deliver_sm with
+// a garbled body is answered.
 TEST_F(SmppEndToEndTest, HarmlessPdusFromThePeerAreAnsweredOrIgnoredAndTheLinkStays) {
     ASSERT_TRUE(StartAll({}));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
@@ -192,6 +121,8 @@ TEST_F(SmppEndToEndTest, HarmlessPdusFromThePeerAreAnsweredOrIgnoredAndTheLinkSt
     }
     EXPECT_TRUE(simulator->WaitForLog("-> enquire_link_resp seq=113", kTimeout))
         << simulator->Log();
+    EXPECT_TRUE(simulator->WaitForLog("-> generic_nack seq=115 status=0x00000003", kTimeout))
+        << simulator->Log();
     EXPECT_TRUE(simulator->WaitForLog("-> deliver_sm_resp seq=116", kTimeout)) << simulator->Log();
 
     const std::string id = SendWithNbsms("+3620111", "Still bound");
@@ -204,6 +135,7 @@ TEST_F(SmppEndToEndTest, HarmlessPdusFromThePeerAreAnsweredOrIgnoredAndTheLinkSt
 struct Refusal {
     const char* name;
     std::vector<std::string> simulatorOptions;
+    std::map<std::string, std::string> driverFields;
     std::string text;
     const char* logLine;
     bool submitted;  // whether a submit_sm reaches the simulator
@@ -216,7 +148,7 @@ void PrintTo(const Refusal& refusal, std::ostream* out) {
 class SmppRefusalTest : public SmppEndToEndTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(SmppRefusalTest, FailsTheMessageAndKeepsItForAnotherTry) {
-    ASSERT_TRUE(StartAll(GetParam().simulatorOptions));
+    ASSERT_TRUE(StartAll(GetParam().simulatorOptions, GetParam().driverFields));
     ASSERT_TRUE(WaitForBinds(1)) << ScreenLog();
     const std::string id = SendRecord("", GetParam().text);
     ASSERT_FALSE(id.empty());
@@ -230,11 +162,19 @@ TEST_P(SmppRefusalTest, FailsTheMessageAndKeepsItForAnotherTry) {
 
 INSTANTIATE_TEST_SUITE_P(
     Submits, SmppRefusalTest,
-    ::testing::Values(
-        Refusal{
-            "ErrorStatus", {"--submit-error", "0x45"}, "Refused", "Undeliverable message.", true},
-        // The text goes unpacked, an octet a character; 255 fit.
-        Refusal{"TextTooLong", {}, std::string(300, 'x'), "Message too long", false}),
+    ::testing::Values(Refusal{"ErrorStatus",
+                              {"--submit-error", "0x45"},
+                              {},
+                              "Refused",
+                              "Undeliverable message.  (0x00000045 ESME_RSUBMITFAIL)",
+                              true},
+                      // An alphanumeric sender has at most 11 characters.
+                      Refusal{"SenderTooLong",
+                              {},
+                              {{"eSender", "AVeryLongShopName"}},
+                              "Refused",
+                              "Sender AVeryLongShopName is longer than 11 characters",
+                              false}),
     CaseName<Refusal>);
 
 // What ends a bound link while a message waits for its submit_sm_resp (the simulator never

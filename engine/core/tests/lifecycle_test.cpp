@@ -208,6 +208,17 @@ TEST_F(LifecycleTest, InstalledCountStartsThatManyDriversAndMissingOnesAreReport
     EXPECT_TRUE(PaneContains("The driver cannot be found: " + Absolute("Devices/handset")));
 }
 
+TEST_F(LifecycleTest, PluginListStartsThePluginsThatAreThere) {
+    WriteOption("lbCOMPlugins", "billboard\r\n  wall2 \r\n\r\n../Devices/handset\r\nmissing");
+    Place("Plugins/billboard");
+    Place("Plugins/wall2");
+    Place("Devices/handset");
+    StartEngine();
+    EXPECT_EQ(host.started,
+              (std::vector<std::string>{Absolute("Devices/handset"), Absolute("Plugins/billboard"),
+                                        Absolute("Plugins/wall2")}));
+}
+
 TEST_F(LifecycleTest, AnAbsurdInstalledCountStartsAtMostTwentyFour) {
     WriteOption("eInstalledNumber", "100000");
     Place("Devices/handset");

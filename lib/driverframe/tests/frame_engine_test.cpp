@@ -359,6 +359,36 @@ TEST_F(FrameEngineTest, AFailedMessageGoesBackForAnotherTryAndFreesTheDriver) {
     EXPECT_EQ(driver->script.submitted[1].messageId, next);
 }
 
+// The fifth line of a stored message: the retries it has left.
+std::string RetriesLine(const std::string& file) {
+    std::size_t at = 0;
+    for (int line = 0; line < 4 && at != std::string::npos; ++line)
+        at = file.find("\r\n", at) + 2;
+    return file.substr(at, file.find("\r\n", at) - at);
+}
+
+// A busy message centre: the device says it takes nothing and hands its message back; the
+// engine keeps it in the Outbox with its retries untouched and gives it to the device again
+// once the device can send.
+TEST_F(FrameEngineTest, AMessageHandedBackKeepsItsRetriesAndGoesAgainWhenTheDeviceCanSend) {
+    StartAll();
+    const std::string id = SendAndAwaitSubmit("busy centre");
+    const std::string retries = RetriesLine(FileHolding("Outbox", "busy centre"));
+    ASSERT_FALSE(retries.empty());
+    driver->main->Info("cansend", "0");
+    driver->main->HandedBack();
+    ASSERT_TRUE(ScreenLogHas("SMS_SEND_FAILED")) << ScreenLog();
+    EXPECT_FALSE(driver->script.busy);
+    EXPECT_EQ(RetriesLine(FileHolding("Outbox", "busy centre")), retries);
+    EXPECT_FALSE(FolderHolds("Waiting for resend", "busy centre"));
+
+    driver->main->Info("cansend", "1");
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return driver->script.submitted.size() == 2; }, kTimeoutMs));
+    EXPECT_EQ(driver->script.submitted[1].messageId, id);
+    EXPECT_EQ(RetriesLine(FileHolding("Outbox", "busy centre")), retries);
+}
+
 // The link asks for the retry timer in three ways; the frame arms it, with the driver's
 // interval, only while the engine wants the link.
 TEST_F(FrameEngineTest, TheLinksRetryRequestsArmTheTimerOnlyWhileTheEngineWantsTheLink) {

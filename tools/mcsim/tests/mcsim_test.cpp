@@ -112,7 +112,7 @@ TEST(McsimTest, ControlPortDeliversSendsRawBytesAndDrops) {
     EXPECT_EQ(simulator.Control("raw 4"), "error usage: raw HEX (pairs of hex digits)\n");
     EXPECT_EQ(simulator.Control("fly"),
               "error unknown command \"fly\"; commands: deliver FROM TO TEXT..., drop, raw HEX, "
-              "stats, quit\n");
+              "throttle N [CODE], stats, quit\n");
 
     EXPECT_EQ(simulator.Control("drop"), "ok dropped 1 connections\n");
     EXPECT_TRUE(peer->ClosedByPeer());

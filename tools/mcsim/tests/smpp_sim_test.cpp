@@ -52,20 +52,21 @@ std::string BindBody(const std::string& systemId, const std::string& password) {
     return C(systemId) + C(password) + C("") + Octets({0x34, 0, 0}) + C("");
 }
 
-// From an international number to another, default alphabet.
+// From an international number to another, default alphabet unless dataCoding says else.
 std::string SubmitBody(const std::string& from, const std::string& to, const std::string& text,
-                       int registeredDelivery) {
-    return C("") + Octets({1, 1}) + C(from) + Octets({1, 1}) + C(to) + Octets({0, 0, 0}) + C("") +
-           C("") + Octets({registeredDelivery, 0, 0, 0, static_cast<int>(text.size())}) + text;
+                       int registeredDelivery, int esmClass = 0, int dataCoding = 0) {
+    return C("") + Octets({1, 1}) + C(from) + Octets({1, 1}) + C(to) + Octets({esmClass, 0, 0}) +
+           C("") + C("") +
+           Octets({registeredDelivery, 0, dataCoding, 0, static_cast<int>(text.size())}) + text;
 }
 
 // The fields of a deliver_sm body up to sm_length, as the simulator sends them.
 std::string DeliverFields(const std::string& source, int sourceTon, int sourceNpi,
                           const std::string& destination, int destinationTon, int destinationNpi,
-                          int esmClass) {
+                          int esmClass, int dataCoding = 0) {
     return C("") + Octets({sourceTon, sourceNpi}) + C(source) +
            Octets({destinationTon, destinationNpi}) + C(destination) + Octets({esmClass, 0, 0}) +
-           C("") + C("") + Octets({0, 0, 0, 0});
+           C("") + C("") + Octets({0, 0, dataCoding, 0});
 }
 
 std::vector<std::string> SmppOptions(std::vector<std::string> options) {
@@ -297,6 +298,120 @@ TEST(SmppSimTest, DeliverReachesReceiversAndATransmittersReceiptItsReceiver) {
               std::string::npos);
     EXPECT_EQ(simulator.Count("delivers"), 1);
     EXPECT_EQ(simulator.Count("reports"), 1);
+}
+
+// Texts to deliver go in the GSM alphabet when it holds them, else in UCS2; a long one in
+// parts behind the concatenation header.
+TEST(SmppSimTest, DeliveredTextsAreCodedAndSplit) {
+    Simulator simulator(MCSIM, SmppOptions({}));
+    auto peer = Bound(simulator, kBindTransceiver);
+    const std::string fields = DeliverFields("3620111", 1, 1, "3630999", 1, 1, 0x00);
+    const std::string ucs2Fields = DeliverFields("3620111", 1, 1, "3630999", 1, 1, 0x00, 8);
+    const std::string partFields = DeliverFields("3620111", 1, 1, "3630999", 1, 1, 0x40, 8);
+    const struct {
+        const char* name;
+        std::string command;  // UTF-8, as typed
+        std::vector<std::string> bodies;
+    } cases[] = {
+        {"GSM letters",
+         "@ \u00A3 \u00E9 \u00E4 {x}",
+         {fields + Octets({13, 0x00, 0x20, 0x01, 0x20, 0x05, 0x20, 0x7B, 0x20, 0x1B, 0x28, 0x78,
+                           0x1B, 0x29})}},
+        {"outside GSM", "\u00F5", {ucs2Fields + Octets({2, 0x00, 0xF5})}},
+        {"marked UCS2", "_UCS2_041F0440", {ucs2Fields + Octets({4, 0x04, 0x1F, 0x04, 0x40})}},
+        {"long UCS2 in parts",
+         "_UCS2_" +
+             [] {
+                 std::string hex;
+                 for (int i = 0; i < 70; ++i)
+                     hex += "0416";
+                 return hex + "0417";
+             }(),
+         {partFields + Octets({140, 5, 0, 3, 1, 2, 1}) +
+              [] {
+                  std::string octets;
+                  for (int i = 0; i < 67; ++i)
+                      octets += Octets({0x04, 0x16});
+                  return octets;
+              }(),
+          partFields +
+              Octets({14, 5, 0, 3, 1, 2, 2, 0x04, 0x16, 0x04, 0x16, 0x04, 0x16, 0x04, 0x17})}},
+    };
+    std::uint32_t sequence = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(simulator.Control("deliver +3620111 +3630999 " + c.command),
+                  "ok delivered to 1 connections\n");
+        for (const std::string& body : c.bodies) {
+            const std::optional<Received> deliver = ReadPdu(*peer);
+            ASSERT_TRUE(deliver);
+            EXPECT_EQ(deliver->command, kDeliverSm);
+            EXPECT_EQ(deliver->sequence, ++sequence);
+            EXPECT_EQ(deliver->body, body);
+        }
+    }
+}
+
+// throttle N [CODE]: the next submits get a busy answer; --receipt-state: what receipts say.
+TEST(SmppSimTest, BusyAnswersAndReceiptStates) {
+    Simulator simulator(MCSIM, SmppOptions({"--report-delay", "10", "--receipt-state", "UNDELIV"}));
+    auto peer = Bound(simulator, kBindTransceiver);
+    EXPECT_EQ(simulator.Control("throttle x"),
+              "error usage: throttle N [CODE] (a status other than 0)\n");
+    EXPECT_EQ(simulator.Control("throttle 2"), "ok the next 2 submits get status 0x00000058\n");
+    ASSERT_TRUE(peer->Send(Pdu(kSubmitSm, 2, SubmitBody("3620111", "3630999", "a", 0)) +
+                           Pdu(kSubmitSm, 3, SubmitBody("3620111", "3630999", "b", 0))));
+    for (std::uint32_t sequence : {2u, 3u}) {
+        const std::optional<Received> answer = ReadPdu(*peer);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->sequence, sequence);
+        EXPECT_EQ(answer->status, 0x58u);
+    }
+    EXPECT_EQ(simulator.Control("throttle 1 0x14"),
+              "ok the next 1 submits get status 0x00000014\n");
+    ASSERT_TRUE(peer->Send(Pdu(kSubmitSm, 4, SubmitBody("3620111", "3630999", "c", 1)) +
+                           Pdu(kSubmitSm, 5, SubmitBody("3620111", "3630999", "d", 1))));
+    const std::optional<Received> queueFull = ReadPdu(*peer);
+    ASSERT_TRUE(queueFull);
+    EXPECT_EQ(queueFull->status, 0x14u);
+    const std::optional<Received> accepted = ReadPdu(*peer);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->status, 0u);
+    EXPECT_EQ(simulator.Count("submits"), 1);
+
+    const std::optional<Received> receipt = ReadPdu(*peer);
+    ASSERT_TRUE(receipt);
+    EXPECT_NE(receipt->body.find(" dlvrd:000 "), std::string::npos);
+    EXPECT_NE(receipt->body.find(" stat:UNDELIV err:001 text:d"), std::string::npos);
+    EXPECT_TRUE(receipt->body.ends_with(Octets({0x04, 0x27, 0x00, 0x01, 0x05})));
+}
+
+// The log shows each submit's text, and a message's whole text once all its parts have come,
+// whether the header or the sar_* parameters number them.
+TEST(SmppSimTest, SubmittedTextsAreLoggedAndPartsJoined) {
+    Simulator simulator(MCSIM, SmppOptions({}));
+    auto peer = Bound(simulator, kBindTransceiver);
+    const std::string header1 = Octets({5, 0, 3, 0x61, 2, 1});
+    const std::string header2 = Octets({5, 0, 3, 0x61, 2, 2});
+    const std::string sar = Octets({0x02, 0x0C, 0, 2, 0x12, 0x34, 0x02, 0x0E, 0, 1, 2});
+    ASSERT_TRUE(peer->Send(
+        Pdu(kSubmitSm, 2, SubmitBody("3620111", "3630999", Octets({0, 0x20, 0x01}), 0)) +
+        Pdu(kSubmitSm, 3, SubmitBody("3620111", "3630999", Octets({0x04, 0x1F}), 0, 0, 8)) +
+        Pdu(kSubmitSm, 4, SubmitBody("3620111", "3630999", header2 + "world", 0, 0x40)) +
+        Pdu(kSubmitSm, 5, SubmitBody("3620111", "3630999", header1 + "hello ", 0, 0x40)) +
+        Pdu(kSubmitSm, 6,
+            SubmitBody("3620111", "3630999", "one ", 0) + sar + Octets({0x02, 0x0F, 0, 1, 1})) +
+        Pdu(kSubmitSm, 7,
+            SubmitBody("3620111", "3630999", "two", 0) + sar + Octets({0x02, 0x0F, 0, 1, 2}))));
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(ReadPdu(*peer));
+    for (const char* line :
+         {"-- message text: \"@ \u00A3\"", "-- message text: \"\u041F\"",
+          "-- submit text: \"world\"", "-- message text: \"hello world\" (2 parts)",
+          "-- message text: \"one two\" (2 parts)"}) {
+        EXPECT_TRUE(simulator.WaitForLog(line, kTimeout)) << line << simulator.Log();
+    }
+    EXPECT_EQ(simulator.Log().find("message text: \"world\""), std::string::npos);
 }
 
 TEST(SmppSimTest, ACommandLengthOutOfRangeClosesOnlyThatConnection) {

@@ -1,6 +1,7 @@
 // PDU frames: header, sequence numbers, bind, keepalive and the responses the driver reads.
 #include <gtest/gtest.h>
 
+#include "smppstatus.h"
 #include "unSmppCodec.h"
 
 namespace nimbra::smpp {
@@ -16,6 +17,17 @@ TEST(SmppFrame, KeepaliveAndDeliverResponseBytes) {
               "0000002A"
               "00");
     EXPECT_EQ(BuildEnquireLinkResp("00000007"), "00000010800000150000000000000007");
+    EXPECT_EQ(BuildUnbind(3), "00000010000000060000000000000003");
+    EXPECT_EQ(BuildUnbindResp("00000009"), "00000010800000060000000000000009");
+    // data_sm_resp carries an empty message_id, as deliver_sm_resp does.
+    EXPECT_EQ(BuildDataSmResp("0000002A"),
+              "00000011"
+              "80000103"
+              "00000000"
+              "0000002A"
+              "00");
+    // A request the driver does not take: generic_nack with ESME_RINVCMDID.
+    EXPECT_EQ(BuildGenericNack("00000071", 0x03), "00000010800000000000000300000071");
     EXPECT_EQ(BuildPdu(0x12345678, 0x01020304, "ABCD"),
               "0000001212345678000000000102030"
               "4ABCD");
@@ -88,6 +100,7 @@ TEST(SmppFrame, SubmitResponses) {
         const char* pdu;
         bool accepted;
         const char* messageId;
+        std::uint32_t status = 0;
     } cases[] = {
         {"000000198000000400000000000000024D43303030303100", true, "MC00001"},
         {"00000011800000040000000000000002"
@@ -96,7 +109,8 @@ TEST(SmppFrame, SubmitResponses) {
         {"00000010800000040000000000000002", true, ""},
         {"00000011800000040000004500000002"
          "00",
-         false, ""},
+         false, "", 0x45},
+        {"00000010800000040000005800000002", false, "", 0x58},
         // An id without its terminator keeps every character.
         {"00000013800000040000000000000002"
          "4142",
@@ -107,7 +121,36 @@ TEST(SmppFrame, SubmitResponses) {
         const SubmitResp resp = ReadSubmitResp(c.pdu);
         EXPECT_EQ(resp.accepted, c.accepted) << c.pdu;
         EXPECT_EQ(resp.messageId, c.messageId) << c.pdu;
+        EXPECT_EQ(resp.status, c.status) << c.pdu;
     }
+}
+
+TEST(SmppStatus, NamesInHexForTheLog) {
+    const struct {
+        std::uint32_t status;
+        const char* text;
+        bool temporary;
+        bool wrongLogin;
+    } cases[] = {
+        {0x00000058, "0x00000058 ESME_RTHROTTLED", true, false},
+        {0x00000014, "0x00000014 ESME_RMSGQFUL", true, false},
+        {0x00000008, "0x00000008 ESME_RSYSERR", true, false},
+        {0x0000000E, "0x0000000E ESME_RINVPASWD", false, true},
+        {0x0000000F, "0x0000000F ESME_RINVSYSID", false, true},
+        {0x0000000D, "0x0000000D ESME_RBINDFAIL", false, false},
+        {0x00000045, "0x00000045 ESME_RSUBMITFAIL", false, false},
+        {0x000000C4, "0x000000C4 ESME_RINVOPTPARAMVAL", false, false},
+        {0x00000403, "0x00000403 vendor specific", false, false},
+        {0x00000099, "0x00000099 unknown", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StatusText(c.status), c.text);
+        EXPECT_EQ(IsTemporaryRefusal(c.status), c.temporary) << c.text;
+        EXPECT_EQ(IsWrongLogin(c.status), c.wrongLogin) << c.text;
+    }
+    EXPECT_EQ(ReadHex32("00000058"), 0x58u);
+    EXPECT_EQ(ReadHex32("0000005"), 0xFFFFFFFFu);
+    EXPECT_EQ(ReadHex32("0000005G"), 0xFFFFFFFFu);
 }
 
 }  // namespace

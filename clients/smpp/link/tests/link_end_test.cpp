@@ -216,6 +216,40 @@ INSTANTIATE_TEST_SUITE_P(Cases, StopWhileSubmitted,
                                            StopCase{"NoResponse", -1, "failed"}),
                          CaseName<StopCase>);
 
+struct UnbindCase {
+    const char* name;
+    std::string answer;  // empty: none comes
+    long long atMostMs;  // from the Stop to the end of the loop
+    friend void PrintTo(const UnbindCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class StopUnbinds : public LinkTest, public ::testing::WithParamInterface<UnbindCase> {};
+
+// A Stop ends the session with unbind and gives the centre a moment for its unbind_resp;
+// what else comes meanwhile is left unanswered for the centre to send again.
+TEST_P(StopUnbinds, AndWaitsBrieflyForTheAnswer) {
+    const UnbindCase& c = GetParam();
+    link.ReplyWhen(IsCommand(kBindTransceiver), PeerPdu(kBindTransceiverResp, 1, "00"));
+    ASSERT_TRUE(client.Login(link));
+    link.ReplyWhen(IsCommand(kUnbind), Deliver(9, "+3630222", "3620111", "late") + c.answer);
+    const long long stopAt = clock.ms + 1000;
+    StopAt(stopAt);
+    client.ThreadLoop(link);
+
+    EXPECT_EQ(Written(kUnbind), std::vector<std::string>{BuildUnbind(1)});
+    EXPECT_TRUE(Written(kDeliverSmResp).empty());
+    EXPECT_TRUE(events.received.empty());
+    EXPECT_LE(clock.ms, stopAt + c.atMostMs);
+    EXPECT_FALSE(client.reconnect);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StopUnbinds,
+                         ::testing::Values(UnbindCase{"Answered", PeerPdu(kUnbindResp, 1), 1000},
+                                           UnbindCase{"Nacked", PeerPdu(kGenericNack, 1, "", 0x04),
+                                                      1000},
+                                           UnbindCase{"Unanswered", "", kUnbindWaitMs + 700}),
+                         CaseName<UnbindCase>);
+
 TEST_F(LinkTest, ReadPduIsEmptyAfterOnePollWhenNothingBegan) {
     link.Arrive(0, std::string("\0\0\0", 3));
     EXPECT_EQ(client.ReadPdu(link, 5), "");

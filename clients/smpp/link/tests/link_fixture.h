@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "case_name.h"
 #include "link_fakes.h"
 #include "peer_pdus.h"
+#include "temp_dir.h"
 #include "unGSMSMS.h"
 #include "unSmpp.h"
 
@@ -22,6 +24,7 @@ using testing_support::kBaseSeconds;
 using testing_support::MapFields;
 using testing_support::RecordingEvents;
 using testing_support::ScriptedTransport;
+using testing_support::TempDir;
 
 inline constexpr std::string_view kSender = "+3620111";
 inline constexpr std::string_view kReceiver = "+3650444";
@@ -34,10 +37,31 @@ inline ScriptedTransport::WriteMatch IsCommand(std::uint32_t command) {
     return [command](std::string_view bytes) { return CommandOf(bytes) == command; };
 }
 
+inline std::uint32_t SequenceOf(std::string_view bytes) {
+    return bytes.size() >= 16 ? ReadLength(bytes.substr(12, 4)) : 0;
+}
+
+// The engine's side of Info: once the device says it can send again, a message it handed
+// back is handed over again (onCanSend does that).
+class EngineEvents : public RecordingEvents {
+public:
+    void Info(std::string name, std::string value) override {
+        const bool canSend = name == "cansend" && value == "1";
+        RecordingEvents::Info(std::move(name), std::move(value));
+        if (canSend && onCanSend)
+            onCanSend();
+    }
+    std::function<void()> onCanSend;
+};
+
 class LinkTest : public ::testing::Test {
 protected:
+    LinkTest() { client.SetHomeFolder(home.path()); }
+
+    // Binds; the centre answers the unbind that ends the link, as centres do.
     void LogIn() {
         link.ReplyWhen(IsCommand(kBindTransceiver), PeerPdu(kBindTransceiverResp, 1, "00"));
+        link.ReplyWhen(IsCommand(kUnbind), PeerPdu(kUnbindResp, 0));
         ASSERT_TRUE(client.Login(link));
     }
     // Hands a message over as the frame does.
@@ -48,6 +72,22 @@ protected:
         record.text = std::move(text);
         client.busy = true;
         client.Submit(record);
+    }
+    // The centre answers the next submit_sm with its own sequence number.
+    void AnswerSubmit(std::string messageId, std::uint32_t status = 0, int delayMs = 100) {
+        link.AnswerWhen(
+            IsCommand(kSubmitSm),
+            [messageId, status](std::string_view request) {
+                return SubmitResp(messageId, status, SequenceOf(request));
+            },
+            delayMs);
+    }
+    void AnswerEnquireLinks(int count) {
+        for (int i = 0; i < count; ++i) {
+            link.AnswerWhen(IsCommand(kEnquireLink), [](std::string_view request) {
+                return PeerPdu(kEnquireLinkResp, SequenceOf(request));
+            });
+        }
     }
     void StopAt(long long atMs) {
         clock.At(atMs, [this] { client.stop = true; });
@@ -69,12 +109,13 @@ protected:
         return -1;
     }
 
+    TempDir home;
     FakeClock clock;
     ScriptedTransport link{clock};
     MapFields fields{{"eUser", "user"},        {"ePass", "pw"},        {"eSystemType", "smpp"},
                      {"eOperator", "Op-Test"}, {"rbTransmitter", "0"}, {"rbReceiver", "0"},
                      {"rbTransceiver", "1"},   {"cbDelivery", "0"}};
-    RecordingEvents events;
+    EngineEvents events;
     Tsmppclient client{fields, events, clock};
 };
 

@@ -13,6 +13,7 @@ struct LoginCase {
     int delayMs;
     bool loggedIn;
     std::string logLine;
+    bool retryBind = true;
     friend void PrintTo(const LoginCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -26,6 +27,7 @@ TEST_P(LoginOutcome, DecidesAndLogsTheVerdict) {
     EXPECT_EQ(client.Login(link), c.loggedIn);
     EXPECT_EQ(events.Count(c.logLine), 1) << c.logLine;
     EXPECT_EQ(link.written.size(), 1u);
+    EXPECT_EQ(client.retryBind, c.retryBind);
 }
 
 const std::string kBound = PeerPdu(kBindTransceiverResp, 1, "00");
@@ -39,9 +41,18 @@ INSTANTIATE_TEST_SUITE_P(
         LoginCase{"SlowResponse", kBound, 4000, true, "Successful login"},
         LoginCase{"WithSystemId", PeerPdu(kBindTransceiverResp, 1, CString("SMSC-1")), 100, true,
                   "Successful login: SMSC-1"},
-        LoginCase{"NotABindResponse", PeerPdu(kGenericNack, 1), 100, false, "Unknown response"},
-        LoginCase{"Refused", PeerPdu(kBindTransceiverResp, 1, "00", 0x0E), 100, false,
-                  "Invalid username or password"}),
+        LoginCase{"NotABindResponse", SubmitResp("X"), 100, false, "Unknown response"},
+        LoginCase{"Nack", PeerPdu(kGenericNack, 1, "", 0x03), 100, false,
+                  "Bind refused: 0x00000003 ESME_RINVCMDID"},
+        // Only a wrong password or system id waits for the next start.
+        LoginCase{"WrongPassword", PeerPdu(kBindTransceiverResp, 1, "00", 0x0E), 100, false,
+                  "Invalid username or password: 0x0000000E ESME_RINVPASWD", false},
+        LoginCase{"WrongSystemId", PeerPdu(kBindTransceiverResp, 1, "00", 0x0F), 100, false,
+                  "Invalid username or password: 0x0000000F ESME_RINVSYSID", false},
+        LoginCase{"BindFailed", PeerPdu(kBindTransceiverResp, 1, "00", 0x0D), 100, false,
+                  "Bind refused: 0x0000000D ESME_RBINDFAIL"},
+        LoginCase{"AlreadyBound", PeerPdu(kBindTransceiverResp, 1, "00", 0x05), 100, false,
+                  "Bind refused: 0x00000005 ESME_RALYBND"}),
     CaseName<LoginCase>);
 
 struct ModeCase {

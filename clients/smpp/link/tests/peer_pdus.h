@@ -27,8 +27,9 @@ inline std::string CString(std::string_view text) {
     return pdu::HexOfBytes(text) + "00";
 }
 
-inline std::string SubmitResp(std::string_view messageId, std::uint32_t status = 0) {
-    return PeerPdu(kSubmitSmResp, 1, CString(messageId), status);
+inline std::string SubmitResp(std::string_view messageId, std::uint32_t status = 0,
+                              std::uint32_t sequence = 1) {
+    return PeerPdu(kSubmitSmResp, sequence, CString(messageId), status);
 }
 
 // An international address ("+...") goes with type of number 01 and without its plus sign.
@@ -37,14 +38,22 @@ inline std::string Address(std::string_view address) {
                                     : "0001" + CString(address);
 }
 
+// A deliver_sm whose short message is `octets`, with optional parameters (hex) behind it.
 inline std::string Deliver(std::uint32_t sequence, std::string_view sender,
-                           std::string_view receiver, std::string_view text) {
-    std::string length;
-    pdu::AppendHexOctet(length, static_cast<unsigned>(text.size()));
-    // service_type; addresses; esm_class, protocol_id, priority; schedule and validity;
-    // registered_delivery, replace_if_present, data_coding, sm_default_msg_id; the message.
-    const std::string body = "00" + Address(sender) + Address(receiver) + "000000" + "0000" +
-                             "00000000" + length + pdu::HexOfBytes(text);
+                           std::string_view receiver, std::string_view octets, int dataCoding = 0,
+                           int esmClass = 0, std::string_view parametersHex = "") {
+    std::string body = "00" + Address(sender) + Address(receiver);
+    pdu::AppendHexOctet(body, static_cast<unsigned>(esmClass));
+    // protocol_id, priority; schedule and validity; registered_delivery, replace_if_present.
+    body +=
+        "0000"
+        "0000"
+        "0000";
+    pdu::AppendHexOctet(body, static_cast<unsigned>(dataCoding));
+    body += "00";  // sm_default_msg_id
+    pdu::AppendHexOctet(body, static_cast<unsigned>(octets.size()));
+    body += pdu::HexOfBytes(octets);
+    body += parametersHex;
     return PeerPdu(kDeliverSm, sequence, body);
 }
 

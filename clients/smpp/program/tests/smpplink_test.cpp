@@ -27,6 +27,7 @@ using testing_support::FramedLink;
 using testing_support::LoopbackPeer;
 constexpr std::uint32_t kResp = 0x80000000;
 constexpr std::uint32_t kStatusInvalidPassword = 0x0E;
+constexpr std::uint32_t kStatusBindFailed = 0x0D;
 
 class SmppLinkTest : public ::testing::Test, protected FramedLink<SmppLink> {
 protected:
@@ -108,8 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SmppLinkEnding,
     ::testing::Values(Ending{"ConnectFails", false, std::nullopt, false,
                              "Cannot connect to smpp server 127.0.0.1 on port", true},
-                      Ending{"BindRefused", true, kStatusInvalidPassword, false,
+                      Ending{"WrongPassword", true, kStatusInvalidPassword, false,
                              "Invalid username or password", false},
+                      Ending{"BindFailed", true, kStatusBindFailed, false, "Bind refused", true},
                       Ending{"ClosedByTheCentre", true, 0, true,
                              "Connection to the smpp server lost", true},
                       Ending{"Stopped", true, 0, false, "Disconnected from smpp server", false}),
@@ -147,19 +149,32 @@ TEST_F(SmppLinkTest, AFailedConnectIsRetriedByTheTimerAndTheWaitingMessageGoesOn
     EXPECT_TRUE(WaitFor("sent:ID7")) << frame.Shown();
 }
 
-// A bind refused on a first connection waits for the next start, one refused while the link
-// is being rebuilt is tried again.
-TEST_F(SmppLinkTest, ABindRefusedWhileTheLinkIsRebuiltIsRetried) {
+// A refused bind is tried again after 15 s, then 30 s, ...; a bound link starts the pauses
+// again; one refused for its password or system id waits for the next start, also while the
+// link is being rebuilt.
+TEST_F(SmppLinkTest, ARefusedBindIsRetriedWithAGrowingPauseUnlessItsLoginIsWrong) {
     link.Start();
+    ASSERT_TRUE(AnswerBind(kStatusBindFailed));
+    ASSERT_TRUE(Ended());
+    EXPECT_TRUE(frame.Has("log:Bind refused: 0x0000000D ESME_RBINDFAIL")) << frame.Shown();
+    EXPECT_EQ(frame.Count("start retry timer:15000"), 1) << frame.Shown();
+
+    link.RetryTimer();
+    ASSERT_TRUE(AnswerBind(kStatusBindFailed));
+    ASSERT_TRUE(Ended());
+    EXPECT_EQ(frame.Count("start retry timer:30000"), 1) << frame.Shown();
+
+    link.RetryTimer();
     ASSERT_TRUE(Bound());  // the centre closes it at once
     ASSERT_TRUE(Ended());
-    ASSERT_EQ(frame.Count("start retry timer"), 1) << frame.Shown();
+    EXPECT_EQ(frame.Count("start retry timer"), 1) << frame.Shown();
 
     link.RetryTimer();
     ASSERT_TRUE(AnswerBind(kStatusInvalidPassword));
     ASSERT_TRUE(Ended());
-    EXPECT_EQ(frame.Count("log:Invalid username or password"), 1);
-    EXPECT_EQ(frame.Count("start retry timer"), 2) << frame.Shown();
+    EXPECT_EQ(frame.Count("log:Invalid username or password: 0x0000000E ESME_RINVPASWD"), 1);
+    EXPECT_EQ(frame.Count("start retry timer"), 1) << frame.Shown();
+    EXPECT_EQ(frame.Count("start retry timer:15000"), 1) << frame.Shown();
 }
 
 TEST_F(SmppLinkTest, ARetryThatFindsTheLinkBoundIsIgnored) {
