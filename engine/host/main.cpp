@@ -16,6 +16,7 @@
 #include "automationregistry.h"
 #include "durablewrites.h"
 #include "engine.h"
+#include "engineadmin.h"
 #include "enginebus.h"
 #include "qtenginehost.h"
 #include "stopsignals.h"
@@ -31,7 +32,9 @@ QString ParseHome(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Nimbra engine: keeps the message store, hands messages to the device drivers and\n"
-        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM."));
+        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM.\n"
+        "After a change of the user-interface language it ends with exit code 75, to be\n"
+        "started again."));
     parser.addHelpOption();
     parser.addOption(QCommandLineOption(
         QStringLiteral("headless"),
@@ -101,6 +104,7 @@ int main(int argc, char** argv) {
     host.SetCloseNotice([&bus] { bus.EmitEngineClosing(); });
     std::unique_ptr<nimbra::Engine> engine;
     std::unique_ptr<nimbra::AutomationRegistry> objects;
+    std::unique_ptr<nimbra::EngineAdmin> admin;
     // A stop signal that comes during start-up is handled once the event loop runs.
     const nimbra::StopSignals stopSignals([&engine] {
         if (engine)
@@ -116,6 +120,8 @@ int main(int argc, char** argv) {
             [&objects](const QString& className, const QString& caller, QString& error) {
                 return objects->Create(className, caller, error);
             });
+        admin = std::make_unique<nimbra::EngineAdmin>(*engine);
+        bus.Root().SetAdminHandler(admin.get());
     } catch (const nimbra::EngineStartError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
@@ -131,6 +137,8 @@ int main(int argc, char** argv) {
     nimbra::ProcessDurableWrites().StopFlusher();
     bus.Root().SetActivateHandler({});
     bus.Root().SetCreateHandler({});
+    bus.Root().SetAdminHandler(nullptr);
     objects.reset();
-    return result;
+    // A change of language ends the engine to be started again.
+    return engine->ExitCode() != 0 ? engine->ExitCode() : result;
 }
