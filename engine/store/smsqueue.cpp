@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "atomicfile.h"
 #include "folderman.h"
 #include "messagelist.h"
 #include "unStrings.h"
@@ -52,6 +53,37 @@ TSmsQueue::TSmsQueue(StoreEnvironment& env, const std::string& directory, QueueF
 
 TSmsQueue::~TSmsQueue() = default;
 
+FolderSnapshot ReadFolderSnapshot(const std::string& directory,
+                                  const std::function<bool(std::size_t, std::size_t)>& progress) {
+    FolderSnapshot snapshot;
+    snapshot.directory = directory;
+    const std::vector<std::string> names = MessageFileNames(directory);
+    const std::size_t total = names.size();
+    const std::size_t step = std::max<std::size_t>(1, total / 100);
+    snapshot.names.reserve(total);
+    snapshot.contents.reserve(total);
+    for (std::size_t i = 0; i < total; ++i) {
+        if (i % step == 0 && progress && !progress(i, total))
+            return snapshot;
+        std::string content;
+        if (!ReadWholeFile(directory + names[i], content))
+            continue;
+        snapshot.names.push_back(names[i]);
+        snapshot.contents.push_back(std::move(content));
+    }
+    if (progress)
+        progress(total, total);
+    return snapshot;
+}
+
+void TSmsQueue::AppendLoaded(const std::string& path, const std::string* content) {
+    auto message = std::make_unique<TSms>(env_.sms);
+    if (!(content ? message->LoadText(path, *content) : message->Load(path)))
+        return;
+    message->listId = ++sequence_;
+    messages_.push_back(std::move(message));
+}
+
 void TSmsQueue::LoadFolder() {
     const std::vector<std::string> names = MessageFileNames(directory_);
     const std::size_t total = names.size();
@@ -60,13 +92,28 @@ void TSmsQueue::LoadFolder() {
     for (std::size_t i = 0; i < total; ++i) {
         if (i % step == 0)
             env_.Progress(i, total);
-        auto message = std::make_unique<TSms>(env_.sms);
-        if (!message->Load(directory_ + names[i]))
-            continue;
-        message->listId = ++sequence_;
-        messages_.push_back(std::move(message));
+        AppendLoaded(directory_ + names[i], nullptr);
     }
     env_.Progress(total, total);
+    loaded = true;
+}
+
+void TSmsQueue::LoadSnapshot(FolderSnapshot snapshot) {
+    // The directory is listed again: a message filed while the snapshot was read is read
+    // now, in its place in name order.
+    const std::vector<std::string> names = MessageFileNames(directory_);
+    if (snapshot.directory != directory_)
+        snapshot = {};
+    messages_.reserve(messages_.size() + names.size());
+    std::size_t taken = 0;
+    for (const std::string& name : names) {
+        while (taken < snapshot.names.size() && snapshot.names[taken] < name)
+            ++taken;
+        const bool read = taken < snapshot.names.size() && snapshot.names[taken] == name;
+        AppendLoaded(directory_ + name, read ? &snapshot.contents[taken] : nullptr);
+        if (read)
+            std::string().swap(snapshot.contents[taken]);
+    }
     loaded = true;
 }
 
@@ -217,13 +264,21 @@ void TSmsQueue::Clear() {
 }
 
 void TSmsQueue::Reload() {
+    ReplaceMessages([this] { LoadFolder(); });
+}
+
+void TSmsQueue::ReloadSnapshot(FolderSnapshot snapshot) {
+    ReplaceMessages([this, &snapshot] { LoadSnapshot(std::move(snapshot)); });
+}
+
+void TSmsQueue::ReplaceMessages(const std::function<void()>& load) {
     std::vector<std::unique_ptr<TSms>> busy;
     for (auto& message : messages_) {
         if (message->IsBusy())
             busy.push_back(std::move(message));
     }
     messages_.clear();
-    LoadFolder();
+    load();
     for (auto& kept : busy) {
         const auto same = std::find_if(messages_.begin(), messages_.end(),
                                        [&](const auto& read) { return read->path == kept->path; });

@@ -25,6 +25,21 @@ namespace nimbra {
 class TFolderMan;
 class TMessageList;
 
+// The message files of a folder as read from disk, in name order: what a queue loads when the
+// files were read away from the engine's thread.
+struct FolderSnapshot {
+    std::string directory;  // with a trailing "/"
+    std::vector<std::string> names;
+    std::vector<std::string> contents;
+};
+
+// Reads every "*.sms" file of directory (with a trailing "/") in name order; a file that
+// cannot be read is left out. Touches nothing but the files, so it runs on any thread.
+// progress (optional) is told done of total every hundredth of the way; when it returns false
+// the reading stops and the snapshot holds what was read so far.
+FolderSnapshot ReadFolderSnapshot(const std::string& directory,
+                                  const std::function<bool(std::size_t, std::size_t)>& progress = {});
+
 // Seconds a day folder that could not take a message is left alone.
 inline constexpr long long kDayFolderRetrySeconds = 600;
 
@@ -51,6 +66,9 @@ public:
     // Reads every "*.sms" file of the directory in name order and appends what loads; a
     // file that does not load is skipped. Meant for an empty queue.
     void LoadFolder();
+    // LoadFolder from a snapshot of the directory; files that came after the snapshot was
+    // taken are read now, so none is missed.
+    void LoadSnapshot(FolderSnapshot snapshot);
 
     struct AddResult {
         // Position of the message in the queue; 0 when the queue is not loaded and the
@@ -77,6 +95,8 @@ public:
     // Reads the directory again. A message a device is sending stays the same object, so
     // that the outcome the device reports still finds it.
     void Reload();
+    // Reload from a snapshot of the directory, as LoadSnapshot reads it.
+    void ReloadSnapshot(FolderSnapshot snapshot);
 
     void Acquire();
     void Release();
@@ -103,6 +123,10 @@ private:
     // Saves the message into its day folder; true when it was written there.
     bool MoveToDayFolder(TSms& message, long long now);
     void RemoveRow(const TSms& message);
+    // Appends the message of a file when it loads.
+    void AppendLoaded(const std::string& path, const std::string* content);
+    // Replaces the messages by what load reads, keeping a message a device is sending.
+    void ReplaceMessages(const std::function<void()>& load);
 
     StoreEnvironment& env_;
     std::string directory_;
