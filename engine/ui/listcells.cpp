@@ -114,16 +114,16 @@ std::vector<std::string> RowCells(const TSms& message, const CellFormat& format)
 void SortMessages(std::vector<const TSms*>& messages, int column, bool ascending,
                   const CellFormat& format) {
     switch (column) {
-        case kIconColumn:
+        case kListIcon:
             SortByKey(messages, ascending, IconKey, format);
             break;
-        case kPhoneColumn:
+        case kListPhone:
             SortByKey(messages, ascending, PhoneKey, format);
             break;
-        case kMessageColumn:
+        case kListMessage:
             SortByKey(messages, ascending, MessageKey, format);
             break;
-        case kTimeColumn:
+        case kListTime:
             SortByKey(messages, ascending, TimeKey, format);
             break;
         default:

@@ -9,7 +9,7 @@
 
 namespace nimbra::ui {
 
-enum ListColumn { kIconColumn, kPhoneColumn, kMessageColumn, kTimeColumn, kListIdColumn };
+enum ListColumn { kListIcon, kListPhone, kListMessage, kListTime, kListIdCell };
 inline constexpr int kListColumnCount = 5;
 
 // How stored messages keep their received time.

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -266,6 +267,17 @@ void TNbsmForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && trayMode_ && isMinimized())
         QMetaObject::invokeMethod(this, [this] { MinimiseToTray(); }, Qt::QueuedConnection);
+}
+
+bool TNbsmForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == messageView_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            DeleteSelected();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TNbsmForm::TranslateAll() {

@@ -106,6 +106,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The Delete key in the message list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Building (mainwindowparts.cpp).

@@ -124,7 +124,7 @@ void TNbsmForm::LoadSortOrder() {
                                       settings::kSortColDefault),
                     column) ||
         column < 0 || column >= kListColumnCount)
-        column = kTimeColumn;
+        column = kListTime;
     const bool descending = ReadPluginSetting(settings::kServerSection,
                                               settings::kSortDirectionValue,
                                               settings::kSortAscending) == settings::kSortDescending;

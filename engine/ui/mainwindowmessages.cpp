@@ -64,7 +64,7 @@ void TNbsmForm::ClearPreview() {
 void TNbsmForm::SelectRow(int row) {
     if (row < 0 || row >= messageModel_->rowCount())
         return;
-    const QModelIndex index = messageModel_->index(row, kPhoneColumn);
+    const QModelIndex index = messageModel_->index(row, kListPhone);
     messageView_->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     messageView_->scrollTo(index);

@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -214,12 +213,12 @@ QWidget* TNbsmForm::CreateMessageSide() {
     messageView_->setContextMenuPolicy(Qt::CustomContextMenu);
     QHeaderView* columns = messageView_->header();
     columns->setStretchLastSection(false);
-    columns->setSectionResizeMode(kIconColumn, QHeaderView::Fixed);
-    columns->resizeSection(kIconColumn, 28);
-    columns->resizeSection(kPhoneColumn, 140);
-    columns->setSectionResizeMode(kMessageColumn, QHeaderView::Stretch);
-    columns->resizeSection(kTimeColumn, 140);
-    columns->setSectionHidden(kListIdColumn, true);
+    columns->setSectionResizeMode(kListIcon, QHeaderView::Fixed);
+    columns->resizeSection(kListIcon, 28);
+    columns->resizeSection(kListPhone, 140);
+    columns->setSectionResizeMode(kListMessage, QHeaderView::Stretch);
+    columns->resizeSection(kListTime, 140);
+    columns->setSectionHidden(kListIdCell, true);
     columns->setSortIndicator(messageModel_->SortColumn(), messageModel_->SortOrder());
     messageView_->setSortingEnabled(true);
     connect(messageView_, &QTreeView::customContextMenuRequested, this, &TNbsmForm::MessageMenu);
@@ -232,9 +231,7 @@ QWidget* TNbsmForm::CreateMessageSide() {
     connect(messageModel_, &MessageListModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { RowsAdded(first, last); });
     connect(messageModel_, &MessageListModel::modelReset, this, &TNbsmForm::ClearPreview);
-    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), messageView_);
-    deleteKey->setContext(Qt::WidgetShortcut);
-    connect(deleteKey, &QShortcut::activated, this, &TNbsmForm::DeleteSelected);
+    messageView_->installEventFilter(this);
 
     preview_ = new PreviewPane(this);
     auto* listAndPreview = new QSplitter(Qt::Vertical, this);

@@ -73,18 +73,18 @@ QVariant MessageListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == kListIdRole)
         return message->listId;
-    if (role == Qt::DecorationRole && index.column() == kIconColumn)
+    if (role == Qt::DecorationRole && index.column() == kListIcon)
         return ListIcon(message->iconIndex);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {
-        case kPhoneColumn:
+        case kListPhone:
             return QFromAnsi(PhoneCell(*message, Outgoing()));
-        case kMessageColumn:
+        case kListMessage:
             return QString::fromStdU16String(ShownText(message->text));
-        case kTimeColumn:
+        case kListTime:
             return QFromAnsi(TimeCell(*message, Format()));
-        case kListIdColumn:
+        case kListIdCell:
             return message->listId;
         default:
             return {};

@@ -76,7 +76,7 @@ private:
     std::string datePicture_ = "c";
     std::string systemPicture_ = kStoredTimePicture;
     std::vector<int> ids_;  // list ids in the order shown
-    int sortColumn_ = kTimeColumn;
+    int sortColumn_ = kListTime;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int removing_ = -1;  // the row being removed
 };

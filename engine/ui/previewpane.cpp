@@ -136,4 +136,29 @@ QString PreviewPane::Text() const {
     return text_->toPlainText();
 }
 
+
+QString PreviewPane::From() const {
+    return fromValue_->text();
+}
+
+QString PreviewPane::To() const {
+    return toValue_->text();
+}
+
+QString PreviewPane::Note() const {
+    return noteValue_->text();
+}
+
+QString PreviewPane::Date() const {
+    return dateValue_->text();
+}
+
+QPixmap PreviewPane::Picture() const {
+    return picture_->pixmap();
+}
+
+QString PreviewPane::PictureText() const {
+    return picture_->text();
+}
+
 }  // namespace nimbra::ui

@@ -2,6 +2,7 @@
 // The preview of the selected message: "From:", "To:", "Note:", "Date:" with their values,
 // on the right the operator, the reference, the message id and the "Unicode" marker when they
 // apply, the text, and the picture of a picture message, 128 pixels wide.
+#include <QPixmap>
 #include <QWidget>
 
 #include "previewcontent.h"
@@ -18,8 +19,15 @@ public:
 
     void Show(const PreviewContent& content);
     void Clear();
-    // The text shown, for printing.
+    // What is shown: the text (also for printing) and the fields.
     QString Text() const;
+    QString From() const;
+    QString To() const;
+    QString Note() const;
+    QString Date() const;
+    // The picture of a picture message, null when none is shown.
+    QPixmap Picture() const;
+    QString PictureText() const;
 
 private:
     void ShowPicture(const std::string& path);
