@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -58,6 +59,12 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
         hooks_.openUrl = [](const QUrl& page) { QDesktopServices::openUrl(page); };
     if (!hooks_.trayAvailable)
         hooks_.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!hooks_.saveFileName) {
+        hooks_.saveFileName = [this](const QString& title, const QString& filters,
+                                     QString& filter) {
+            return QFileDialog::getSaveFileName(this, title, QString(), filters, &filter);
+        };
+    }
     notifier_ = std::make_unique<WindowNotifier>(hooks_.ask);
     trayMode_ = ReadPluginSetting(settings::kServerSection, kTrayModeValue, "0") == "1";
 

@@ -47,6 +47,11 @@ struct WindowHooks {
     std::function<void(const QUrl& page)> openUrl;
     // Whether the desktop shows tray icons. Default: what Qt finds.
     std::function<bool()> trayAvailable;
+    // The file to save to, asked with a title and filters ("name (*.ext)" separated by
+    // ";;"); filter gets the one chosen. Empty when the operator cancelled. Default: the
+    // desktop's file dialog.
+    std::function<QString(const QString& title, const QString& filters, QString& filter)>
+        saveFileName;
 };
 
 // The engine's settings the window adds: tray mode ("1"/"0") in the "Server" section.

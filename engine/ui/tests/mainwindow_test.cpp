@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include <QAction>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -345,17 +344,22 @@ TEST_F(MainWindowTest, ExportWritesTheRowsAsSemicolonSeparatedLines) {
 TEST_F(MainWindowTest, ExportAsksForTheFileAndGivesItTheChosenExtension) {
     StartEngine();
     AddMessage(SystemFolder::Inbox, "+3620111", "+3699000", "Plain");
-    Open();
-    const QString chosen = QString::fromStdString(Home("messages"));
-    OnNextModal([chosen](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), "Export folder");
-        dialog->selectFile(chosen);
-        static_cast<QDialog*>(dialog)->accept();
-    });
+    QString asked;
+    QString chosenFilter;
+    ui::WindowHooks hooks;
+    hooks.saveFileName = [&](const QString& title, const QString& filters, QString& filter) {
+        asked = title + "|" + filters;
+        filter = chosenFilter;
+        return QString::fromStdString(Home(chosenFilter.startsWith("text") ? "notes" : "list"));
+    };
+    Open(hooks);
+    chosenFilter = "csv file (*.csv)";
     window->FindAction("Exportmessages1")->trigger();
-    EXPECT_NE(ReadFileText(home / "messages.csv").find(";Plain;"), std::string::npos);
+    EXPECT_EQ(asked, "Export folder|csv file (*.csv);;text file (*.text)");
+    EXPECT_NE(ReadFileText(home / "list.csv").find(";Plain;"), std::string::npos);
+    chosenFilter = "text file (*.text)";
+    window->FindAction("Exportmessages1")->trigger();
+    EXPECT_NE(ReadFileText(home / "notes.text").find(";Plain;"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, PanesFollowTheEngine) {
