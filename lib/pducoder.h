@@ -149,12 +149,17 @@ public:
     // Type of address ("91" with a leading "+", else "81") and the digits in semi-octet order;
     // withLength puts the digit count in front as two hexadecimal digits.
     static std::string EncodeAddress(std::string_view number, bool withLength);
+    // The SMSC part of a PDU that names the service centre: its octet count, then the address.
+    static std::string SmscAddress(std::string_view smsc);
     // Markers, data coding, protocol identifier and header of one part. Encoding part 1 of a
     // concatenated message advances the stored reference, so the parts of one message must be
     // prepared in order with no other concatenated message in between.
     PreparedUserData PrepareUserData(std::string_view text, int partCount, int partIndex);
     PduSubmit EncodeSubmit(std::string_view recipient, std::string_view smsc, std::string_view text,
                            int partCount, int partIndex, bool statusReport);
+    // Appends TP-UDL and TP-UD of prepared user data (the same in every message type); false
+    // when they would not fit one SMS.
+    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
     Packed7Bit Pack7Bit(std::string_view text) const;
     // At most maxSeptets septets (an escape pair counts two); stops early at the end of the
     // input or at the first pair that is not upper-case hexadecimal.
@@ -181,8 +186,6 @@ public:
 private:
     // The stored reference as two hex digits, advanced first when a message starts.
     std::string NextReference(bool advance);
-    // Appends TP-UDL and TP-UD; false when TP-UDL cannot count them.
-    bool AppendUserData(const PreparedUserData& data, std::string& out) const;
 
     const PduTables& tables_;
     PduReferenceStore& references_;

@@ -7,6 +7,7 @@
 
 #include "codepage.h"
 #include "pducoder.h"
+#include "pducoder_fields.h"
 #include "pducoder_parts.h"
 #include "pducoder_septets.h"
 #include "unStrings.h"
@@ -14,8 +15,13 @@
 namespace nimbra {
 namespace {
 
+using pdu::AddressField;
 using pdu::BytesOfHex;
+using pdu::DecodeAddress;
+using pdu::FillBits;
+using pdu::HeaderSeptets;
 using pdu::OctetAt;
+using pdu::ReadAddressField;
 
 constexpr int kMtiDeliver = 0;
 constexpr int kMtiStatusReport = 2;
@@ -26,15 +32,6 @@ constexpr std::size_t kTimeStampChars = 14;
 constexpr unsigned kStoredFillBits = 1;
 
 enum class Alphabet { kSevenBit, kEightBit, kUcs2 };
-
-// Fill bits that align the septets after a header of headerOctets to a septet boundary.
-unsigned FillBits(std::size_t headerOctets) {
-    return static_cast<unsigned>((7 - headerOctets * 8 % 7) % 7);
-}
-
-long HeaderSeptets(std::size_t headerOctets) {
-    return static_cast<long>((headerOctets * 8 + FillBits(headerOctets)) / 7);
-}
 
 // "yy-mm-dd hh:nn:ss" from the semi-octet time stamp (the time zone is ignored); a year
 // starting with "0" gets the century "20".
@@ -58,49 +55,6 @@ std::string WithoutLineBreaks(std::string text) {
     return text;
 }
 
-// An originator or recipient address field: digit count, type of address, semi-octets.
-struct AddressField {
-    int length = 0;
-    int type = 0;
-    std::string_view digits;
-    std::size_t end = 0;  // position after the field
-};
-
-// False when the count or the type is missing. The digits may run past the end of the PDU;
-// the caller checks the fields after them, which lie beyond end.
-bool ReadAddressField(std::string_view tpdu, std::size_t pos, AddressField& field) {
-    field.length = OctetAt(tpdu, pos);
-    field.type = OctetAt(tpdu, pos + 2);
-    if (field.length < 0 || field.type < 0)
-        return false;
-    const auto chars = static_cast<std::size_t>(field.length + (field.length & 1));
-    field.digits = tpdu.substr(pos + 4, chars);
-    field.end = pos + 4 + chars;
-    return true;
-}
-
-// Semi-octet digits swapped back ("+" in front for an international number or type 0), or
-// 7-bit text for an alphanumeric address.
-std::string DecodeAddress(const AddressField& field, const PduTables& tables, bool convert) {
-    std::string address;
-    if ((field.type & 0x70) == 0x50) {
-        pdu::SeptetReader reader(field.digits);
-        pdu::SeptetDecoder decoder(tables, convert);
-        pdu::DecodeSeptets(reader, field.length * 4L / 7, decoder, address);
-        return address;
-    }
-    address.reserve(field.digits.size() + 1);
-    if (field.type == 0x91 || field.type == 0)
-        address.push_back('+');
-    for (std::size_t i = 0; i + 1 < field.digits.size(); i += 2) {
-        address.push_back(field.digits[i + 1]);
-        address.push_back(field.digits[i]);
-    }
-    if (!address.empty() && address.back() == 'F')
-        address.pop_back();
-    return address;
-}
-
 struct Deliver {
     int dcs = 0;
     int udl = 0;
@@ -108,38 +62,11 @@ struct Deliver {
     std::string_view userData;     // all of TP-UD
     std::size_t headerOctets = 0;  // the honoured header with its length octet, or 0
     bool concatenated = false;
-    std::string_view stem;
-    int total = 0;
-    int part = 0;
+    pdu::Concatenation concatenation;
     std::vector<std::string> parts;  // every part's line once the message is complete
 
     std::string_view Payload() const { return userData.substr(2 * headerOctets); }
 };
-
-enum class HeaderScan { kMalformed, kPlain, kConcatenated };
-
-// Looks for the concatenation element (00: 8-bit reference, 08: 16-bit reference) among the
-// header's elements; an element running past the header makes it malformed.
-HeaderScan FindConcatenation(std::string_view elements, Deliver& d) {
-    bool found = false;
-    for (std::size_t i = 0; i < elements.size();) {
-        const int id = OctetAt(elements, i);
-        const int length = OctetAt(elements, i + 2);
-        if (id < 0 || length < 0)
-            return HeaderScan::kMalformed;
-        const std::size_t end = i + 4 + 2 * static_cast<std::size_t>(length);
-        if (end > elements.size())
-            return HeaderScan::kMalformed;
-        if (!found && ((id == 0x00 && length == 3) || (id == 0x08 && length == 4))) {
-            d.stem = elements.substr(i, end - i - 4);
-            d.total = OctetAt(elements, end - 4);
-            d.part = OctetAt(elements, end - 2);
-            found = true;
-        }
-        i = end;
-    }
-    return found ? HeaderScan::kConcatenated : HeaderScan::kPlain;
-}
 
 // Reads the user data header; false when it is malformed.
 bool ReadHeader(Deliver& d) {
@@ -151,18 +78,19 @@ bool ReadHeader(Deliver& d) {
         return false;
     if (d.dcs == kDcsBusinessCard)
         return true;  // business cards are never collected
-    switch (FindConcatenation(d.userData.substr(2, 2 * d.headerOctets - 2), d)) {
-        case HeaderScan::kMalformed:
+    pdu::Concatenation& c = d.concatenation;
+    switch (pdu::FindConcatenation(d.userData.substr(2, 2 * d.headerOctets - 2), c)) {
+        case pdu::HeaderScan::kMalformed:
             return false;
-        case HeaderScan::kPlain:
+        case pdu::HeaderScan::kPlain:
             return true;
-        case HeaderScan::kConcatenated:
+        case pdu::HeaderScan::kConcatenated:
             break;
     }
-    if (d.total < 1 || d.part < 1 || d.part > d.total)
+    if (c.total < 1 || c.part < 1 || c.part > c.total)
         return false;
     // More parts than are held: each part is delivered on its own.
-    d.concatenated = d.total <= kMaxHeldParts;
+    d.concatenated = c.total <= kMaxHeldParts;
     return true;
 }
 
@@ -238,14 +166,16 @@ std::string TpduDecoder::PartLine(const Deliver& d) const {
 
 bool TpduDecoder::CollectParts(Deliver& d, bool deletePartsWhenComplete) const {
     const PduPartStore store(options_.partsFolder);
-    store.Store(d.stem, d.part, PartLine(d));  // a part that cannot be stored stays missing
-    std::optional<std::vector<std::string>> lines = store.Collect(d.stem, d.total);
+    store.Store(d.concatenation.stem, d.concatenation.part,
+                PartLine(d));  // a part that cannot be stored stays missing
+    std::optional<std::vector<std::string>> lines =
+        store.Collect(d.concatenation.stem, d.concatenation.total);
     if (!lines || !std::all_of(lines->begin(), lines->end(),
                                [](const std::string& line) { return pdu::IsUpperHex(line); })) {
         return false;
     }
     if (deletePartsWhenComplete)
-        store.Remove(d.stem, d.total);
+        store.Remove(d.concatenation.stem, d.concatenation.total);
     d.parts = std::move(*lines);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pducoder.h"
+#include "pducoder_fields.h"
 #include "pducoder_septets.h"
 #include "unStrings.h"
 
@@ -31,19 +32,6 @@ int ParseStoredReference(std::string_view stored) {
     return digit(stored[0]) * 16 + digit(stored[1]);
 }
 
-// Septets taken by a header of the given octets, fill bits included.
-int HeaderSeptets(std::size_t headerOctets) {
-    return static_cast<int>((headerOctets * 8 + 6) / 7);
-}
-
-std::string SmscPart(std::string_view smsc) {
-    const auto digits =
-        std::count_if(smsc.begin(), smsc.end(), [](char c) { return c >= '0' && c <= '9'; });
-    std::string part;
-    AppendHexOctet(part, static_cast<unsigned>(1 + (digits + 1) / 2));
-    return part + TsmsPduCodec::EncodeAddress(smsc, false);
-}
-
 }  // namespace
 
 std::string TsmsPduCodec::EncodeAddress(std::string_view number, bool withLength) {
@@ -62,6 +50,14 @@ std::string TsmsPduCodec::EncodeAddress(std::string_view number, bool withLength
     out += (!number.empty() && number.front() == '+') ? "91" : "81";
     out += digits;
     return out;
+}
+
+std::string TsmsPduCodec::SmscAddress(std::string_view smsc) {
+    const auto digits =
+        std::count_if(smsc.begin(), smsc.end(), [](char c) { return c >= '0' && c <= '9'; });
+    std::string part;
+    AppendHexOctet(part, static_cast<unsigned>(1 + (digits + 1) / 2));
+    return part + EncodeAddress(smsc, false);
 }
 
 std::string TsmsPduCodec::NextReference(bool advance) {
@@ -148,7 +144,7 @@ PduSubmit TsmsPduCodec::EncodeSubmit(std::string_view recipient, std::string_vie
     PduSubmit submit;
     std::string& out = submit.pdu;
     out.reserve(96 + data.udh.size() + data.text.size() * 2);
-    out = options_.includeSmsc ? SmscPart(smsc) : "00";
+    out = options_.includeSmsc ? SmscAddress(smsc) : "00";
     const std::size_t tpduStart = out.size();
     AppendHexOctet(out, firstOctet);
     out += "00";
@@ -175,7 +171,7 @@ bool TsmsPduCodec::AppendUserData(const PreparedUserData& data, std::string& out
                                        : static_cast<int>((out.size() - lengthAt - 2) / 2);
     } else {
         const std::size_t headerOctets = data.udh.size() / 2;
-        const int headerSeptets = HeaderSeptets(headerOctets);
+        const auto headerSeptets = static_cast<int>(pdu::HeaderSeptets(headerOctets));
         const auto fill = static_cast<unsigned>(headerSeptets * 7 - headerOctets * 8);
         std::string unescaped;
         std::string_view text = data.text;

@@ -26,9 +26,9 @@ void Engine::CheckControlFolder() {
         if (fs::exists(lockFile, ec))
             continue;
         const std::string name = command.stem().string();
-        if (name == "StartServer" && controls_.startButton)
+        if (name == "StartServer" && StartAvailable())
             StartbtnClick(true);
-        else if (name == "StopServer" && controls_.stopButton)
+        else if (name == "StopServer" && StopAvailable())
             StopbtnClick();
         fs::remove(command, ec);
         if (ec && fs::exists(command, ec))

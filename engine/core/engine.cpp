@@ -287,7 +287,13 @@ void Engine::Shutdown() {
         running_ = false;
         step("clients", [this] { ForEachClient([](EngineClient& c) { c.ServerStopped(); }); });
         step("devices", [this] { ForEachDevice([](TnbSMSPhone& d) { d.RaiseDisconnect(); }); });
+        Log("screen", "SERVER_SHUTDOWN ok");
     }
+    // Other programs read the state files after the engine has gone: they say what a Stop
+    // says, whatever the server was doing.
+    SetStatus("status0", "The Server is Stoped");
+    controls_.SetStopButton(false);
+    controls_.SetStartButton(true);
     step("clients", [this] {
         const auto clients = clients_;
         for (const auto& client : clients) {

@@ -189,9 +189,12 @@ public:
     const Progress& WorkProgress() const { return progress_; }
     void SetProgress(const Progress& progress);
     std::function<void()> onProgress;
-    // Whether the Start and the Stop command are available now.
+    // Whether the Start and the Stop command are available now. A running server can be
+    // stopped also while its start still waits for devices to connect (the Stop button
+    // shows only the completed start): a driver that never answers Connect must not keep
+    // the server from stopping.
     bool StartAvailable() const { return controls_.startButton; }
-    bool StopAvailable() const { return controls_.stopButton; }
+    bool StopAvailable() const { return controls_.stopButton || running_; }
     // The engine's program directory, ending in "/".
     std::string ProgramDirectory() const;
     EngineTimer& SendTimer() { return *tSend_; }

@@ -87,6 +87,7 @@ void Engine::SendTick() {
             ++position;
             continue;
         }
+        const std::string operatorBefore = message.operatorName;
         message.operatorName = device->operatorName;
         message.TryLock();
         if (outFilter_.IsActive())
@@ -96,7 +97,7 @@ void Engine::SendTick() {
             if (!RejectOutgoing(outbox, position, "Empty message", false))
                 message.Unlock();
         } else {
-            device->RaiseTransmit(record.ToText());
+            device->RaiseTransmit(message, record.ToText(), operatorBefore);
             ++handedOver;
         }
         // A device may answer at once and move the message; go on after it either way.

@@ -57,6 +57,7 @@ void TnbSMSPhone::lock(std::function<void()> granted, std::function<void()> drop
 void TnbSMSPhone::Release() {
     sink_ = nullptr;
     engine_.Lock().Forget({this});
+    GiveBackHeld();
 }
 
 void TnbSMSPhone::unlock() {
@@ -114,10 +115,13 @@ void TnbSMSPhone::RaiseDisconnect() {
     RedrawPicture();
 }
 
-void TnbSMSPhone::RaiseTransmit(const std::string& record) {
+void TnbSMSPhone::RaiseTransmit(const TSms& message, const std::string& record,
+                                const std::string& operatorBefore) {
     if (!sink_)
         return;
     sendState = kSending;
+    // Held before the event: a driver may answer inside it.
+    held_.push_back({message.listId, message.messageId, operatorBefore});
     sink_->Transmit(record);
 }
 

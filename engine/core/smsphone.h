@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "automationvalue.h"
 #include "devicesink.h"
@@ -13,6 +14,7 @@
 namespace nimbra {
 
 class Engine;
+class TSms;
 
 inline constexpr const char* kNotConnected = "notconnected";
 inline constexpr const char* kConnecting = "connecting";
@@ -32,7 +34,8 @@ public:
     // The driver advised (or withdrew, with null) its event sink. A device is live while it
     // has one.
     void SetSink(DeviceEventSink* sink) { sink_ = sink; }
-    // The driver let go of the object: no sink any more, and the device lock forgets it.
+    // The driver let go of the object or left the bus: no sink any more, the device lock
+    // forgets it, and the messages it holds go back to the Outbox for another device.
     void Release();
     bool IsLive() const { return sink_ != nullptr; }
 
@@ -61,7 +64,10 @@ public:
     // Events; each is skipped without a sink.
     void RaiseConnect();
     void RaiseDisconnect();
-    void RaiseTransmit(const std::string& record);
+    // Hands message over as record; the device holds it until it answers for its id.
+    // operatorBefore: the message's operator before this device was chosen for it.
+    void RaiseTransmit(const TSms& message, const std::string& record,
+                       const std::string& operatorBefore);
     void RaiseServerShutdown();
     void RaiseMenuItemClick(const std::string& caption);
     void RaiseInfo(const std::string& text);
@@ -90,9 +96,22 @@ private:
     void ApplyLinkRules(const std::string& text, std::string& status);
     void UpdateStatusLine(const std::string& text, std::string& status);
     std::string AdvanceDots(bool connectOnFourth);
+    // The driver answered for msgId: it holds that message no longer.
+    void Answered(const std::string& msgId);
+    // The messages this device holds become free in the Outbox again, as they were before
+    // the hand-over, without using a retry.
+    void GiveBackHeld();
+
+    // A message handed over and not answered yet.
+    struct Held {
+        int listId;
+        std::string messageId;
+        std::string operatorBefore;
+    };
 
     Engine& engine_;
     DeviceEventSink* sink_ = nullptr;
+    std::vector<Held> held_;
 };
 
 }  // namespace nimbra

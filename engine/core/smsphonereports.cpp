@@ -46,7 +46,31 @@ int TnbSMSPhone::OutboxIndexOf(const std::string& msgId) const {
     return -1;
 }
 
+void TnbSMSPhone::Answered(const std::string& msgId) {
+    std::erase_if(held_, [&msgId](const Held& held) { return held.messageId == msgId; });
+}
+
+void TnbSMSPhone::GiveBackHeld() {
+    const std::vector<Held> held = std::move(held_);
+    held_.clear();
+    // After the shutdown nothing is sent any more; a busy mark does not outlive the run.
+    if (held.empty() || engine_.HasShutDown())
+        return;
+    TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
+    for (const Held& entry : held) {
+        TSms* message = outbox.FindByListId(entry.listId);
+        if (!message || !message->IsBusy())
+            continue;
+        // The operator was this device's choice, not the message's: any device may take it.
+        message->operatorName = entry.operatorBefore;
+        message->Unlock();
+        engine_.Log("screen", "[" + realName + "] left without answering; back in the Outbox: " +
+                                  message->ListLine());
+    }
+}
+
 void TnbSMSPhone::sendSuccess(const std::string& msgId, const std::string& senderPhone) {
+    Answered(msgId);
     TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
     const int index = OutboxIndexOf(msgId);
     if (index >= 0) {
@@ -77,6 +101,7 @@ void TnbSMSPhone::sendSuccess(const std::string& msgId, const std::string& sende
 }
 
 void TnbSMSPhone::sendFailed(const std::string& msgId, const std::string& reason) {
+    Answered(msgId);
     TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
     const int index = OutboxIndexOf(msgId);
     if (index >= 0) {
@@ -105,7 +130,8 @@ void TnbSMSPhone::sendFailed(const std::string& msgId, const std::string& reason
                 kept->Unlock();
             }
         } else if (retry) {
-            if (!id.empty())
+            // "Will retry" only while a retry is left; the last failure deletes the message.
+            if (!givenUp && !id.empty())
                 engine_.PostWithSlot(WindowMessage::SendAttemptFailedEvent, id, 1);
             if (givenUp) {
                 engine_.Log("screen", deleted);

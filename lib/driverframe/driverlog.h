@@ -3,7 +3,7 @@
 // "1" lines (events) are always kept, other levels (raw traffic) only while the operator
 // name reads exactly "debug:on". A kept line goes to the mailbox (and so to the engine as
 // device information); every kept line but "Checking link" is stamped with the local time
-// and goes to the log view and, while logging to file is on, to "Logs/smpp-log.txt" in the
+// and goes to the log view and, while logging to file is on, to "logs/smpp-log.txt" in the
 // engine's folder. Failures are ignored: logging never stops a driver.
 
 #include <functional>
@@ -17,7 +17,8 @@ namespace nimbra::driver {
 
 inline constexpr std::string_view kDebugOperator = "debug:on";
 inline constexpr std::string_view kCheckingLink = "Checking link";
-inline constexpr std::string_view kDriverLogFile = "Logs/smpp-log.txt";
+// The engine's own logs folder: one folder for every program's logs.
+inline constexpr std::string_view kDriverLogFile = "logs/smpp-log.txt";
 
 class DriverLog {
 public:

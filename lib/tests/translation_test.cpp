@@ -123,6 +123,23 @@ TEST_F(TranslationTest, FoldersAreCreated) {
     EXPECT_TRUE(files_.EnsureFolders());
 }
 
+// The home the build assembles comes with the folder of its first language; the message
+// file in it still fills itself with the texts the programs use.
+TEST(BuiltHomeTest, HasTheEnglishFolderWhoseFilesFillThemselvesOnFirstUse) {
+    const fs::path built(BUILT_HOME);
+    ASSERT_TRUE(fs::is_directory(built / "Languages/English"));
+    TempDir home;
+    fs::copy(built / "Languages", home.path() / "Languages", fs::copy_options::recursive);
+    ScopedProcessNotifier notifier;
+    LanguageFiles files(home.path(), "English");
+    EXPECT_TRUE(files.EnsureFolders());
+    const std::string key = "A text the built home has never shown";
+    EXPECT_EQ(files.Translate(key), key);
+    EXPECT_NE(ReadFileText(home.path() / "Languages/English/translation.txt").find(key + "=" + key),
+              std::string::npos);
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
 TEST(IniFileTest, ReadsWritesAndKeepsWhatItDoesNotUnderstand) {
     IniFile ini = IniFile::Parse(
         "; comment\r\n[MainForm]\r\nCaption=Main = window\r\nstray line\r\n\r\n[btnSend]\n"

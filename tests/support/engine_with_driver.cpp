@@ -69,7 +69,7 @@ bool EngineWithDriver::WaitForScreenLog(const std::string& line, int timeoutMs) 
 }
 
 std::string EngineWithDriver::DriverLog() const {
-    return ReadFileTextIfAny(engine.home() / "Logs/smpp-log.txt");
+    return ReadFileTextIfAny(engine.home() / "logs/smpp-log.txt");
 }
 
 bool EngineWithDriver::WaitForDriverLog(const std::string& text, int timeoutMs) {

@@ -2,14 +2,12 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace nimbra::testing_support {
 
 LoopbackPeer::LoopbackPeer(int port, std::chrono::milliseconds timeout)
-    : fd_(::socket(AF_INET, SOCK_STREAM, 0)), timeout_(timeout) {
+    : StreamPeer(::socket(AF_INET, SOCK_STREAM, 0), timeout) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
@@ -17,61 +15,9 @@ LoopbackPeer::LoopbackPeer(int port, std::chrono::milliseconds timeout)
     connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
 }
 
-LoopbackPeer::~LoopbackPeer() {
-    ::close(fd_);
-}
-
 bool LoopbackPeer::Send(const std::string& bytes) {
     return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
            static_cast<ssize_t>(bytes.size());
-}
-
-std::string LoopbackPeer::ReadUntil(const std::string& terminator) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout_;
-    for (;;) {
-        const std::size_t at = buffer_.find(terminator);
-        if (at != std::string::npos) {
-            std::string result = buffer_.substr(0, at + terminator.size());
-            buffer_.erase(0, at + terminator.size());
-            return result;
-        }
-        if (std::chrono::steady_clock::now() >= deadline || !ReadSome(deadline))
-            return {};
-    }
-}
-
-std::string LoopbackPeer::ReadBytes(std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout_;
-    while (buffer_.size() < count) {
-        if (std::chrono::steady_clock::now() >= deadline || !ReadSome(deadline))
-            return {};
-    }
-    std::string result = buffer_.substr(0, count);
-    buffer_.erase(0, count);
-    return result;
-}
-
-bool LoopbackPeer::ClosedByPeer() {
-    const auto deadline = std::chrono::steady_clock::now() + timeout_;
-    while (ReadSome(deadline)) {
-    }
-    return eof_;
-}
-
-bool LoopbackPeer::ReadSome(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    pollfd wait{fd_, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0)
-        return false;
-    char chunk[4096];
-    const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-    if (got <= 0) {
-        eof_ = true;
-        return false;
-    }
-    buffer_.append(chunk, static_cast<std::size_t>(got));
-    return true;
 }
 
 }  // namespace nimbra::testing_support

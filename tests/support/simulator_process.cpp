@@ -20,21 +20,35 @@ int PortAfter(const std::string& output, const std::string& label) {
     return 0;
 }
 
+std::vector<std::string> OnFreePort(std::vector<std::string> options) {
+    options.insert(options.begin(), {"--port", "0"});
+    return options;
+}
+
+const std::regex kModemLine("modem on (\\S+)\n");
+
 }  // namespace
 
-SimulatorProcess::SimulatorProcess(const std::string& program, std::vector<std::string> options) {
-    std::vector<std::string> arguments = {"--port", "0"};
-    arguments.insert(arguments.end(), options.begin(), options.end());
+SimulatorProcess::SimulatorProcess(const std::string& program, std::vector<std::string> options)
+    : SimulatorProcess(program, OnFreePort(std::move(options)), [this](const std::string& output) {
+          port_ = PortAfter(output, "listening on");
+          return port_ != 0;
+      }) {}
+
+SimulatorProcess::SimulatorProcess(const std::string& program,
+                                   const std::vector<std::string>& arguments,
+                                   const std::function<bool(const std::string& output)>& ready) {
     process_ = std::make_unique<ChildProcess>(ChildProcess::Options{program, arguments, {}, {}});
-    bool ready = WaitUntil(
-        [this] {
-            std::string output = process_->Output();
-            port_ = PortAfter(output, "listening on");
+    bool started = false;
+    WaitUntil(
+        [&] {
+            const std::string output = process_->Output();
             controlPort_ = PortAfter(output, "control on");
-            return (port_ != 0 && controlPort_ != 0) || !process_->Running();
+            started = controlPort_ != 0 && ready(output);
+            return started || !process_->Running();
         },
         kStartTimeout);
-    if (!ready || port_ == 0 || controlPort_ == 0) {
+    if (!started) {
         throw std::runtime_error("the simulator did not start: " + process_->Errors());
     }
 }
@@ -62,6 +76,22 @@ bool SimulatorProcess::WaitForLog(const std::string& text, std::chrono::millisec
 bool SimulatorProcess::WaitForCount(const std::string& name, int atLeast,
                                     std::chrono::milliseconds timeout) {
     return WaitUntil([&] { return Count(name) >= atLeast; }, timeout);
+}
+
+ModemSimulatorProcess::ModemSimulatorProcess(const std::string& program,
+                                             const std::vector<std::string>& options)
+    : SimulatorProcess(program, options, [](const std::string& output) {
+          return std::regex_search(output, kModemLine);
+      }) {}
+
+std::string ModemSimulatorProcess::device() const {
+    const std::string output = Log();
+    std::string device;
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), kModemLine);
+         it != std::sregex_iterator(); ++it) {
+        device = (*it)[1];
+    }
+    return device;
 }
 
 }  // namespace nimbra::testing_support

@@ -3,10 +3,9 @@
 // commands on stdin and on a loopback control port. The first lines on stdout are
 // "listening on PORT" and "control on PORT".
 
-#include <cstdio>
-
 #include <QCoreApplication>
 
+#include "console.h"
 #include "controlcommands.h"
 #include "controlport.h"
 #include "packetlog.h"
@@ -17,22 +16,10 @@
 #include "stopsignals.h"
 #include "uniquetimestamps.h"
 
-namespace {
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-int Fail(const QString& text, int exitCode) {
-    std::fprintf(stderr, "mcsim: %s\n", text.toLocal8Bit().constData());
-    return exitCode;
-}
-
-void PrintLine(const QString& text) {
-    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-}  // namespace
+using simkit::Fail;
+using simkit::kExitFailed;
+using simkit::kExitUsage;
+using simkit::PrintLine;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -46,7 +33,7 @@ int main(int argc, char** argv) {
         return Fail(QStringLiteral("unknown protocol \"%1\"").arg(options.protocol), kExitUsage);
 
     QString error;
-    mcsim::PacketLog log;
+    simkit::PacketLog log;
     if (!options.logFile.isEmpty() && !log.OpenFile(options.logFile, error))
         return Fail(error, kExitFailed);
     mcsim::SimStats stats;
@@ -56,18 +43,14 @@ int main(int argc, char** argv) {
     if (!simulator.Listen(options.listen, options.port, error))
         return Fail(error, kExitFailed);
     mcsim::ControlCommands commands(simulator);
-    mcsim::ControlPort controlPort(commands);
+    simkit::ControlPort controlPort(commands);
     if (!controlPort.Listen(options.controlPort, error))
         return Fail(error, kExitFailed);
     PrintLine(QStringLiteral("listening on %1").arg(simulator.port()));
     PrintLine(QStringLiteral("control on %1").arg(controlPort.port()));
 
-    mcsim::StdinControl stdinControl(commands);
-    // Queued: the answer to quit is written before the event loop ends.
-    QObject::connect(&controlPort, &mcsim::ControlPort::quitRequested, &app,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&stdinControl, &mcsim::StdinControl::quitRequested, &app,
-                     &QCoreApplication::quit, Qt::QueuedConnection);
+    simkit::StdinControl stdinControl(commands);
+    simkit::QuitOnRequest(controlPort, stdinControl);
     const nimbra::StopSignals stopSignals([] { QCoreApplication::quit(); });
     return app.exec();
 }

@@ -26,13 +26,13 @@ void Session::Close() {
 bool Session::Send(std::string_view bytes) {
     if (socket_->state() != QAbstractSocket::ConnectedState)
         return false;
-    context_.log.Packet(number_, PacketLog::Direction::Sent, Readable(bytes));
+    context_.log.Packet(number_, simkit::PacketLog::Direction::Sent, Readable(bytes));
     socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
     return true;
 }
 
 void Session::LogReceived(std::string_view bytes) {
-    context_.log.Packet(number_, PacketLog::Direction::Received, Readable(bytes));
+    context_.log.Packet(number_, simkit::PacketLog::Direction::Received, Readable(bytes));
 }
 
 void Session::Note(const QString& text) {

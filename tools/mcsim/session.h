@@ -29,7 +29,7 @@ struct SimStats {
 // What every connection of a run shares.
 struct SessionContext {
     const SimOptions& options;
-    PacketLog& log;
+    simkit::PacketLog& log;
     SimStats& stats;
     UniqueTimestamps& timestamps;
 };

@@ -3,29 +3,15 @@
 #include <QCommandLineParser>
 
 #include "codepage.h"
+#include "options.h"
 #include "smpppdu.h"
 
 namespace mcsim {
 namespace {
 
-QCommandLineOption Flag(const char* name, const char* description) {
-    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description));
-}
-
-QCommandLineOption Valued(const char* name, const char* description, const char* valueName,
-                          const QString& defaultValue = {}) {
-    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(description),
-                              QString::fromLatin1(valueName), defaultValue);
-}
-
-// A port number 0..65535, or nullopt.
-std::optional<quint16> PortNumber(const QString& text) {
-    bool ok = false;
-    const uint value = text.toUInt(&ok);
-    if (!ok || value > 65535)
-        return std::nullopt;
-    return static_cast<quint16>(value);
-}
+using simkit::Flag;
+using simkit::PortNumber;
+using simkit::Valued;
 
 constexpr quint16 kCimdPort = 6000;
 constexpr quint16 kSmppPort = 9876;

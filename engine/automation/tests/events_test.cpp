@@ -7,6 +7,7 @@
 
 #include "automation_fixture.h"
 #include "event_wait.h"
+#include "file_text.h"
 #include "unGSMSMS.h"
 
 namespace nimbra::testing_support {
@@ -122,10 +123,10 @@ TEST_F(EventsTest, AcceptedForDeliveryReachesEveryClientBeforeSendMessageReturns
     EXPECT_TRUE(b->WaitForEvent(QStringLiteral("MessageAcceptedForDelivery")));
 }
 
-TEST_F(EventsTest, FailedAttemptsRaiseErrorsAndUsedUpRetriesDeleteTheMessage) {
+TEST_F(EventsTest, AFailedAttemptWithARetryLeftSaysSoAndTheLastOneOnlyDeletes) {
     engine.reset();
     engine = std::make_unique<RunningEngine>(TRANSMIT);
-    engine->WriteServerSetting("eSendRetries", "0");
+    engine->WriteServerSetting("eSendRetries", "1");
     engine->Start();
     a = NewClient();
     b = NewClient();
@@ -137,13 +138,31 @@ TEST_F(EventsTest, FailedAttemptsRaiseErrorsAndUsedUpRetriesDeleteTheMessage) {
     a->CallObject(easy, QStringLiteral("startServer"));
     a->CallObject(control, QStringLiteral("startServer"));
     const QString id = SendThroughDevice("doomed");
+    const auto errorsOne = [&](const QString& path) {
+        int count = 0;
+        for (const Event& e : a->Events())
+            count += e.path == path && e.name == QLatin1String("Error") &&
+                             Arg(e, 0) == QLatin1String("i:1")
+                         ? 1
+                         : 0;
+        return count;
+    };
+
     b->CallObject(device, QStringLiteral("sendFailed"), {id, QStringLiteral("no network")});
-    ASSERT_TRUE(a->WaitForEvent(QStringLiteral("MessageDeleted")));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return errorsOne(control) == 1; }, 5000));
     const Event* error = Find(*a, server, QStringLiteral("Error"));
     ASSERT_NE(error, nullptr);
     EXPECT_EQ(Arg(*error, 0), QStringLiteral("i:1"));
     EXPECT_EQ(Arg(*error, 2), id);
     EXPECT_EQ(Arg(*error, 3), QStringLiteral("1"));
+    EXPECT_EQ(errorsOne(easy), 1);
+
+    // The second attempt is the last.
+    b->ClearEvents();
+    a->CallObject(server, QStringLiteral("reSendMessage"), {Wrap(id)});
+    ASSERT_TRUE(b->WaitForEvent(QStringLiteral("Transmit")));
+    b->CallObject(device, QStringLiteral("sendFailed"), {id, QStringLiteral("no network")});
+    ASSERT_TRUE(a->WaitForEvent(QStringLiteral("MessageDeleted")));
     EXPECT_EQ(Arg(*Find(*a, server, QStringLiteral("MessageDeleted")), 0), id);
     ASSERT_TRUE(ProcessEventsUntil(
         [&] {
@@ -155,7 +174,8 @@ TEST_F(EventsTest, FailedAttemptsRaiseErrorsAndUsedUpRetriesDeleteTheMessage) {
             return false;
         },
         5000));
-    EXPECT_NE(Find(*a, control, QStringLiteral("Error")), nullptr);
+    for (const QString& path : {server, easy, control})
+        EXPECT_EQ(errorsOne(path), 1) << path.toStdString();
 }
 
 TEST_F(EventsTest, EasySendingSplitsNumbersAndTexts) {
@@ -180,23 +200,44 @@ TEST_F(EventsTest, EasySendingSplitsNumbersAndTexts) {
     EXPECT_TRUE(Show(stored.arguments().value(0)).contains(QStringLiteral("{z}")));
 }
 
-TEST_F(EventsTest, ServiceControlStartsAndStopsAndSaysWhenItCannot) {
+TEST_F(EventsTest, ServiceControlStopsAStartThatWaitsForADeviceAndSaysWhenItCannot) {
     const QString control = Ready(*a, QStringLiteral("nbServiceControl"));
+    // A device whose driver never answers Connect.
+    device = Ready(*b, QStringLiteral("nbSMSPhone"), QStringLiteral("silent"));
     a->CallObject(control, QStringLiteral("startServer"));
     ASSERT_TRUE(a->WaitForEvent(QStringLiteral("Started")));
-    // Stop becomes available once the device check has seen no device connecting.
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] {
-            a->CallObject(control, QStringLiteral("stopServer"));
-            return Find(*a, control, QStringLiteral("Stopped")) != nullptr;
-        },
-        10000));
+    ASSERT_TRUE(b->WaitForEvent(QStringLiteral("Connect")));
+    a->CallObject(control, QStringLiteral("stopServer"));
+    ASSERT_TRUE(a->WaitForEvent(QStringLiteral("Stopped")));
+    EXPECT_EQ(Find(*a, control, QStringLiteral("Error")), nullptr);
+    ASSERT_TRUE(b->WaitForEvent(QStringLiteral("Disconnect")));
+
     a->ClearEvents();
     a->CallObject(control, QStringLiteral("stopServer"));
     ASSERT_TRUE(a->WaitForEvent(QStringLiteral("Error")));
     const Event* error = Find(*a, control, QStringLiteral("Error"));
     EXPECT_EQ(Arg(*error, 0), QStringLiteral("i:6"));
     EXPECT_EQ(Arg(*error, 1), QStringLiteral("Server is not running"));
+}
+
+TEST_F(EventsTest, ADeviceThatLeavesTheBusGivesItsMessageToTheNextDevice) {
+    server = Ready(*a, kServer, QStringLiteral("client"));
+    ReadyDevice();
+    StartServer();
+    const QString id = SendThroughDevice("stranded");
+    b.reset();  // the driver's connection ends without an answer
+
+    auto next = NewClient();
+    const QString other = Ready(*next, QStringLiteral("nbSMSPhone"), QStringLiteral("next"));
+    next->CallObject(other, QStringLiteral("connectionSuccess"));
+    ASSERT_TRUE(next->WaitForEvent(QStringLiteral("Transmit")));
+    const Event* transmit = Find(*next, other, QStringLiteral("Transmit"));
+    TGsmSms record;
+    record.FromText(Arg(*transmit, 0).toStdString());
+    EXPECT_EQ(QString::fromStdString(record.messageId), id);
+    next->CallObject(other, QStringLiteral("sendSuccess"), {id, QStringLiteral("+3620999")});
+    ASSERT_TRUE(a->WaitForEvent(QStringLiteral("MessageSent")));
+    EXPECT_EQ(Find(*a, server, QStringLiteral("Error")), nullptr);
 }
 
 TEST_F(EventsTest, AMassSendFilesEveryLineOfAThousandLineFile) {
@@ -229,6 +270,10 @@ TEST_F(EventsTest, ClosingTheEngineStopsAndShutsDownClientsAndDevices) {
     EXPECT_EQ(b->EventNames(device),
               (std::vector<QString>{QStringLiteral("Connect"), QStringLiteral("Disconnect"),
                                     QStringLiteral("ServerShutdown")}));
+    // The files other programs read say what a Stop says.
+    EXPECT_EQ(ReadFileText(engine->home() / "logs/status0.txt"), "The Server is Stoped\r\n");
+    EXPECT_EQ(ReadFileText(engine->home() / "logs/startbtn.state"), "enabled\r\n");
+    EXPECT_EQ(ReadFileText(engine->home() / "logs/stopbtn.state"), "disabled\r\n");
 }
 
 }  // namespace

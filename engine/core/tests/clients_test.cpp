@@ -87,6 +87,30 @@ protected:
         host.RunPosted();
         engine->CheckDevices();  // no device connecting: Stop becomes available
     }
+    // Forgets what every client object heard so far.
+    void ClearEvents() {
+        for (Server& server : servers)
+            server.sink->events.clear();
+        for (Easy& easy : easies)
+            easy.sink->events.clear();
+        for (Control& control : controls)
+            control.sink->events.clear();
+    }
+    struct EachKind {
+        Server& server;
+        Easy& easy;
+        Control& control;
+    };
+    // A client of each kind that hears the engine: the simple objects are named by a start of
+    // the running server. What they heard on the way is forgotten.
+    EachKind ListeningClientOfEachKind() {
+        EachKind kinds{AddServer(), AddEasy(), AddControl()};
+        kinds.easy.object->startServer();
+        kinds.control.object->startServer();
+        host.RunPosted();
+        ClearEvents();
+        return kinds;
+    }
 
     std::deque<Server> servers;
     std::deque<Easy> easies;
@@ -318,11 +342,63 @@ TEST_F(ClientsTest, StartAndStopServerAnswerWhetherTheCommandWasAvailable) {
     EXPECT_EQ(client.object->startServer(), AutoValue(0));
     host.RunPosted();
     EXPECT_EQ(client.sink->events, Events{"ServerStarted"});
-    EXPECT_EQ(client.object->stopServer(), AutoValue(0));  // start not complete yet
-    engine->CheckDevices();
     EXPECT_EQ(client.object->stopServer(), AutoValue(1));
+    EXPECT_EQ(client.object->stopServer(), AutoValue(0));
     host.RunPosted();
     EXPECT_EQ(client.sink->events, (Events{"ServerStarted", "ServerStopped"}));
+}
+
+TEST_F(ClientsTest, EveryWayToStopStopsAServerWhoseDeviceNeverAnswersConnect) {
+    Server& server = AddServer();
+    Easy& easy = AddEasy();
+    Control& control = AddControl();
+    easy.object->startServer();  // names the objects, so that they hear the server stop
+    control.object->startServer();
+    engine->StopbtnClick();
+    host.RunPosted();
+    const std::string stopCommand = Home("servercontrol/StopServer.act");
+    struct Way {
+        const char* name;
+        std::function<void()> stop;
+    };
+    const Way ways[] = {
+        {"message server", [&] { EXPECT_EQ(server.object->stopServer(), AutoValue(1)); }},
+        {"simple object", [&] { easy.object->stopServer(); }},
+        {"service control", [&] { control.object->stopServer(); }},
+        {"control folder",
+         [&] {
+             std::ofstream(stopCommand) << "";
+             engine->CheckControlFolder();
+             EXPECT_FALSE(fs::exists(stopCommand));
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        Device& silent = AddDevice();
+        engine->StartbtnClick(true);
+        host.RunPosted();
+        engine->CheckDevices();
+        ASSERT_EQ(silent.phone->sendState, kConnecting);
+        ASSERT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+        ClearEvents();
+
+        way.stop();
+        host.RunPosted();
+        EXPECT_FALSE(engine->IsRunning());
+        EXPECT_EQ(silent.sink->events, (Events{"Connect", "Disconnect"}));
+        EXPECT_EQ(silent.phone->sendState, kNotConnected);
+        EXPECT_EQ(server.sink->events, Events{"ServerStopped"});
+        EXPECT_EQ(easy.sink->events, Events{"ServerStopped"});
+        EXPECT_EQ(control.sink->events, Events{"Stopped"});
+        EXPECT_EQ(ReadHomeFile("logs/status0.txt"), "The Server is Stoped\r\n");
+        EXPECT_EQ(ReadHomeFile("logs/startbtn.state"), "enabled\r\n");
+        // The device check after the stop leaves the server stopped.
+        silent.phone->connectionSuccess();
+        engine->CheckDevices();
+        EXPECT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+        EXPECT_TRUE(engine->StartAvailable());
+        EXPECT_FALSE(engine->StopAvailable());
+    }
 }
 
 TEST_F(ClientsTest, StatusInfoAndLogWriteStatusSlots) {
@@ -338,15 +414,8 @@ TEST_F(ClientsTest, StatusInfoAndLogWriteStatusSlots) {
 // --- events of the three kinds -------------------------------------------------------------
 
 TEST_F(ClientsTest, EachKindHearsTheEngineHappeningsInItsOwnTerms) {
-    Server& server = AddServer();
-    Easy& easy = AddEasy();
-    Control& control = AddControl();
     StartAndSettle();
-    easy.object->startServer();  // running already: named all the same
-    control.object->startServer();
-    server.sink->events.clear();
-    easy.sink->events.clear();
-    control.sink->events.clear();
+    auto [server, easy, control] = ListeningClientOfEachKind();
 
     Store(SystemFolder::Inbox, "77", "incoming");
     const std::string received = Find("77")->ToRecord().ToText();
@@ -417,10 +486,49 @@ TEST_F(ClientsTest, EachKindHearsTheEngineHappeningsInItsOwnTerms) {
         EXPECT_EQ(server.sink->events, c.server) << c.name;
         EXPECT_EQ(easy.sink->events, c.easy) << c.name;
         EXPECT_EQ(control.sink->events, c.control) << c.name;
-        server.sink->events.clear();
-        easy.sink->events.clear();
-        control.sink->events.clear();
+        ClearEvents();
     }
+}
+
+TEST_F(ClientsTest, EachKindHearsWillRetryOnlyWhileARetryIsLeft) {
+    Device& device = AddDevice();
+    StartServer();
+    auto [server, easy, control] = ListeningClientOfEachKind();
+    const std::string id = QueueOutgoing("+447009001", "fails twice");
+    Folder(SystemFolder::Outbox).At(0).retriesLeft = 1;
+    const std::string number = std::to_string(MessageIdNumber(id));
+    const std::string retry = kRetryErrorText;
+    struct Attempt {
+        const char* name;
+        Events server;
+        Events easy;
+        Events control;
+    };
+    const Attempt attempts[] = {
+        {"a retry left",
+         {"Error:1:" + retry + ":" + id + ":1"},
+         {"Error:1:" + retry + ":" + number},
+         {"Error:1:" + retry + ":" + number}},
+        {"the last attempt",
+         {"MessageDeleted:" + id},
+         {"Error:7:Message could not be sent:" + number},
+         {}},
+    };
+    for (const Attempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.name);
+        ClearEvents();
+        engine->ResendFailedMessages();
+        Tick();
+        ASSERT_FALSE(device.sink->transmitted.empty());
+        ASSERT_EQ(device.sink->transmitted.back().messageId, id);
+        device.phone->sendFailed(id, "no network");
+        host.RunPosted();
+        EXPECT_EQ(server.sink->events, attempt.server);
+        EXPECT_EQ(easy.sink->events, attempt.easy);
+        EXPECT_EQ(control.sink->events, attempt.control);
+    }
+    EXPECT_EQ(FilesIn("SysFolders/Could not be sent"), 1u);
+    EXPECT_EQ(device.sink->transmitted.size(), 2u);
 }
 
 TEST_F(ClientsTest, MessageIdNumberTakesDecimalIdsThatFit) {
@@ -433,16 +541,9 @@ TEST_F(ClientsTest, MessageIdNumberTakesDecimalIdsThatFit) {
 }
 
 TEST_F(ClientsTest, ClosingTheEngineStopsThenShutsDownEachKind) {
-    Server& server = AddServer();
+    StartAndSettle();
+    auto [server, easy, control] = ListeningClientOfEachKind();
     server.object->registerMenuItem("billboard 1 Configuration");
-    Easy& easy = AddEasy();
-    Control& control = AddControl();
-    easy.object->startServer();
-    control.object->startServer();
-    host.RunPosted();
-    server.sink->events.clear();
-    easy.sink->events.clear();
-    control.sink->events.clear();
 
     engine->Exit();
     host.RunPosted();

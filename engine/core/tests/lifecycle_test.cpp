@@ -237,6 +237,47 @@ TEST_F(LifecycleTest, ExitStopsTheServerThenShutsEverythingDown) {
     EXPECT_TRUE(host.handsetTold);
 }
 
+enum class ServerAtExit { Running, WaitingForADevice, StartedWithOptionsOpen, Stopped };
+
+class ExitTest : public LifecycleTest, public testing::WithParamInterface<ServerAtExit> {};
+
+TEST_P(ExitTest, AfterTheEngineEndedTheStateFilesSayWhatAStopSays) {
+    StartEngine();
+    Device& device = AddDevice();
+    switch (GetParam()) {
+        case ServerAtExit::Running:
+            StartServer();
+            engine->CheckDevices();
+            break;
+        case ServerAtExit::WaitingForADevice:
+            engine->StartbtnClick(true);
+            host.RunPosted();
+            break;
+        case ServerAtExit::StartedWithOptionsOpen:
+            engine->preferencesOpen = true;
+            engine->StartbtnClick(true);
+            break;
+        case ServerAtExit::Stopped:
+            break;
+    }
+    const bool running = engine->IsRunning();
+    engine->Exit();
+    host.RunPosted();
+
+    ASSERT_TRUE(engine->HasShutDown());
+    EXPECT_EQ(ReadHomeFile("logs/status0.txt"), "The Server is Stoped\r\n");
+    EXPECT_EQ(ReadHomeFile("logs/startbtn.state"), "enabled\r\n");
+    EXPECT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+    const std::string screen = ReadHomeFile("logs/screen-log.txt");
+    EXPECT_EQ(screen.find("SERVER_SHUTDOWN ok") != std::string::npos, running);
+    EXPECT_EQ(device.sink->events.back(), "ServerShutdown");
+}
+
+INSTANTIATE_TEST_SUITE_P(States, ExitTest,
+                         testing::Values(ServerAtExit::Running, ServerAtExit::WaitingForADevice,
+                                         ServerAtExit::StartedWithOptionsOpen,
+                                         ServerAtExit::Stopped));
+
 TEST(LogChannelsTest, FileChannelThatFailedIsNeverReopened) {
     TempDir dir;
     const std::string folder = (dir.path() / "missing").string() + "/";

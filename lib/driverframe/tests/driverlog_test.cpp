@@ -41,7 +41,7 @@ protected:
                           .appendToView = [this](std::string line) { view_.push_back(line); }});
     }
     std::string LogFile() const {
-        return testing_support::ReadFileText(home_.path() / "Logs" / "smpp-log.txt");
+        return testing_support::ReadFileText(home_.path() / "logs" / "smpp-log.txt");
     }
 
     testing_support::TempDir home_;
@@ -90,10 +90,24 @@ TEST_F(DriverLogTest, StampedLinesGoToViewAndFileButCheckingLinkOnlyToTheEngine)
     EXPECT_EQ(view_.size(), 2u);
 }
 
+TEST_F(DriverLogTest, TheLogFileJoinsTheEnginesLogsFolder) {
+    std::filesystem::create_directories(home_.path() / "logs");
+    testing_support::WriteFileText(home_.path() / "logs" / "screen-log.txt", "engine\r\n");
+    fields_.Set("cbLog", "1");
+    DriverLog log = MakeLog();
+    log.Log("1", "Successful login");
+    EXPECT_EQ(LogFile(), view_.at(0) + "\r\n");
+    // One folder holds every program's logs, also on a file system that tells case apart.
+    std::vector<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(home_.path()))
+        entries.push_back(entry.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"logs"});
+}
+
 TEST_F(DriverLogTest, AnUnwritableLogFileIsIgnored) {
     fields_.Set("cbLog", "1");
-    // "Logs" is a file, so the log file cannot be made.
-    testing_support::WriteFileText(home_.path() / "Logs", "x");
+    // "logs" is a file, so the log file cannot be made.
+    testing_support::WriteFileText(home_.path() / "logs", "x");
     DriverLog log = MakeLog();
     log.Log("1", "Message sent");
     EXPECT_EQ(posted_.size(), 1u);

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QString>
 
-namespace mcsim {
+namespace simkit {
 
 class PacketLog {
 public:
@@ -26,4 +26,4 @@ private:
     std::unique_ptr<QFile> file_;
 };
 
-}  // namespace mcsim
+}  // namespace simkit

@@ -1,6 +1,6 @@
 #include "controllines.h"
 
-namespace mcsim {
+namespace simkit {
 
 std::vector<ControlLines::Line> ControlLines::Append(const QByteArray& bytes) {
     std::vector<Line> lines;
@@ -22,4 +22,4 @@ std::vector<ControlLines::Line> ControlLines::Append(const QByteArray& bytes) {
     return lines;
 }
 
-}  // namespace mcsim
+}  // namespace simkit

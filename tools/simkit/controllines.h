@@ -7,7 +7,7 @@
 
 #include <QByteArray>
 
-namespace mcsim {
+namespace simkit {
 
 class ControlLines {
 public:
@@ -24,4 +24,4 @@ private:
     bool overlong_ = false;  // the line under way went past kLimit
 };
 
-}  // namespace mcsim
+}  // namespace simkit

@@ -5,12 +5,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include "controlcommands.h"
+#include "commandset.h"
 #include "controllines.h"
 
-namespace mcsim {
+namespace simkit {
 
-ControlPort::ControlPort(ControlCommands& commands, QObject* parent)
+ControlPort::ControlPort(CommandSet& commands, QObject* parent)
     : QObject(parent), commands_(commands), server_(new QTcpServer(this)) {
     connect(server_, &QTcpServer::newConnection, this, &ControlPort::Accept);
 }
@@ -44,4 +44,4 @@ void ControlPort::Accept() {
     }
 }
 
-}  // namespace mcsim
+}  // namespace simkit

@@ -7,14 +7,14 @@
 
 class QTcpServer;
 
-namespace mcsim {
+namespace simkit {
 
-class ControlCommands;
+class CommandSet;
 
 class ControlPort : public QObject {
     Q_OBJECT
 public:
-    explicit ControlPort(ControlCommands& commands, QObject* parent = nullptr);
+    explicit ControlPort(CommandSet& commands, QObject* parent = nullptr);
 
     // False with `error` set when the port cannot be had; 0 takes a free port.
     bool Listen(quint16 port, QString& error);
@@ -27,8 +27,8 @@ signals:
 private:
     void Accept();
 
-    ControlCommands& commands_;
+    CommandSet& commands_;
     QTcpServer* server_;
 };
 
-}  // namespace mcsim
+}  // namespace simkit

@@ -8,14 +8,14 @@
 
 class QSocketNotifier;
 
-namespace mcsim {
+namespace simkit {
 
-class ControlCommands;
+class CommandSet;
 
 class StdinControl : public QObject {
     Q_OBJECT
 public:
-    explicit StdinControl(ControlCommands& commands, QObject* parent = nullptr);
+    explicit StdinControl(CommandSet& commands, QObject* parent = nullptr);
 
 signals:
     void quitRequested();
@@ -23,9 +23,9 @@ signals:
 private:
     void ReadAvailable();
 
-    ControlCommands& commands_;
+    CommandSet& commands_;
     ControlLines lines_;
     QSocketNotifier* notifier_;
 };
 
-}  // namespace mcsim
+}  // namespace simkit

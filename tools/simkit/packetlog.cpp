@@ -4,7 +4,7 @@
 
 #include <QDateTime>
 
-namespace mcsim {
+namespace simkit {
 
 bool PacketLog::OpenFile(const QString& path, QString& error) {
     auto file = std::make_unique<QFile>(path);
@@ -39,4 +39,4 @@ void PacketLog::Write(int connection, const char* marker, const QString& text) {
     }
 }
 
-}  // namespace mcsim
+}  // namespace simkit

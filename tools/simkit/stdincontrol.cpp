@@ -7,11 +7,11 @@
 
 #include <QSocketNotifier>
 
-#include "controlcommands.h"
+#include "commandset.h"
 
-namespace mcsim {
+namespace simkit {
 
-StdinControl::StdinControl(ControlCommands& commands, QObject* parent)
+StdinControl::StdinControl(CommandSet& commands, QObject* parent)
     : QObject(parent),
       commands_(commands),
       notifier_(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this)) {
@@ -36,4 +36,4 @@ void StdinControl::ReadAvailable() {
         emit quitRequested();
 }
 
-}  // namespace mcsim
+}  // namespace simkit
