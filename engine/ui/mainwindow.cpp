@@ -120,7 +120,7 @@ void TNbsmForm::ConnectEngine() {
     engine_.Logs().onPaneLine = [this](const PaneLine& line) { AddPaneLine(line); };
     engine_.Panel().onChange = [this] { ShowDevicePanel(); };
     engine_.Controls().onChange = [this] {
-        // The menu items change after their buttons: read them all once the change is over.
+        // Read the state once the change is over.
         if (controlsUpdatePending_)
             return;
         controlsUpdatePending_ = true;
@@ -174,8 +174,8 @@ void TNbsmForm::UpdateTitle() {
 
 void TNbsmForm::UpdateControls() {
     controlsUpdatePending_ = false;
-    actStart_->setEnabled(engine_.StartAvailable() && engine_.Controls().startMenuItem);
-    actStop_->setEnabled(engine_.StopAvailable() && engine_.Controls().stopMenuItem);
+    actStart_->setEnabled(engine_.StartAvailable());
+    actStop_->setEnabled(engine_.StopAvailable());
 }
 
 void TNbsmForm::AddPaneLine(const PaneLine& line) {
