@@ -1,10 +1,14 @@
 #include "mainwindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -200,7 +204,8 @@ void TNbsmForm::ShowDevicePanel() {
         QFont bold = header->font();
         bold.setBold(true);
         header->setFont(bold);
-        new QListWidgetItem(QStringLiteral("    ") + QFromAnsi(entry.status), devicePane_);
+        auto* status = new QListWidgetItem(QFromAnsi(entry.status), devicePane_);
+        status->setForeground(devicePane_->palette().color(QPalette::PlaceholderText));
     }
 }
 
@@ -277,6 +282,12 @@ void TNbsmForm::changeEvent(QEvent* event) {
 }
 
 bool TNbsmForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == messageView_ && event->type() == QEvent::Resize) {
+        // The number column takes a quarter of the list, within bounds.
+        const int width = static_cast<QResizeEvent*>(event)->size().width();
+        messageView_->header()->resizeSection(
+            kListPhone, std::clamp(width / 4, kPhoneColumnWidth, 2 * kPhoneColumnWidth));
+    }
     if (watched == messageView_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {

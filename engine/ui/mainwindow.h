@@ -54,6 +54,9 @@ struct WindowHooks {
         saveFileName;
 };
 
+// The narrowest the number column of the message list gets by itself.
+inline constexpr int kPhoneColumnWidth = 110;
+
 // The engine's settings the window adds: tray mode ("1"/"0") in the "Server" section.
 inline constexpr const char* kTrayModeValue = "cbTrayMode";
 
@@ -111,7 +114,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    // The Delete key in the message list.
+    // The Delete key in the message list, and its width.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSplitter>
@@ -54,6 +55,22 @@ QMenu* NewMenu(QWidget* parent, const char* name, const char* title) {
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
 }
+
+// A status panel that shortens a text too long for it with "...", the whole text in its tip.
+class ElidedPanel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+        setToolTip(shown == text() ? QString() : text());
+        drawFrame(&painter);
+        painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft, shown);
+    }
+};
 
 // A pane with a caption above it.
 QWidget* Captioned(const char* name, const char* caption, QWidget* pane, QWidget* parent) {
@@ -175,6 +192,8 @@ QWidget* TNbsmForm::CreateFolderSide() {
     devicePane_->setSelectionMode(QAbstractItemView::NoSelection);
     devicePane_->setFocusPolicy(Qt::NoFocus);
     devicePane_->setIconSize(QSize(20, 20));
+    devicePane_->setWordWrap(true);
+    devicePane_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* side = new QSplitter(Qt::Vertical, this);
     side->setObjectName(QStringLiteral("splFolders"));
@@ -182,6 +201,7 @@ QWidget* TNbsmForm::CreateFolderSide() {
     side->addWidget(Captioned("lblDeviceInformation", "Device information", devicePane_, side));
     side->setStretchFactor(0, 3);
     side->setStretchFactor(1, 1);
+    side->setSizes({330, 120});
     return side;
 }
 
@@ -215,7 +235,7 @@ QWidget* TNbsmForm::CreateMessageSide() {
     columns->setStretchLastSection(false);
     columns->setSectionResizeMode(kListIcon, QHeaderView::Fixed);
     columns->resizeSection(kListIcon, 28);
-    columns->resizeSection(kListPhone, 140);
+    columns->resizeSection(kListPhone, kPhoneColumnWidth);
     columns->setSectionResizeMode(kListMessage, QHeaderView::Stretch);
     columns->resizeSection(kListTime, 140);
     columns->setSectionHidden(kListIdCell, true);
@@ -239,7 +259,8 @@ QWidget* TNbsmForm::CreateMessageSide() {
     listAndPreview->addWidget(messageView_);
     listAndPreview->addWidget(preview_);
     listAndPreview->setStretchFactor(0, 3);
-    listAndPreview->setStretchFactor(1, 2);
+    listAndPreview->setStretchFactor(1, 1);
+    listAndPreview->setSizes({200, 130});
 
     messagesArea_ = new QWidget(this);
     auto* messagesLayout = new QVBoxLayout(messagesArea_);
@@ -252,7 +273,7 @@ QWidget* TNbsmForm::CreateMessageSide() {
     logPane_->setObjectName(QStringLiteral("memLog"));
     logPane_->setReadOnly(true);
     logPane_->setMaximumBlockCount(static_cast<int>(kScreenLogLines));
-    logPane_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logPane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     auto* side = new QSplitter(Qt::Vertical, this);
     side->setObjectName(QStringLiteral("splLog"));
@@ -260,6 +281,7 @@ QWidget* TNbsmForm::CreateMessageSide() {
     side->addWidget(logPane_);
     side->setStretchFactor(0, 3);
     side->setStretchFactor(1, 1);
+    side->setSizes({340, 110});
     return side;
 }
 
@@ -267,12 +289,14 @@ void TNbsmForm::CreateStatusBar() {
     // No object name: the panels show the engine's state, not texts of the language files.
     const int widths[4] = {170, 60, 70, 0};
     for (int panel = 0; panel < 4; ++panel) {
-        statusPanels_[panel] = new QLabel(this);
+        statusPanels_[panel] = new ElidedPanel(this);
         statusPanels_[panel]->setFrameShape(QFrame::StyledPanel);
         statusPanels_[panel]->setFrameShadow(QFrame::Sunken);
         statusPanels_[panel]->setContentsMargins(4, 0, 4, 0);
         if (widths[panel] > 0)
-            statusPanels_[panel]->setMinimumWidth(widths[panel]);
+            statusPanels_[panel]->setFixedWidth(widths[panel]);
+        else
+            statusPanels_[panel]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         statusBar()->addWidget(statusPanels_[panel], widths[panel] > 0 ? 0 : 1);
     }
     progress_ = new QProgressBar(this);

@@ -376,7 +376,7 @@ TEST_F(MainWindowTest, PanesFollowTheEngine) {
     ASSERT_EQ(window->DevicePane()->count(), 2);
     EXPECT_EQ(window->DevicePane()->item(0)->text(), "[smpp1]");
     EXPECT_FALSE(window->DevicePane()->item(0)->icon().isNull());
-    EXPECT_EQ(window->DevicePane()->item(1)->text().trimmed(), "Connected");
+    EXPECT_EQ(window->DevicePane()->item(1)->text(), "Connected");
 }
 
 TEST_F(MainWindowTest, StartAndStopFollowTheServer) {
