@@ -76,12 +76,19 @@ FolderSnapshot ReadFolderSnapshot(const std::string& directory,
     return snapshot;
 }
 
-void TSmsQueue::AppendLoaded(const std::string& path, const std::string* content) {
-    auto message = std::make_unique<TSms>(env_.sms);
-    if (!(content ? message->LoadText(path, *content) : message->Load(path)))
+void TSmsQueue::AppendLoaded(std::unique_ptr<TSms> message) {
+    if (!message)
         return;
     message->listId = ++sequence_;
     messages_.push_back(std::move(message));
+}
+
+std::unique_ptr<TSms> TSmsQueue::ReadMessage(const std::string& path,
+                                             const std::string* content) const {
+    auto message = std::make_unique<TSms>(env_.sms);
+    if (!(content ? message->LoadText(path, *content) : message->Load(path)))
+        return nullptr;
+    return message;
 }
 
 void TSmsQueue::LoadFolder() {
@@ -92,27 +99,40 @@ void TSmsQueue::LoadFolder() {
     for (std::size_t i = 0; i < total; ++i) {
         if (i % step == 0)
             env_.Progress(i, total);
-        AppendLoaded(directory_ + names[i], nullptr);
+        AppendLoaded(ReadMessage(directory_ + names[i], nullptr));
     }
     env_.Progress(total, total);
     loaded = true;
 }
 
+std::size_t TSmsQueue::ParseSnapshot(FolderSnapshot& snapshot, std::size_t count) {
+    const std::size_t total = snapshot.names.size();
+    const std::size_t end = std::min(total, snapshot.messages.size() + count);
+    snapshot.messages.reserve(total);
+    for (std::size_t i = snapshot.messages.size(); i < end; ++i) {
+        snapshot.messages.push_back(
+            ReadMessage(snapshot.directory + snapshot.names[i], &snapshot.contents[i]));
+        std::string().swap(snapshot.contents[i]);
+    }
+    return total - end;
+}
+
 void TSmsQueue::LoadSnapshot(FolderSnapshot snapshot) {
-    // The directory is listed again: a message filed while the snapshot was read is read
-    // now, in its place in name order.
-    const std::vector<std::string> names = MessageFileNames(directory_);
     if (snapshot.directory != directory_)
         snapshot = {};
+    ParseSnapshot(snapshot, snapshot.names.size());
+    // The directory is listed again: a message filed while the snapshot was read is read
+    // now, in its place in name order, and one that left meanwhile is not taken.
+    const std::vector<std::string> names = MessageFileNames(directory_);
     messages_.reserve(messages_.size() + names.size());
     std::size_t taken = 0;
     for (const std::string& name : names) {
         while (taken < snapshot.names.size() && snapshot.names[taken] < name)
             ++taken;
-        const bool read = taken < snapshot.names.size() && snapshot.names[taken] == name;
-        AppendLoaded(directory_ + name, read ? &snapshot.contents[taken] : nullptr);
-        if (read)
-            std::string().swap(snapshot.contents[taken]);
+        if (taken < snapshot.names.size() && snapshot.names[taken] == name)
+            AppendLoaded(std::move(snapshot.messages[taken]));
+        else
+            AppendLoaded(ReadMessage(directory_ + name, nullptr));
     }
     loaded = true;
 }

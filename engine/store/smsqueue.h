@@ -26,11 +26,15 @@ class TFolderMan;
 class TMessageList;
 
 // The message files of a folder as read from disk, in name order: what a queue loads when the
-// files were read away from the engine's thread.
+// files were read away from the engine's thread. The queue may read the messages out of them a
+// part at a time (ParseSnapshot) before it takes them.
 struct FolderSnapshot {
     std::string directory;  // with a trailing "/"
     std::vector<std::string> names;
     std::vector<std::string> contents;
+    // The messages of the first files, read from their contents; null for a file that did not
+    // load.
+    std::vector<std::unique_ptr<TSms>> messages;
 };
 
 // Reads every "*.sms" file of directory (with a trailing "/") in name order; a file that
@@ -66,8 +70,11 @@ public:
     // Reads every "*.sms" file of the directory in name order and appends what loads; a
     // file that does not load is skipped. Meant for an empty queue.
     void LoadFolder();
+    // Reads the messages of up to count more files of the snapshot, without taking them;
+    // gives how many files are left.
+    std::size_t ParseSnapshot(FolderSnapshot& snapshot, std::size_t count);
     // LoadFolder from a snapshot of the directory; files that came after the snapshot was
-    // taken are read now, so none is missed.
+    // taken are read now, so none is missed, and those that went since are left out.
     void LoadSnapshot(FolderSnapshot snapshot);
 
     struct AddResult {
@@ -123,8 +130,10 @@ private:
     // Saves the message into its day folder; true when it was written there.
     bool MoveToDayFolder(TSms& message, long long now);
     void RemoveRow(const TSms& message);
-    // Appends the message of a file when it loads.
-    void AppendLoaded(const std::string& path, const std::string* content);
+    // The message of a file (its content read already, or not), null when it does not load.
+    std::unique_ptr<TSms> ReadMessage(const std::string& path, const std::string* content) const;
+    // Appends a message that loaded, giving it the next list id.
+    void AppendLoaded(std::unique_ptr<TSms> message);
     // Replaces the messages by what load reads, keeping a message a device is sending.
     void ReplaceMessages(const std::function<void()>& load);
 

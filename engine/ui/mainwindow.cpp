@@ -312,7 +312,7 @@ void TNbsmForm::TranslateAll() {
 }
 
 bool TNbsmForm::ReadingFolder() const {
-    return loader_->Busy();
+    return loader_->Busy() || snapshot_;
 }
 
 QMenu* TNbsmForm::FindMenu(const QString& objectName) const {

@@ -138,6 +138,11 @@ private:
     // Folders (mainwindowfolders.cpp).
     void FolderSelected(const QModelIndex& current);
     void FolderRead(FolderSnapshot snapshot);
+    // Reads the next part of the messages read from disk, a part per turn of the event loop,
+    // and shows the folder when all are read.
+    void ReadReadMessages();
+    // The queue of the folder selected, when its directory is directory and it is not read.
+    TSmsQueue* QueueWaitingFor(const std::string& directory) const;
     void AfterFolderShown();
     void ReselectFolder();
     TFolderNode* CurrentNode() const;
@@ -171,6 +176,8 @@ private:
     WindowHooks hooks_;
     std::unique_ptr<WindowNotifier> notifier_;
     FolderLoader* loader_;
+    // The files of the folder selected, being read into messages.
+    std::unique_ptr<FolderSnapshot> snapshot_;
     FolderTreeModel* folderModel_;
     MessageListModel* messageModel_;
     bool trayMode_ = false;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMetaObject>
 #include <QTreeView>
 
 #include "folderdialogs.h"
@@ -40,8 +41,9 @@ void TNbsmForm::FolderSelected(const QModelIndex& current) {
     const int index = engine_.Folders().Tree().IndexOfNode(node);
     folderIcon_->setPixmap(ListIcon(IconOf(node->caption)).pixmap(22, 22));
     folderName_->setText(QFromAnsi(NodeName(*node)));
-    if (loader_->Busy()) {
+    if (ReadingFolder()) {
         loader_->Cancel();
+        snapshot_.reset();
         SetProgress(false, 0, 0);
     }
     TqueueManager& queues = engine_.Queues();
@@ -58,25 +60,44 @@ void TNbsmForm::FolderSelected(const QModelIndex& current) {
     loader_->Read(
         queue->Directory(), [this](FolderSnapshot snapshot) { FolderRead(std::move(snapshot)); },
         [this](std::size_t done, std::size_t total) {
-            SetProgress(true, static_cast<int>(total), static_cast<int>(done));
+            // Reading the files is the first half of the way, reading the messages the second.
+            SetProgress(true, static_cast<int>(2 * total), static_cast<int>(done));
         });
 }
 
-void TNbsmForm::FolderRead(FolderSnapshot snapshot) {
-    SetProgress(false, 0, 0);
+TSmsQueue* TNbsmForm::QueueWaitingFor(const std::string& directory) const {
     const TFolderNode* node = CurrentNode();
-    if (!node)
+    TSmsQueue* queue =
+        node ? engine_.Queues().QueueToShow(engine_.Folders().Tree().IndexOfNode(node)) : nullptr;
+    return queue && queue->Directory() == directory && !queue->loaded ? queue : nullptr;
+}
+
+void TNbsmForm::FolderRead(FolderSnapshot snapshot) {
+    snapshot_ = std::make_unique<FolderSnapshot>(std::move(snapshot));
+    ReadReadMessages();
+}
+
+void TNbsmForm::ReadReadMessages() {
+    // Each part keeps the window's thread from its other work for a few tens of milliseconds.
+    constexpr std::size_t kPart = 4000;
+    if (!snapshot_)
         return;
-    const int index = engine_.Folders().Tree().IndexOfNode(node);
-    TqueueManager& queues = engine_.Queues();
-    TSmsQueue* queue = queues.QueueToShow(index);
-    // Another folder took the place meanwhile (a folder was moved or deleted).
-    if (!queue || queue->Directory() != snapshot.directory)
-        return;
-    if (!queue->loaded)
-        queue->LoadSnapshot(std::move(snapshot));
-    queues.SelectFolder(index);
-    AfterFolderShown();
+    TSmsQueue* queue = QueueWaitingFor(snapshot_->directory);
+    if (queue) {
+        const std::size_t total = snapshot_->names.size();
+        if (queue->ParseSnapshot(*snapshot_, kPart) > 0) {
+            SetProgress(true, static_cast<int>(2 * total),
+                        static_cast<int>(total + snapshot_->messages.size()));
+            QMetaObject::invokeMethod(this, [this] { ReadReadMessages(); }, Qt::QueuedConnection);
+            return;
+        }
+        queue->LoadSnapshot(std::move(*snapshot_));
+    }
+    snapshot_.reset();
+    SetProgress(false, 0, 0);
+    // Another folder took the place meanwhile (a folder was moved or deleted), or the folder
+    // was read by other work: it shows as it is.
+    FolderSelected(folderView_->currentIndex());
 }
 
 void TNbsmForm::AfterFolderShown() {
