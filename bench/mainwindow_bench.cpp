@@ -105,9 +105,8 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceTick;
     qint64 longestBusyMs = 0;
     QTimer ticks;
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        longestBusyMs = std::max(longestBusyMs, sinceTick.restart());
-    });
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&] { longestBusyMs = std::max(longestBusyMs, sinceTick.restart()); });
     start = Clock::now();
     tree->setCurrentIndex(big);
     const double clickReturned = SecondsSince(start);
@@ -119,10 +118,11 @@ int main(int argc, char** argv) {
     longestBusyMs = std::max(longestBusyMs, sinceTick.elapsed());
     ticks.stop();
     const double heapWithFolder = HeapMegabytes();
-    std::printf("select a folder of %d messages not read yet: rows show after %.2f s "
-                "(the click returns after %.3f s; the window's thread is busy for at most "
-                "%.2f s at a time)\n",
-                count, shown, clickReturned, static_cast<double>(longestBusyMs) / 1000.0);
+    std::printf(
+        "select a folder of %d messages not read yet: rows show after %.2f s "
+        "(the click returns after %.3f s; the window's thread is busy for at most "
+        "%.2f s at a time)\n",
+        count, shown, clickReturned, static_cast<double>(longestBusyMs) / 1000.0);
 
     for (int column : {ui::kListPhone, ui::kListMessage, ui::kListTime}) {
         start = Clock::now();
@@ -142,11 +142,12 @@ int main(int argc, char** argv) {
         TSmsQueue queue(engine->Store(), engine->PathOf("Folders/Big"), QueueFlags{});
         queue.LoadFolder();
         const double storeShare = HeapMegabytes() - heapBeforeQueue;
-        std::printf("heap: the window %.1f MB; showing the folder %.1f MB, of which the "
-                    "store's messages %.1f MB and the window %.1f MB (%.0f bytes a row)\n",
-                    heapWithWindow - heapBeforeWindow, heapWithFolder - heapWithWindow,
-                    storeShare, heapWithFolder - heapWithWindow - storeShare,
-                    (heapWithFolder - heapWithWindow - storeShare) * 1024 * 1024 / count);
+        std::printf(
+            "heap: the window %.1f MB; showing the folder %.1f MB, of which the "
+            "store's messages %.1f MB and the window %.1f MB (%.0f bytes a row)\n",
+            heapWithWindow - heapBeforeWindow, heapWithFolder - heapWithWindow, storeShare,
+            heapWithFolder - heapWithWindow - storeShare,
+            (heapWithFolder - heapWithWindow - storeShare) * 1024 * 1024 / count);
     }
     window.reset();
     engine.reset();

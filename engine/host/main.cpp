@@ -23,6 +23,7 @@
 
 #if NIMBRA_WITH_WINDOWS
 #include <QApplication>
+#include <QMessageBox>
 
 #include "aboutform.h"
 #include "mainwindow.h"
@@ -167,6 +168,11 @@ int main(int argc, char** argv) {
 #endif
     } catch (const nimbra::EngineStartError& e) {
         std::fprintf(stderr, "%s\n", e.what());
+#if NIMBRA_WITH_WINDOWS
+        if (windows)
+            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                                  QString::fromLocal8Bit(e.what()));
+#endif
         return 1;
     } catch (const std::exception& e) {
         Say(QStringLiteral("start-up failed: %1").arg(QString::fromLocal8Bit(e.what())));

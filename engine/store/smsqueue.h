@@ -41,8 +41,9 @@ struct FolderSnapshot {
 // cannot be read is left out. Touches nothing but the files, so it runs on any thread.
 // progress (optional) is told done of total every hundredth of the way; when it returns false
 // the reading stops and the snapshot holds what was read so far.
-FolderSnapshot ReadFolderSnapshot(const std::string& directory,
-                                  const std::function<bool(std::size_t, std::size_t)>& progress = {});
+FolderSnapshot ReadFolderSnapshot(
+    const std::string& directory,
+    const std::function<bool(std::size_t, std::size_t)>& progress = {});
 
 // Seconds a day folder that could not take a message is left alone.
 inline constexpr long long kDayFolderRetrySeconds = 600;

@@ -22,10 +22,10 @@ AboutForm::AboutForm(QWidget* parent) : QDialog(parent) {
     font.setPointSizeF(font.pointSizeF() * 1.4);
     product->setFont(font);
     auto* version = new QLabel(QStringLiteral("Version " NIMBRA_VERSION), this);
-    auto* description = new QLabel(
-        QStringLiteral("Sends, receives, stores and tracks short messages\n"
-                       "through GSM modems and message centres."),
-        this);
+    auto* description =
+        new QLabel(QStringLiteral("Sends, receives, stores and tracks short messages\n"
+                                  "through GSM modems and message centres."),
+                   this);
     description->setObjectName(QStringLiteral("lblDescription"));
     auto* texts = new QVBoxLayout;
     texts->addWidget(product);

@@ -15,10 +15,10 @@ ExitForm::ExitForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Exit"));
     auto* picture = new QLabel(this);
     picture->setPixmap(NamedIcon(QStringLiteral("stop")).pixmap(32, 32));
-    auto* question = new QLabel(
-        QStringLiteral("Do you want to close the SMS server?\n"
-                       "Messages are not sent or received until it runs again."),
-        this);
+    auto* question =
+        new QLabel(QStringLiteral("Do you want to close the SMS server?\n"
+                                  "Messages are not sent or received until it runs again."),
+                   this);
     question->setObjectName(QStringLiteral("lblQuestion"));
     auto* body = new QHBoxLayout;
     body->addWidget(picture, 0, Qt::AlignTop);

@@ -36,9 +36,8 @@ FolderForm::FolderForm(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuddyLabel("lblFolderName", "&Folder name:", name_, this));
     layout->addWidget(name_);
-    layout->addWidget(
-        BuddyLabel("lblParent", "&Select the folder in which to create the new folder:", folders_,
-                   this));
+    layout->addWidget(BuddyLabel(
+        "lblParent", "&Select the folder in which to create the new folder:", folders_, this));
     layout->addWidget(folders_, 1);
     layout->addWidget(OkCancelButtons(this));
     resize(340, 380);
@@ -91,8 +90,7 @@ RenameForm::RenameForm(QWidget* parent) : QDialog(parent), name_(new QLineEdit(t
     setWindowTitle(QStringLiteral("Rename folder"));
     name_->setObjectName(QStringLiteral("eNewName"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        BuddyLabel("lblNewName", "Enter the new name for the folder:", name_, this));
+    layout->addWidget(BuddyLabel("lblNewName", "Enter the new name for the folder:", name_, this));
     layout->addWidget(name_);
     layout->addWidget(OkCancelButtons(this));
     resize(320, 120);

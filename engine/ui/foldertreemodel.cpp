@@ -35,8 +35,7 @@ QModelIndex FolderTreeModel::IndexOf(const TFolderNode* node) const {
     if (!node)
         return {};
     const int position = PositionOf(node);
-    return position < 0 ? QModelIndex()
-                        : createIndex(position, 0, const_cast<TFolderNode*>(node));
+    return position < 0 ? QModelIndex() : createIndex(position, 0, const_cast<TFolderNode*>(node));
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex& parent) const {
@@ -150,8 +149,7 @@ bool FolderTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action,
         return folder != nullptr;
     }
     std::vector<int> ids;
-    for (const QByteArray& line :
-         data->data(QString::fromLatin1(kMessageRowsMime)).split('\n')) {
+    for (const QByteArray& line : data->data(QString::fromLatin1(kMessageRowsMime)).split('\n')) {
         bool ok = false;
         const int id = line.toInt(&ok);
         if (ok)

@@ -19,10 +19,10 @@ namespace {
 constexpr int kSizes[] = {16, 20, 24, 32, 48};
 
 const std::map<int, const char*> kListPictures = {
-    {0, "message-new"},        {1, "message-read"},     {2, "message-replied"},
-    {3, "message-forwarded"},  {4, "folder-inbox"},     {5, "folder-deleted"},
-    {6, "folder-outbox"},      {7, "folder-sent"},      {8, "folder-events"},
-    {9, "folder-user"},        {10, "folder-failed"},   {11, "folder-waiting"},
+    {0, "message-new"},        {1, "message-read"},   {2, "message-replied"},
+    {3, "message-forwarded"},  {4, "folder-inbox"},   {5, "folder-deleted"},
+    {6, "folder-outbox"},      {7, "folder-sent"},    {8, "folder-events"},
+    {9, "folder-user"},        {10, "folder-failed"}, {11, "folder-waiting"},
     {12, "message-delivered"},
 };
 

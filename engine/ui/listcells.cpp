@@ -112,8 +112,13 @@ TDateTime StoredTime(std::string_view s) {
             return 0;
     }
     TDateTime at = 0;
-    const CivilDateTime c{Number(s, 0, 4),  Number(s, 5, 2),  Number(s, 8, 2), Number(s, 11, 2),
-                          Number(s, 14, 2), Number(s, 17, 2), 0};
+    const CivilDateTime c{Number(s, 0, 4),
+                          Number(s, 5, 2),
+                          Number(s, 8, 2),
+                          Number(s, 11, 2),
+                          Number(s, 14, 2),
+                          Number(s, 17, 2),
+                          0};
     return TryEncodeDateTime(c, at) ? at : 0;
 }
 

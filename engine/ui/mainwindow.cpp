@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -17,6 +16,7 @@
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QSystemTrayIcon>
@@ -128,7 +128,8 @@ void TNbsmForm::ConnectEngine() {
         if (controlsUpdatePending_)
             return;
         controlsUpdatePending_ = true;
-        QMetaObject::invokeMethod(this, [this] { UpdateControls(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { UpdateControls(); }, Qt::QueuedConnection);
     };
     engine_.Menu().onChange = [this] { ShowServerMenu(); };
     engine_.PluginMenu().onChange = [this] { ShowPluginMenu(); };
@@ -226,7 +227,8 @@ void TNbsmForm::WindowRequest(WindowMessage message) {
             break;
         case WindowMessage::Exit:
             // Not inside the engine's work: the question waits for the operator.
-            QMetaObject::invokeMethod(this, [this] { AskToExit(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { AskToExit(); }, Qt::QueuedConnection);
             break;
         case WindowMessage::RepaintMessageList:
             messageModel_->RefreshAll();
@@ -278,7 +280,8 @@ void TNbsmForm::closeEvent(QCloseEvent* event) {
 void TNbsmForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && trayMode_ && isMinimized())
-        QMetaObject::invokeMethod(this, [this] { MinimiseToTray(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { MinimiseToTray(); }, Qt::QueuedConnection);
 }
 
 bool TNbsmForm::eventFilter(QObject* watched, QEvent* event) {

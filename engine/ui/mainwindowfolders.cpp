@@ -88,7 +88,8 @@ void TNbsmForm::ReadReadMessages() {
         if (queue->ParseSnapshot(*snapshot_, kPart) > 0) {
             SetProgress(true, static_cast<int>(2 * total),
                         static_cast<int>(total + snapshot_->messages.size()));
-            QMetaObject::invokeMethod(this, [this] { ReadReadMessages(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { ReadReadMessages(); }, Qt::QueuedConnection);
             return;
         }
         queue->LoadSnapshot(std::move(*snapshot_));

@@ -37,8 +37,7 @@ constexpr HelpPage kHelpPages[] = {
 
 }  // namespace
 
-void TNbsmForm::FillCommandMenu(QMenu* menu, std::vector<QAction*>& added,
-                                const ServerMenu& source,
+void TNbsmForm::FillCommandMenu(QMenu* menu, std::vector<QAction*>& added, const ServerMenu& source,
                                 const std::function<void(std::size_t)>& click) {
     for (QAction* action : added) {
         menu->removeAction(action);
@@ -110,8 +109,8 @@ void TNbsmForm::CreateHelpMenu() {
         action->setObjectName(QString::fromLatin1(page.name));
         const std::string file = page.file;
         connect(action, &QAction::triggered, this, [this, file] {
-            hooks_.openUrl(QUrl::fromLocalFile(
-                QFromAnsi(engine_.ProgramDirectory() + "Help/" + file)));
+            hooks_.openUrl(
+                QUrl::fromLocalFile(QFromAnsi(engine_.ProgramDirectory() + "Help/" + file)));
         });
     }
     helpMenu_->addSeparator();
@@ -125,20 +124,20 @@ void TNbsmForm::LoadSortOrder() {
                     column) ||
         column < 0 || column >= kListColumnCount)
         column = kListTime;
-    const bool descending = ReadPluginSetting(settings::kServerSection,
-                                              settings::kSortDirectionValue,
-                                              settings::kSortAscending) == settings::kSortDescending;
+    const bool descending =
+        ReadPluginSetting(settings::kServerSection, settings::kSortDirectionValue,
+                          settings::kSortAscending) == settings::kSortDescending;
     // The header shows the order and sorts the model.
     messageView_->sortByColumn(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TNbsmForm::SaveSortOrder() const {
-    WritePluginSettings(settings::kServerSection,
-                        {{settings::kSortColValue, std::to_string(messageModel_->SortColumn())},
-                         {settings::kSortDirectionValue,
-                          messageModel_->SortOrder() == Qt::DescendingOrder
-                              ? settings::kSortDescending
-                              : settings::kSortAscending}});
+    WritePluginSettings(
+        settings::kServerSection,
+        {{settings::kSortColValue, std::to_string(messageModel_->SortColumn())},
+         {settings::kSortDirectionValue, messageModel_->SortOrder() == Qt::DescendingOrder
+                                             ? settings::kSortDescending
+                                             : settings::kSortAscending}});
 }
 
 }  // namespace nimbra::ui

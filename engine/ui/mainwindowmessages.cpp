@@ -159,8 +159,8 @@ void TNbsmForm::ExportMessages() {
     const QString csv = Tr("csv file") + QStringLiteral(" (*.csv)");
     const QString text = Tr("text file") + QStringLiteral(" (*.text)");
     QString filter = csv;
-    QString path = hooks_.saveFileName(Tr("Export folder"), csv + QStringLiteral(";;") + text,
-                                       filter);
+    QString path =
+        hooks_.saveFileName(Tr("Export folder"), csv + QStringLiteral(";;") + text, filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

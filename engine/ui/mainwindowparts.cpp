@@ -95,9 +95,11 @@ void TNbsmForm::CreateActions() {
     connect(actResend_, &QAction::triggered, this, [this] { engine_.ResendFailedMessages(); });
     actExit_ = NewAction(this, "Exit1", "Exit");
     connect(actExit_, &QAction::triggered, this, &TNbsmForm::AskToExit);
-    actDelete_ = NewAction(this, "Delete1", "&Delete", "delete", QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    actDelete_ =
+        NewAction(this, "Delete1", "&Delete", "delete", QKeySequence(Qt::CTRL | Qt::Key_Delete));
     connect(actDelete_, &QAction::triggered, this, &TNbsmForm::DeleteSelected);
-    actSelectAll_ = NewAction(this, "Selectall1", "&Select all", nullptr, QKeySequence(Qt::CTRL | Qt::Key_A));
+    actSelectAll_ =
+        NewAction(this, "Selectall1", "&Select all", nullptr, QKeySequence(Qt::CTRL | Qt::Key_A));
     connect(actSelectAll_, &QAction::triggered, this, &TNbsmForm::SelectAll);
     actUnselectAll_ = NewAction(this, "Unselectall1", "&Unselect all");
     connect(actUnselectAll_, &QAction::triggered, this, &TNbsmForm::UnselectAll);
@@ -317,10 +319,11 @@ void TNbsmForm::CreateTray() {
     menu->addSeparator();
     menu->addAction(actExit_);
     tray_->setContextMenu(menu);
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
-            ShowWindow();
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
+                    ShowWindow();
+            });
 }
 
 }  // namespace nimbra::ui

@@ -28,8 +28,7 @@ MessageListModel::~MessageListModel() {
     list_.RemoveObserver(this);
 }
 
-void MessageListModel::SetDateFormat(const std::string& picture,
-                                     const std::string& systemPicture) {
+void MessageListModel::SetDateFormat(const std::string& picture, const std::string& systemPicture) {
     datePicture_ = picture;
     systemPicture_ = systemPicture;
     RefreshAll();

@@ -128,14 +128,13 @@ void PreviewPane::ShowPicture(const std::string& path) {
         picture_->setText(Tr("Cannot open image file!"));
         return;
     }
-    picture_->setPixmap(QPixmap::fromImage(
-        image.scaledToWidth(kPictureWidth, Qt::SmoothTransformation)));
+    picture_->setPixmap(
+        QPixmap::fromImage(image.scaledToWidth(kPictureWidth, Qt::SmoothTransformation)));
 }
 
 QString PreviewPane::Text() const {
     return text_->toPlainText();
 }
-
 
 QString PreviewPane::From() const {
     return fromValue_->text();

@@ -1,6 +1,7 @@
 // Reading a folder's files away from the engine's thread and loading the queue from them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,30 @@ TEST_F(FolderSnapshotTest, FilesThatCameAfterTheSnapshotAreReadInTheirPlace) {
     EXPECT_EQ(Texts(), (std::vector<std::string>{"one", "two", "three"}));
 }
 
+TEST_F(FolderSnapshotTest, MessagesReadAPartAtATimeAreTakenInOrder) {
+    for (const char* text : {"one", "two", "three", "four", "five"})
+        File(text);
+    FolderSnapshot snapshot = ReadFolderSnapshot(queue_.Directory());
+    EXPECT_EQ(queue_.ParseSnapshot(snapshot, 2), 3u);
+    EXPECT_EQ(queue_.ParseSnapshot(snapshot, 2), 1u);
+    EXPECT_EQ(queue_.Count(), 0);  // nothing is taken yet
+    EXPECT_FALSE(queue_.loaded);
+    queue_.LoadSnapshot(std::move(snapshot));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"one", "two", "three", "four", "five"}));
+}
+
+// A message that left the folder after its file was read is not brought back.
+TEST_F(FolderSnapshotTest, FilesThatWentAfterTheSnapshotAreLeftOut) {
+    File("stays");
+    File("goes");
+    FolderSnapshot snapshot = ReadFolderSnapshot(queue_.Directory());
+    queue_.ParseSnapshot(snapshot, 2);
+    ASSERT_EQ(snapshot.messages.size(), 2u);
+    std::filesystem::remove(snapshot.messages[1]->path);
+    queue_.LoadSnapshot(std::move(snapshot));
+    EXPECT_EQ(Texts(), std::vector<std::string>{"stays"});
+}
+
 TEST_F(FolderSnapshotTest, ASnapshotOfAnotherFolderIsNotTakenForThisOne) {
     File("mine");
     TSmsQueue other(store_, Home("other"), QueueFlags{});
@@ -71,10 +96,8 @@ TEST_F(FolderSnapshotTest, ASnapshotOfAnotherFolderIsNotTakenForThisOne) {
 TEST_F(FolderSnapshotTest, ReadingStopsWhenProgressSaysSo) {
     for (int i = 0; i < 300; ++i)
         File("m" + std::to_string(i));
-    const FolderSnapshot snapshot =
-        ReadFolderSnapshot(queue_.Directory(), [](std::size_t done, std::size_t) {
-            return done < 100;
-        });
+    const FolderSnapshot snapshot = ReadFolderSnapshot(
+        queue_.Directory(), [](std::size_t done, std::size_t) { return done < 100; });
     EXPECT_LT(snapshot.names.size(), 300u);
     EXPECT_EQ(snapshot.names.size(), snapshot.contents.size());
 }

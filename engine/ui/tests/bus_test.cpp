@@ -94,8 +94,7 @@ TEST_F(WindowOnBusTest, APluginsCommandRaisesMenuItemClickOnTheClientThatAddedIt
 
     client_->CallObject(path, QStringLiteral("disableMenuItem"), {QStringLiteral("Wall")});
     EXPECT_FALSE(Command("Plugins1", QStringLiteral("Wall"))->isEnabled());
-    client_->CallObject(path, QStringLiteral("unRegisterMenuItem"),
-                        {Wrap(QStringLiteral("Wall"))});
+    client_->CallObject(path, QStringLiteral("unRegisterMenuItem"), {Wrap(QStringLiteral("Wall"))});
     EXPECT_EQ(Command("Plugins1", QStringLiteral("Wall")), nullptr);
 }
 
@@ -125,8 +124,7 @@ TEST_F(WindowOnBusTest, ChoosingALanguageStoresItTellsTheClientsAndClosesTheEngi
     // Every window was translated, which fills the new language's files.
     EXPECT_NE(ReadHomeFile("Languages/German/MainForm.txt").find("Caption=&Delete"),
               std::string::npos);
-    EXPECT_NE(ReadHomeFile("Languages/German/AboutForm.txt").find("Caption=OK"),
-              std::string::npos);
+    EXPECT_NE(ReadHomeFile("Languages/German/AboutForm.txt").find("Caption=OK"), std::string::npos);
     EXPECT_NE(ReadHomeFile("logs/error-log.txt")
                   .find("After changing the language, you need to restart the application"),
               std::string::npos);

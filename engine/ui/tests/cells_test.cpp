@@ -35,19 +35,20 @@ TEST_P(FormatDateTimeTest, WritesThePicture) {
               GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pictures, FormatDateTimeTest,
-    testing::Values(PictureCase{"yyyy-mm-dd hh:nn:ss", "2004-03-07 14:05:09"},
-                    PictureCase{"d/m/yy", "7/3/04"}, PictureCase{"dddd, d mmmm yyyy", "Sunday, 7 March 2004"},
-                    PictureCase{"ddd mmm", "Sun Mar"},
-                    // m right after an hour is the minute.
-                    PictureCase{"h:mm", "14:05"}, PictureCase{"hh:mm am/pm", "02:05 pm"},
-                    PictureCase{"h AMPM", "2 PM"}, PictureCase{"h a/p", "2 p"},
-                    PictureCase{"ss.zzz", "09.042"},
-                    PictureCase{"YYYY-MM-DD HH:NN", "2004-03-07 14:05"},
-                    PictureCase{"\"day\" d 'at' h", "day 7 at 14"},
-                    PictureCase{"c", "07.03.2004 14:05:09"},
-                    PictureCase{"[c]", "[07.03.2004 14:05:09]"}));
+INSTANTIATE_TEST_SUITE_P(Pictures, FormatDateTimeTest,
+                         testing::Values(PictureCase{"yyyy-mm-dd hh:nn:ss", "2004-03-07 14:05:09"},
+                                         PictureCase{"d/m/yy", "7/3/04"},
+                                         PictureCase{"dddd, d mmmm yyyy", "Sunday, 7 March 2004"},
+                                         PictureCase{"ddd mmm", "Sun Mar"},
+                                         // m right after an hour is the minute.
+                                         PictureCase{"h:mm", "14:05"},
+                                         PictureCase{"hh:mm am/pm", "02:05 pm"},
+                                         PictureCase{"h AMPM", "2 PM"}, PictureCase{"h a/p", "2 p"},
+                                         PictureCase{"ss.zzz", "09.042"},
+                                         PictureCase{"YYYY-MM-DD HH:NN", "2004-03-07 14:05"},
+                                         PictureCase{"\"day\" d 'at' h", "day 7 at 14"},
+                                         PictureCase{"c", "07.03.2004 14:05:09"},
+                                         PictureCase{"[c]", "[07.03.2004 14:05:09]"}));
 
 TEST(FormatDateTime, MidnightAndNoonOnTheTwelveHourClock) {
     TDateTime midnight = 0;
@@ -171,8 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // A quote inside a quoted cell is doubled, so the cell reads back whole.
                     CsvCase{{"say \"hi\"; now"}, "\"say \"\"hi\"\"; now\"\r\n"},
                     CsvCase{{"say \"hi\""}, "\"say \"\"hi\"\"\"\r\n"},
-                    CsvCase{{"two\r\nlines"}, "\"two\r\nlines\"\r\n"},
-                    CsvCase{{}, "\r\n"}));
+                    CsvCase{{"two\r\nlines"}, "\"two\r\nlines\"\r\n"}, CsvCase{{}, "\r\n"}));
 
 class PreviewTest : public CellsTest {
 protected:

@@ -58,8 +58,7 @@ TEST_F(MainWindowTest, OpensOnTheInboxWithItsMessages) {
     EXPECT_NE(mainForm.find("[Delete1]\r\nCaption=&Delete"), std::string::npos) << mainForm;
     EXPECT_NE(mainForm.find("[lblDeviceInformation]\r\nCaption=Device information"),
               std::string::npos);
-    EXPECT_NE(ReadHomeFile("Languages/English/ExitForm.txt").find("Caption=OK"),
-              std::string::npos);
+    EXPECT_NE(ReadHomeFile("Languages/English/ExitForm.txt").find("Caption=OK"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ARowShowsItsMessageInThePreviewOnlyWhenItIsAnotherRow) {
@@ -169,6 +168,18 @@ TEST_F(MainWindowTest, AUserFolderNamedLikeASystemFolderShowsItsOwnMessages) {
     EXPECT_EQ(ShownTexts(), std::vector<std::string>{"kept by the operator"});
     SelectFolder(kTreeInbox);
     EXPECT_EQ(ShownTexts(), std::vector<std::string>{"arrived"});
+}
+
+TEST_F(MainWindowTest, RefreshReadsTheFolderShownAgain) {
+    StartEngine();
+    AddMessage(SystemFolder::Inbox, "+3620111", "+3699000", "known");
+    Open();
+    WriteMessage("SysFolders/Inbox", "+3620222", "put there by hand");
+    ASSERT_EQ(Rows(), 1);
+    window->RefreshFolder();
+    ASSERT_TRUE(ProcessEventsUntil([this] { return Rows() == 2; }, 20000));
+    EXPECT_EQ(ShownTexts(), (std::vector<std::string>{"known", "put there by hand"}));
+    EXPECT_EQ(window->StatusPanel(2)->text(), "2");
 }
 
 TEST_F(MainWindowTest, ServerEventsShowsTheLogAlone) {
@@ -333,9 +344,10 @@ TEST_F(MainWindowTest, ExportWritesTheRowsAsSemicolonSeparatedLines) {
     const int second = window->MessageModel()->ListIdAt(1);
     EXPECT_EQ(ReadFileText(path),
               ";Phone number;Message;Time;\r\n"
-              "<idx:0>;+3620111;Plain;17/03/2004 08:00;" + std::to_string(first) + "\r\n" +
-              "<idx:0>;+3620222;\"Yes; \"\"really\"\"\";17/03/2004 09:00;" +
-              std::to_string(second) + "\r\n");
+              "<idx:0>;+3620111;Plain;17/03/2004 08:00;" +
+                  std::to_string(first) + "\r\n" +
+                  "<idx:0>;+3620222;\"Yes; \"\"really\"\"\";17/03/2004 09:00;" +
+                  std::to_string(second) + "\r\n");
 
     EXPECT_FALSE(window->ExportTo(QString::fromStdString(Home("no/such/folder/x.csv"))));
     EXPECT_NE(ReadHomeFile("logs/error-log.txt").find("Can't write to file:"), std::string::npos);
@@ -461,6 +473,15 @@ TEST_F(MainWindowTest, WithoutATrayTrayModeStillShowsTheWindow) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(MainWindowTest, WithoutShowMonitorAtStartupTheWindowStaysHidden) {
+    WriteOption("cbShmon", "0");
+    Open();
+    window->hide();
+    window->ShowAtStart();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->TrayIcon()->isVisible());
+}
+
 TEST_F(MainWindowTest, ASecondStartBringsTheWindowBack) {
     Open();
     window->hide();
@@ -540,7 +561,8 @@ TEST_F(MainWindowTest, HelpItemsOpenTheDocumentationPagesOfTheHome) {
         window->FindAction(name)->trigger();
     ASSERT_EQ(opened.size(), 5u);
     const fs::path help = fs::absolute(home.path()) / "Help";
-    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString((help / "index.html").string())));
+    EXPECT_EQ(opened[0],
+              QUrl::fromLocalFile(QString::fromStdString((help / "index.html").string())));
     EXPECT_EQ(opened[4],
               QUrl::fromLocalFile(QString::fromStdString((help / "automation.html").string())));
 }

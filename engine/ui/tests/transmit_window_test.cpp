@@ -29,15 +29,15 @@ protected:
     // transmit on the private bus; the offscreen platform stands in for a display.
     std::unique_ptr<ChildProcess> Start(std::vector<std::string> arguments) {
         arguments.insert(arguments.end(), {"--home", home_.path().string()});
-        return std::make_unique<ChildProcess>(ChildProcess::Options{
-            TRANSMIT,
-            arguments,
-            {{"DBUS_SESSION_BUS_ADDRESS", bus_.address()},
-             {"NIMBRA_SETTINGS_DIR", settings_.path().string()},
-             {"NIMBRA_HOME", std::nullopt},
-             {"DISPLAY", ":nimbra-test"},
-             {"QT_QPA_PLATFORM", "offscreen"}},
-            {}});
+        return std::make_unique<ChildProcess>(
+            ChildProcess::Options{TRANSMIT,
+                                  arguments,
+                                  {{"DBUS_SESSION_BUS_ADDRESS", bus_.address()},
+                                   {"NIMBRA_SETTINGS_DIR", settings_.path().string()},
+                                   {"NIMBRA_HOME", std::nullopt},
+                                   {"DISPLAY", ":nimbra-test"},
+                                   {"QT_QPA_PLATFORM", "offscreen"}},
+                                  {}});
     }
 
     bool Ready() const { return fs::exists(home_ / "servercontrol"); }

@@ -15,7 +15,6 @@
 
 namespace nimbra::testing_support {
 
-
 namespace {
 
 // Waits for modal windows that have not come yet.
@@ -121,7 +120,8 @@ void WindowTest::ClickRow(int row, Qt::KeyboardModifiers modifiers) {
     QTreeView* list = window->MessageView();
     const QModelIndex index = window->MessageModel()->index(row, ui::kListMessage);
     list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(index).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualRect(index).center());
 }
 
 std::vector<std::string> WindowTest::ShownTexts() const {
