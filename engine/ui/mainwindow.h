@@ -159,7 +159,8 @@ private:
     std::vector<int> SelectedListIds() const;
     void SelectRow(int row);
     void ClearPreview();
-    void SetProgress(bool visible, int maximum, int position);
+    // paintNow: drawn at once, for work that keeps the event loop waiting.
+    void SetProgress(bool visible, int maximum, int position, bool paintNow = false);
 
     // Menus (mainwindowmenus.cpp).
     void FillCommandMenu(QMenu* menu, std::vector<QAction*>& added, const ServerMenu& source,

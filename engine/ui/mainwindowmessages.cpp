@@ -89,11 +89,11 @@ void TNbsmForm::UnselectAll() {
     messageView_->clearSelection();
 }
 
-void TNbsmForm::SetProgress(bool visible, int maximum, int position) {
+void TNbsmForm::SetProgress(bool visible, int maximum, int position, bool paintNow) {
     progress_->setVisible(visible);
     progress_->setRange(0, maximum);
     progress_->setValue(position);
-    if (visible && progress_->isVisible())
+    if (paintNow && progress_->isVisible())
         progress_->repaint();
 }
 
@@ -106,7 +106,7 @@ int TNbsmForm::MoveMessages(const std::vector<int>& listIds, int target) {
         const int row = queues.MessageList().RowOfListId(id);
         if (row >= 0 && queues.MoveRow(row, target))
             ++moved;
-        SetProgress(true, static_cast<int>(listIds.size()), ++done);
+        SetProgress(true, static_cast<int>(listIds.size()), ++done, true);
     }
     SetProgress(false, 0, 0);
     engine_.SetStatus("status2", std::to_string(queues.MessageList().RowCount()));
@@ -129,7 +129,7 @@ void TNbsmForm::DeleteSelected() {
             const int row = queues.MessageList().RowOfListId(id);
             if (row >= 0)
                 queues.DeleteRow(row);
-            SetProgress(true, static_cast<int>(ids.size()), ++done);
+            SetProgress(true, static_cast<int>(ids.size()), ++done, true);
         }
         SetProgress(false, 0, 0);
         engine_.SetStatus("status2", std::to_string(queues.MessageList().RowCount()));
