@@ -243,6 +243,9 @@ void TNbsmForm::WindowRequest(WindowMessage message) {
 }
 
 void TNbsmForm::ShowWindow() {
+    // Outside tray mode the icon is there only while the window is hidden in the tray.
+    if (!trayMode_)
+        tray_->hide();
     show();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
