@@ -62,8 +62,16 @@ int MessageListModel::ListIdAt(int row) const {
 }
 
 int MessageListModel::RowOfListId(int listId) const {
-    const auto found = std::find(ids_.begin(), ids_.end(), listId);
-    return found == ids_.end() ? -1 : static_cast<int>(found - ids_.begin());
+    // Rows go one after the other (a delete walks down the selection), so the search starts
+    // where the last one was found.
+    const std::size_t from = std::min(lastFound_, ids_.size());
+    auto found = std::find(ids_.begin() + static_cast<std::ptrdiff_t>(from), ids_.end(), listId);
+    if (found == ids_.end())
+        found = std::find(ids_.begin(), ids_.end(), listId);
+    if (found == ids_.end())
+        return -1;
+    lastFound_ = static_cast<std::size_t>(found - ids_.begin());
+    return static_cast<int>(lastFound_);
 }
 
 QVariant MessageListModel::data(const QModelIndex& index, int role) const {

@@ -79,6 +79,7 @@ private:
     int sortColumn_ = kListTime;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     int removing_ = -1;  // the row being removed
+    mutable std::size_t lastFound_ = 0;
 };
 
 }  // namespace nimbra::ui
