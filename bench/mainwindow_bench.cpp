@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "durablewrites.h"
 #include "engine.h"
 #include "foldertreemodel.h"
 #include "mainwindow.h"
@@ -41,6 +42,8 @@ double HeapMegabytes() {
 
 void WriteMessages(Engine& engine, const std::string& directory, int count) {
     TSmsQueue writer(engine.Store(), directory, QueueFlags{});
+    // A bulk write: the files share their flushes.
+    const DurableWritesHold hold;
     for (int i = 0; i < count; ++i) {
         auto message = std::make_unique<TSms>(engine.Sms());
         message->from = "+4930" + std::to_string(1000000 + (i * 7919) % count);
@@ -50,6 +53,7 @@ void WriteMessages(Engine& engine, const std::string& directory, int count) {
         message->receivedTime = NowText(engine.Now() - (i % 5000) / 1440.0);
         writer.Add(std::move(message), false);
     }
+    ProcessDurableWrites().Commit();
 }
 
 // Runs the event loop until done holds.

@@ -30,17 +30,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using nimbra::testing_support::MessageFileCount;
 using nimbra::testing_support::RunningEngine;
 using nimbra::testing_support::SimulatorProcess;
 using nimbra::testing_support::WaitUntil;
-
-int MessageFiles(const fs::path& folder) {
-    int count = 0;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        count += entry.path().extension() == ".sms" ? 1 : 0;
-    return count;
-}
 
 void Run(int connections, int count) {
     SimulatorProcess simulator(MCSIM, {"--protocol", "smpp", "--no-report"});
@@ -88,9 +81,9 @@ void Run(int connections, int count) {
         client.sendMessage(msg);
     }
     const double queued = std::chrono::duration<double>(Clock::now() - start).count();
-    if (!WaitUntil([&] { return MessageFiles(sentItems) >= count; },
+    if (!WaitUntil([&] { return MessageFileCount(sentItems) >= count; },
                    std::chrono::seconds(30 + 3 * count)))
-        throw std::runtime_error("only " + std::to_string(MessageFiles(sentItems)) + " of " +
+        throw std::runtime_error("only " + std::to_string(MessageFileCount(sentItems)) + " of " +
                                  std::to_string(count) + " messages were sent");
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     std::printf(

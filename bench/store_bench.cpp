@@ -13,6 +13,7 @@
 #include <string>
 
 #include "addressbook.h"
+#include "durablewrites.h"
 #include "smsqueue.h"
 #include "storeenvironment.h"
 
@@ -32,6 +33,8 @@ std::size_t HeapInUse() {
 
 void WriteMessages(StoreEnvironment& store, const std::string& directory, int count) {
     TSmsQueue writer(store, directory, QueueFlags{});
+    // A bulk write: the files share their flushes, as a burst of calls does in the engine.
+    const DurableWritesHold hold;
     for (int i = 0; i < count; ++i) {
         auto message = std::make_unique<TSms>(store.sms);
         message->from = "+4930" + std::to_string(1000000 + i);
@@ -40,6 +43,7 @@ void WriteMessages(StoreEnvironment& store, const std::string& directory, int co
             "Meeting moved to 15:30 in room B, see you there - message " + std::to_string(i);
         writer.Add(std::move(message), false);
     }
+    ProcessDurableWrites().Commit();
 }
 
 }  // namespace

@@ -3,18 +3,20 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace nimbra {
-namespace {
+#include "durablewrites.h"
 
-// Opens a new temporary file beside path, with a name no other writer (thread or process)
-// uses at the same time; -1 on failure. The name ends in ".tmp" so that folder listings of
-// stored files never take it for one.
-int CreateTemporary(const std::string& path, std::string& temp) {
+namespace nimbra {
+
+// The name is one no other writer (thread or process) uses at the same time, and ends in
+// ".tmp" so that folder listings of stored files never take it for one.
+int CreateTemporaryBeside(const std::string& path, std::string& temp) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp = path + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
@@ -37,11 +39,14 @@ bool WriteAll(int fd, std::string_view text) {
     return true;
 }
 
-}  // namespace
+std::string FolderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view text) {
     std::string temp;
-    const int fd = CreateTemporary(path, temp);
+    const int fd = CreateTemporaryBeside(path, temp);
     if (fd < 0)
         return false;
     const bool written = WriteAll(fd, text);
@@ -51,6 +56,32 @@ bool WriteFileAtomically(const std::string& path, std::string_view text) {
         return false;
     }
     return true;
+}
+
+bool WriteFileDurably(const std::string& path, std::string_view text) {
+    DurableWrites writes;
+    return writes.Write(path, text);
+}
+
+std::size_t RemoveStaleTemporaries(const std::string& folder, bool recursive) {
+    namespace fs = std::filesystem;
+    std::size_t removed = 0;
+    std::error_code ec;
+    const auto visit = [&](const fs::directory_entry& entry) {
+        std::error_code ignored;
+        if (entry.path().extension() == ".tmp" && entry.is_regular_file(ignored) &&
+            fs::remove(entry.path(), ignored))
+            ++removed;
+    };
+    if (recursive) {
+        for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+             it.increment(ec))
+            visit(*it);
+    } else {
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+            visit(*it);
+    }
+    return removed;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {

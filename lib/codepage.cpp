@@ -18,8 +18,13 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     } else if (cp < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
+    } else if (cp < 0x10000) {
         out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
@@ -115,6 +120,51 @@ std::string Utf8ToAnsi(std::string_view s) {
         out.push_back(cp < 0 || cp > 0xFFFF ? '?' : WideCharToAnsi(static_cast<char16_t>(cp)));
     }
     return out;
+}
+
+std::u16string Utf8ToWide(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const std::size_t start = i;
+        const long cp = DecodeUtf8(s, i);
+        if (cp < 0) {
+            i = start + 1;
+            out.push_back(AnsiCharToWide(static_cast<unsigned char>(s[start])));
+        } else if (cp >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string WideToUtf8(std::u16string_view w) {
+    std::string out;
+    out.reserve(w.size() + w.size() / 4);
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        std::uint32_t cp = w[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
+            w[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (w[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+bool AnsiCanHold(std::u16string_view w) {
+    for (const char16_t u : w) {
+        if (u != u'?' && WideCharToAnsi(u) == '?')
+            return false;
+    }
+    return true;
 }
 
 std::string LowerAnsi(std::string_view s) {

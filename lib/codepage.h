@@ -21,6 +21,14 @@ std::string WideToAnsi(std::u16string_view w);
 std::string AnsiToUtf8(std::string_view s);
 // Invalid UTF-8 sequences and characters the code page cannot show become one "?" each.
 std::string Utf8ToAnsi(std::string_view s);
+// Whether the code page has a byte for every character of w.
+bool AnsiCanHold(std::u16string_view w);
+
+// UTF-8 to UTF-16; a byte that starts no valid sequence is read as a code-page byte, so text
+// saved in the code page comes through as it was typed.
+std::u16string Utf8ToWide(std::string_view s);
+// UTF-16 to UTF-8; a surrogate without its partner becomes U+FFFD.
+std::string WideToUtf8(std::u16string_view w);
 
 // s with the code page's capital letters in lower case: A-Z, the accented capitals
 // 0xC0-0xDE (not the multiplication sign 0xD7) and the capitals at 0x8A, 0x8C, 0x8E and 0x9F.

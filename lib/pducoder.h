@@ -8,9 +8,9 @@
 // malformed input gives the kind "Passz" (nothing to deliver), never a fault.
 //
 // Concatenated messages are collected in a part store folder ("smsparts" below the working
-// directory unless the options name another), one file per part, named stem + part number +
-// ".smspart.txt" and holding one line of hexadecimal user data without the header. Choices
-// made beyond the plain 8-bit-reference layout:
+// directory unless the options name another), one file per part, named after the sender, the
+// stem and the part number (pducoder_parts.h) and holding one line of hexadecimal user data
+// without the header. Choices made beyond the plain 8-bit-reference layout:
 // - The concatenation element is looked up among the header's elements: 00 (8-bit reference)
 //   and 08 (16-bit reference) both work; the stem is the element's identifier, length and
 //   reference bytes in hex ("0003" + RR, "0804" + RRRR). Other elements are skipped.
@@ -30,7 +30,8 @@
 //   the recipients status reports speak about, are read as 7-bit GSM text: the length field
 //   counts semi-octets, so the name has length * 4 / 7 septets.
 // - A deliver or status report must hold every field up to TP-UDL / TP-ST, else "Passz".
-// - Both time stamps of a status report get the "20" century like the deliver's time stamp.
+// - Every time stamp, the deliver's and both of a status report, is given with its four-digit
+//   year, "20" followed by the two digits sent.
 //
 // - With decoding switched off, the text is "_PDU_" + the received PDU without the line-end
 //   character that may follow it.

@@ -33,20 +33,18 @@ constexpr unsigned kStoredFillBits = 1;
 
 enum class Alphabet { kSevenBit, kEightBit, kUcs2 };
 
-// "yy-mm-dd hh:nn:ss" from the semi-octet time stamp (the time zone is ignored); a year
-// starting with "0" gets the century "20".
+// "yyyy-mm-dd hh:nn:ss" from the semi-octet time stamp, the year in this century (the time
+// zone is ignored).
 std::string TimeStampText(std::string_view stamp) {
     static constexpr char kSeparators[] = "-- ::";
-    std::string text;
-    text.reserve(21);
+    std::string text = "20";
+    text.reserve(19);
     for (std::size_t i = 0; i < 6; ++i) {
         text.push_back(stamp[2 * i + 1]);
         text.push_back(stamp[2 * i]);
         if (i < 5)
             text.push_back(kSeparators[i]);
     }
-    if (text.front() == '0')
-        text.insert(0, "20");
     return text;
 }
 
@@ -105,7 +103,7 @@ public:
 
 private:
     std::string PartLine(const Deliver& d) const;
-    bool CollectParts(Deliver& d, bool deletePartsWhenComplete) const;
+    bool CollectParts(Deliver& d, std::string_view sender, bool deletePartsWhenComplete) const;
     std::string SevenBitText(const Deliver& d) const;
     std::string Text(const Deliver& d, bool convertUcs2) const;
 
@@ -138,7 +136,7 @@ PduDecodeResult TpduDecoder::DecodeDeliver(std::string_view tpdu, std::string_vi
 
     result.sender = DecodeAddress(originator, tables_, options_.convert7Bit);
     result.timestamp = TimeStampText(tpdu.substr(pid + 4, kTimeStampChars));
-    if (d.concatenated && !CollectParts(d, deletePartsWhenComplete))
+    if (d.concatenated && !CollectParts(d, result.sender, deletePartsWhenComplete))
         return result;  // waits for its other parts
     result.text = options_.decodePdu ? Text(d, convertUcs2) : "_PDU_" + std::string(pdu);
     result.kind = kTypeMessage;
@@ -164,18 +162,19 @@ std::string TpduDecoder::PartLine(const Deliver& d) const {
     return line;
 }
 
-bool TpduDecoder::CollectParts(Deliver& d, bool deletePartsWhenComplete) const {
+bool TpduDecoder::CollectParts(Deliver& d, std::string_view sender,
+                               bool deletePartsWhenComplete) const {
     const PduPartStore store(options_.partsFolder);
-    store.Store(d.concatenation.stem, d.concatenation.part,
+    const PduPartKey key{sender, d.concatenation.stem};
+    store.Store(key, d.concatenation.part,
                 PartLine(d));  // a part that cannot be stored stays missing
-    std::optional<std::vector<std::string>> lines =
-        store.Collect(d.concatenation.stem, d.concatenation.total);
+    std::optional<std::vector<std::string>> lines = store.Collect(key, d.concatenation.total);
     if (!lines || !std::all_of(lines->begin(), lines->end(),
                                [](const std::string& line) { return pdu::IsUpperHex(line); })) {
         return false;
     }
     if (deletePartsWhenComplete)
-        store.Remove(d.concatenation.stem, d.concatenation.total);
+        store.Remove(key, d.concatenation.total);
     d.parts = std::move(*lines);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
@@ -18,10 +19,85 @@
 #include "keypath.h"
 #include "notifier.h"
 #include "qansi.h"
+#include "settingsfile.h"
 #include "settingskeys.h"
 
 namespace nimbra {
 namespace {
+
+QString FromWide(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::u16string Wide(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+// A value that is not text (a rectangle, a byte array) is kept as its notation in a
+// QByteArray and written back as it was; the store only ever sets text.
+bool ReadStoreFile(QIODevice& device, QSettings::SettingsMap& map) {
+    const QByteArray data = device.readAll();
+    const SettingsFileContent content = ParseSettingsFile(
+        std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+    for (const SettingsLine& line : content.lines) {
+        const std::optional<std::u16string> text = SettingsValueText(line.notation);
+        map.insert(FromWide(line.key), text ? QVariant(FromWide(*text))
+                                            : QVariant(QByteArray::fromStdString(line.notation)));
+    }
+    return !content.damaged;
+}
+
+bool WriteStoreFile(QIODevice& device, const QSettings::SettingsMap& map) {
+    std::vector<SettingsLine> lines;
+    lines.reserve(static_cast<std::size_t>(map.size()));
+    for (auto entry = map.cbegin(); entry != map.cend(); ++entry) {
+        const QVariant& value = entry.value();
+        lines.push_back({Wide(entry.key()), value.typeId() == QMetaType::QByteArray
+                                                ? value.toByteArray().toStdString()
+                                                : SettingsValueNotation(Wide(value.toString()))});
+    }
+    const std::string text = SettingsFileText(lines);
+    return device.write(text.data(), static_cast<qint64>(text.size())) ==
+           static_cast<qint64>(text.size());
+}
+
+// The store files' own format: QSettings still locks, merges and replaces the files; this
+// reads hand-typed values as typed. QSettings compares keys case-sensitively whatever a
+// format asks for on this platform, so the store matches names itself (StoredKey).
+QSettings::Format StoreFormat() {
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("ini"), ReadStoreFile, WriteStoreFile, Qt::CaseSensitive);
+    return format;
+}
+
+// The key among keys that names wanted, comparing names and levels ignoring case as the
+// registry does. A key not stored yet takes the spelling of the levels that already are, so
+// that it joins their section.
+QString MatchingKey(const QString& wanted, const QStringList& keys) {
+    qsizetype spelledLevels = 0;
+    QString spelling;
+    for (const QString& key : keys) {
+        if (key.compare(wanted, Qt::CaseInsensitive) == 0)
+            return key;
+        for (qsizetype slash = wanted.indexOf(u'/'); slash >= 0;
+             slash = wanted.indexOf(u'/', slash + 1)) {
+            if (key.size() <= slash || key[slash] != u'/' ||
+                QStringView(key).first(slash).compare(QStringView(wanted).first(slash),
+                                                      Qt::CaseInsensitive) != 0) {
+                break;
+            }
+            if (slash > spelledLevels) {
+                spelledLevels = slash;
+                spelling = key.first(slash);
+            }
+        }
+    }
+    return spelling + wanted.sliced(spelledLevels);
+}
+
+QString StoredKey(const QSettings& store, const QString& wanted) {
+    return store.contains(wanted) ? wanted : MatchingKey(wanted, store.allKeys());
+}
 
 QString StorePath(SettingsRoot root) {
     return QString::fromLocal8Bit(SettingsFolder()) + '/' + QLatin1String(RootFileName(root));
@@ -106,6 +182,15 @@ QString ValueKey(const ResolvedKey& key, std::string_view name) {
     return key.groups.empty() ? value : QFromAnsi(key.groups) + '/' + value;
 }
 
+// QSettings keeps none of a damaged file's values; those that can be read are read here.
+QVariant ValueInDamagedFile(const QString& path, const QString& wanted) {
+    QFile file(path);
+    QSettings::SettingsMap values;
+    if (file.open(QIODevice::ReadOnly))
+        ReadStoreFile(file, values);
+    return values.value(values.contains(wanted) ? wanted : MatchingKey(wanted, values.keys()));
+}
+
 // The stored value as text; nullopt when it is missing or holds something other than text.
 std::optional<std::string> ReadValue(const std::optional<ResolvedKey>& resolved,
                                      std::string_view name) {
@@ -113,14 +198,15 @@ std::optional<std::string> ReadValue(const std::optional<ResolvedKey>& resolved,
         return std::nullopt;
     const ResolvedKey& key = *resolved;
     const QString path = StorePath(key.root);
-    QSettings store(path, QSettings::IniFormat);
+    const QString wanted = ValueKey(key, name);
+    QSettings store(path, StoreFormat());
     CheckStatus(store, path);
-    const QVariant value = store.value(ValueKey(key, name));
+    if (store.status() == QSettings::AccessError)
+        return std::nullopt;
+    const QVariant value = Damaged().Contains(path) ? ValueInDamagedFile(path, wanted)
+                                                    : store.value(StoredKey(store, wanted));
     if (value.typeId() == QMetaType::QString)
         return QToAnsi(value.toString());
-    // An unquoted value with commas, as a person may write it by hand, reads as a list.
-    if (value.typeId() == QMetaType::QStringList)
-        return QToAnsi(value.toStringList().join(QLatin1String(", ")));
     return std::nullopt;
 }
 
@@ -164,7 +250,7 @@ void WriteValues(const std::optional<ResolvedKey>& resolved, const SettingValues
     const QByteArray file = QFile::encodeName(path);
     const bool existed = ::stat(file.constData(), &before) == 0;
     {
-        QSettings store(path, QSettings::IniFormat);
+        QSettings store(path, StoreFormat());
         if (!CheckStatus(store, path))
             return;
         if (Damaged().Contains(path)) {
@@ -172,7 +258,7 @@ void WriteValues(const std::optional<ResolvedKey>& resolved, const SettingValues
             return;
         }
         for (const auto& [name, value] : values)
-            store.setValue(ValueKey(key, name), QFromAnsi(value));
+            store.setValue(StoredKey(store, ValueKey(key, name)), QFromAnsi(value));
         store.sync();
         if (store.status() != QSettings::NoError) {
             ReportOnce("Cannot write settings file: " + QToAnsi(path));

@@ -4,6 +4,8 @@
 // files (one per root) in the settings folder. Every call opens the store afresh, so a value
 // another process wrote is seen at once, and two processes writing at the same time lose
 // nothing. Values are code-page text (Windows-1252 bytes), like every text of the system.
+// Names and key levels match whatever their case, as in the registry; a value typed into a
+// file by hand reads as typed (the rules are in settingsfile.h).
 //
 // A store file that cannot be read, or that is damaged, is reported once per process through
 // the process notifier; reads then give the defaults (or the values that could still be

@@ -14,6 +14,9 @@ namespace nimbra {
 
 inline constexpr std::string_view kTypeMessage = "GSMSMS";
 inline constexpr std::string_view kTypeDeliveryReport = "GSMSMS_DELIVERY_REPORT";
+// The `status` of a delivery report that tells of a delivered message; any other non-empty
+// status is the outcome of a message that was not (or not yet) delivered.
+inline constexpr std::string_view kStatusDelivered = "0";
 
 class TGsmSms {
 public:

@@ -338,7 +338,11 @@ std::vector<std::string_view> TextLines(std::string_view s) {
     return lines;
 }
 
-bool ParseInt32(std::string_view s, int& value) {
+namespace {
+
+// Strict decimal: an optional sign ("+" not followed by "-"), then digits only, in range.
+template <typename Int>
+bool ParseStrictDecimal(std::string_view s, Int& value) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
         if (!s.empty() && s.front() == '-')
@@ -349,6 +353,16 @@ bool ParseInt32(std::string_view s, int& value) {
     const char* end = s.data() + s.size();
     const auto [ptr, ec] = std::from_chars(s.data(), end, value);
     return ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+bool ParseInt32(std::string_view s, int& value) {
+    return ParseStrictDecimal(s, value);
+}
+
+bool ParseInt64(std::string_view s, std::int64_t& value) {
+    return ParseStrictDecimal(s, value);
 }
 
 }  // namespace nimbra

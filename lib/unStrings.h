@@ -4,6 +4,7 @@
 // system's single-byte code page unless a routine says "wide" (UTF-16). Positions count
 // characters; a negative count is treated as zero, a count beyond the end takes the whole text.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -71,5 +72,7 @@ std::vector<std::string_view> TextLines(std::string_view s);
 
 // Strict decimal integer (optional sign, digits, within 32 bits); false on anything else.
 bool ParseInt32(std::string_view s, int& value);
+// The same within 64 bits.
+bool ParseInt64(std::string_view s, std::int64_t& value);
 
 }  // namespace nimbra

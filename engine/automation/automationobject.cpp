@@ -2,9 +2,33 @@
 
 #include <exception>
 
+#include <QMetaMethod>
+
 #include "automationvalues.h"
+#include "durablewrites.h"
 
 namespace nimbra {
+namespace {
+
+constexpr char kNotStoredText[] = "The message could not be written to the disk";
+
+// The out arguments of the slot that serves a bus call: its return value and the parameters
+// beyond the call's in arguments.
+int OutArgumentCount(const QMetaObject& meta, const QDBusMessage& call) {
+    const QByteArray name = call.member().toLatin1();
+    const int ins = static_cast<int>(call.arguments().size());
+    for (int i = 0; i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        if (method.methodType() != QMetaMethod::Slot || method.name() != name ||
+            method.parameterCount() < ins)
+            continue;
+        return method.parameterCount() - ins +
+               (method.returnMetaType().id() == QMetaType::Void ? 0 : 1);
+    }
+    return 0;
+}
+
+}  // namespace
 
 AutomationObject::AutomationObject(const QDBusConnection& connection, QString owner, QString path,
                                    QString eventInterface)
@@ -75,14 +99,10 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
     invoking_ = true;
     Outcome outcome;
     bool known = false;
-    try {
-        known = Dispatch(dispid, args, outcome);
-    } catch (const std::exception& e) {
-        invoking_ = false;
-        Fail(kFailedError, FailureText(e.what()));
-        return EmptyVariant();
-    }
+    const bool done = DispatchStored(dispid, args, outcome, known);
     invoking_ = false;
+    if (!done)
+        return EmptyVariant();
     if (!known) {
         Fail(kUnknownDispIdError,
              QStringLiteral("The object %1 has no operation with dispatch id %2")
@@ -93,6 +113,63 @@ QDBusVariant AutomationObject::Invoke(int dispid, const QVariantList& args, QVar
     for (std::size_t i = 0; i < outcome.outs.size(); ++i)
         out.push_back(QVariant::fromValue(outcome.Out(i)));
     return outcome.Result();
+}
+
+bool AutomationObject::DispatchStored(int dispid, const QVariantList& args, Outcome& outcome,
+                                      bool& known) {
+    DurableWrites& writes = ProcessDurableWrites();
+    const std::size_t first = writes.WriteCount();
+    std::string failure;
+    try {
+        DurableWritesHold hold;
+        known = Dispatch(dispid, args, outcome);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    const std::size_t last = writes.WriteCount();
+    // With the flusher running, the answer waits for it while the next calls are served: the
+    // messages of a burst of calls share their flushes.
+    if (failure.empty() && last > first && writes.Flushing() && calledFromDBus() &&
+        !isDelayedReply()) {
+        AnswerWhenStored(first, last, outcome);
+        writes.CommitSoon();
+        return true;
+    }
+    // The files of a failed call are committed too: what it changed stays changed.
+    writes.Commit();
+    if (failure.empty() && writes.AnyFailed(first, last))
+        failure = kNotStoredText;
+    if (failure.empty())
+        return true;
+    Fail(kFailedError, FailureText(failure.c_str()));
+    return false;
+}
+
+void AutomationObject::AnswerWhenStored(std::size_t first, std::size_t last,
+                                        const Outcome& outcome) {
+    QVariantList values;
+    if (invoking_) {
+        QVariantList outs;
+        for (std::size_t i = 0; i < outcome.outs.size(); ++i)
+            outs.push_back(QVariant::fromValue(outcome.Out(i)));
+        values = {QVariant::fromValue(outcome.Result()), QVariant::fromValue(outs)};
+    } else {
+        // A named operation answers its out values in order, the result last, as the slot
+        // would: its return value and its reference parameters.
+        const int outCount = OutArgumentCount(*metaObject(), message());
+        for (int i = 0; i + 1 < outCount; ++i)
+            values.push_back(QVariant::fromValue(outcome.Out(static_cast<std::size_t>(i))));
+        if (outCount > 0)
+            values.push_back(QVariant::fromValue(outcome.Result()));
+    }
+    setDelayedReply(true);
+    const QDBusMessage reply = message().createReply(values);
+    const QDBusMessage refusal = message().createErrorReply(QString::fromLatin1(kFailedError),
+                                                            QString::fromLatin1(kNotStoredText));
+    ProcessDurableWrites().WhenCommitted(first, last,
+                                         [connection = connection_, reply, refusal](bool stored) {
+                                             connection.send(stored ? reply : refusal);
+                                         });
 }
 
 QDBusVariant AutomationObject::Outcome::Result() const {
@@ -109,12 +186,9 @@ AutomationObject::Outcome AutomationObject::Call(int dispid, const QVariantList&
     Outcome outcome;
     if (!Admit())
         return outcome;
-    try {
-        Dispatch(dispid, args, outcome);
-    } catch (const std::exception& e) {
-        Fail(kFailedError, FailureText(e.what()));
+    bool known = false;
+    if (!DispatchStored(dispid, args, outcome, known))
         return {};
-    }
     return outcome;
 }
 

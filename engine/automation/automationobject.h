@@ -86,6 +86,13 @@ protected:
 
 private:
     bool Admit();
+    // Runs the operation with the message files it writes held, then commits them together:
+    // what a call stored is on the disk before its answer goes. False (with the error reply
+    // sent) when the operation failed; a failure to store what it wrote is one.
+    bool DispatchStored(int dispid, const QVariantList& args, Outcome& outcome, bool& known);
+    // Sends the answer of the running bus call once the writes numbered after first, up to
+    // last, are on the disk (or an error when they could not be put there).
+    void AnswerWhenStored(std::size_t first, std::size_t last, const Outcome& outcome);
     void Fail(const char* errorName, const QString& text);
 
     QDBusConnection connection_;

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QVariantList>
 
+#include "enginetext.h"
 #include "qansi.h"
 
 namespace nimbra {
@@ -24,11 +25,21 @@ bool IsEmptyArray(const QVariant& value) {
     return empty;
 }
 
-std::string Checked(const QString& text, const char* name) {
+const QString& Checked(const QString& text, const char* name) {
     if (text.size() > kMaxArgumentChars)
         throw ArgumentError(std::string("The argument ") + name + " is too long (" +
                             std::to_string(text.size()) + " characters)");
-    return QToAnsi(text);
+    return text;
+}
+
+QVariant Unwrapped(const QVariant& value) {
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        return value.value<QDBusVariant>().variant();
+    return value;
+}
+
+std::u16string_view Utf16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
@@ -54,12 +65,10 @@ QDBusVariant ToBus(const AutoValue& value) {
 }
 
 std::string TextArgument(const QVariant& value, const char* name) {
-    QVariant inner = value;
-    if (inner.metaType() == QMetaType::fromType<QDBusVariant>())
-        inner = inner.value<QDBusVariant>().variant();
+    const QVariant inner = Unwrapped(value);
     switch (inner.metaType().id()) {
         case QMetaType::QString:
-            return Checked(inner.toString(), name);
+            return QToAnsi(Checked(inner.toString(), name));
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
@@ -76,13 +85,27 @@ std::string TextArgument(const QVariant& value, const char* name) {
     throw ArgumentError(std::string("The argument ") + name + " must be a text or a number");
 }
 
+std::string MessageTextArgument(const QVariant& value, const char* name) {
+    const QVariant inner = Unwrapped(value);
+    if (inner.metaType().id() != QMetaType::QString)
+        return TextArgument(value, name);
+    return EngineText(Utf16(Checked(inner.toString(), name)));
+}
+
+std::string RecordArgument(const QVariant& value, const char* name) {
+    const QVariant inner = Unwrapped(value);
+    if (inner.metaType().id() != QMetaType::QString)
+        return TextArgument(value, name);
+    const QString& record = Checked(inner.toString(), name);
+    if (AnsiCanHold(Utf16(record)))
+        return QToAnsi(record);
+    return RecordForEngine(record.toStdString());
+}
+
 std::string PathArgument(const QVariant& value, const char* name) {
     // Read as a text first: that checks type and size.
     TextArgument(value, name);
-    QVariant inner = value;
-    if (inner.metaType() == QMetaType::fromType<QDBusVariant>())
-        inner = inner.value<QDBusVariant>().variant();
-    return QFile::encodeName(inner.toString()).toStdString();
+    return QFile::encodeName(Unwrapped(value).toString()).toStdString();
 }
 
 QDBusVariant PathToBus(const AutoValue& value) {

@@ -30,6 +30,11 @@ QVariant ToBusVariantText(const std::string& text);
 // The text of an argument (a string, an integer as decimal digits, an empty VARIANT as "");
 // name says which argument in the error. Throws ArgumentError.
 std::string TextArgument(const QVariant& value, const char* name);
+// A message text argument as the engine keeps texts: in the code page, or in the "_UCS2_"
+// form when the code page lacks one of its characters (which would otherwise become "?").
+std::string MessageTextArgument(const QVariant& value, const char* name);
+// A GSMSMS record argument: in the code page, its text as MessageTextArgument takes it.
+std::string RecordArgument(const QVariant& value, const char* name);
 // A file path argument, in the file system's encoding rather than the code page.
 std::string PathArgument(const QVariant& value, const char* name);
 // A file path for the bus (a text holding a path in the file system's encoding).

@@ -39,7 +39,7 @@ bool EasySMSObject::Dispatch(int dispid, const QVariantList& args, Outcome& outc
         case 3:
             ExpectArguments(args, 2, dispid);
             outcome.result = easy_->sendMessage(TextArgument(args.at(0), "phonenum"),
-                                                TextArgument(args.at(1), "messagetext"));
+                                                MessageTextArgument(args.at(1), "messagetext"));
             return true;
         default:
             return false;

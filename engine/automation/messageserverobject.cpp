@@ -47,7 +47,7 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
             return true;
         case 3: {
             ExpectArguments(args, 1, dispid);
-            std::string msg = text(0, "msg");
+            std::string msg = RecordArgument(args.at(0), "msg");
             outcome.result = server.sendMessage(msg);
             outcome.outs = {msg};
             return true;
@@ -62,7 +62,8 @@ bool MessageServerObject::Dispatch(int dispid, const QVariantList& args, Outcome
             return true;
         case 6:
             ExpectArguments(args, 2, dispid);
-            outcome.result = server.setMessage(text(0, "messageId"), text(1, "msg"));
+            outcome.result =
+                server.setMessage(text(0, "messageId"), RecordArgument(args.at(1), "msg"));
             return true;
         case 7: {
             ExpectArguments(args, 2, dispid);

@@ -12,8 +12,9 @@ namespace nimbra {
 
 namespace {
 
-// Characters of one part of a plain text.
+// Characters of one part of a text.
 constexpr std::size_t kPartLength = 160;
+constexpr std::string_view kUcs2Marker = "_UCS2_";
 
 bool IsValidNumber(const std::string& entry) {
     return !NormalizePhoneNumber(entry).empty();
@@ -36,6 +37,31 @@ std::vector<std::string> SplitParts(const std::string& text) {
     }
     if (!part.empty())
         parts.push_back(part);
+    return parts;
+}
+
+// A "_UCS2_" text cut the same way by its characters, not by its hexadecimal digits; every
+// part is a "_UCS2_" text of its own. A character written as two UTF-16 units (an emoji)
+// is never cut in two.
+std::vector<std::string> SplitUnicodeParts(std::string_view hex) {
+    std::vector<std::string> parts;
+    std::u16string part;
+    for (const char16_t c : HexToWide(hex)) {
+        if (c == u'\r' || c == u'\n')
+            continue;
+        part += c;
+        if (part.size() < kPartLength)
+            continue;
+        std::u16string carried;
+        if (part.back() >= 0xD800 && part.back() <= 0xDBFF) {
+            carried = part.back();
+            part.pop_back();
+        }
+        parts.push_back(std::string(kUcs2Marker) + WideToHex(part));
+        part = carried;
+    }
+    if (!part.empty())
+        parts.push_back(std::string(kUcs2Marker) + WideToHex(part));
     return parts;
 }
 
@@ -82,7 +108,10 @@ std::string TnbEasySMS::sendMessage(const std::string& phonenum, const std::stri
     if (entry.size() > 1 && IsValidNumber(entry))
         recipients.push_back(entry);
 
-    const std::vector<std::string> parts = SplitParts(messagetext);
+    const std::vector<std::string> parts =
+        messagetext.starts_with(kUcs2Marker)
+            ? SplitUnicodeParts(std::string_view(messagetext).substr(kUcs2Marker.size()))
+            : SplitParts(messagetext);
     std::string lastId;
     TSmsQueue& outbox = engine_.Queue(SystemFolder::Outbox);
     for (const std::string& recipient : recipients) {

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <utility>
 
+#include "atomicfile.h"
 #include "housekeepingsetting.h"
+#include "pducoder.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
 #include "translation.h"
@@ -110,6 +112,18 @@ void Engine::EnsureDirectory(const std::string& relative) {
         throw EngineStartError("Cannot create directory " + path);
 }
 
+void Engine::RemoveStaleTemporaryFiles() {
+    // A crash in the middle of a write leaves its temporary file; nothing else writes in the
+    // home while the engine starts.
+    const std::string home = PathOf("").empty() ? std::string(".") : PathOf("");
+    std::size_t removed = RemoveStaleTemporaries(home, false);
+    for (const std::string& folder : {kSystemFoldersDirectory, kUserFoldersDirectory})
+        removed += RemoveStaleTemporaries(PathOf(folder), true);
+    removed += RemoveStaleTemporaries(PathOf("logs"), false);
+    if (removed > 0)
+        Log("screen", "Temporary files left by an earlier run removed: " + std::to_string(removed));
+}
+
 void Engine::Init() {
     // The logs come first, so that nothing said during start-up is lost and the last run's
     // screen log is kept rather than replaced by the first new line.
@@ -120,6 +134,7 @@ void Engine::Init() {
     controls_.Publish();
     // A state file left by a run that ended abruptly would say the server runs.
     SetStatus("status0", "The Server is Stoped");
+    RemoveStaleTemporaryFiles();
 
     ProcessLanguage().SetHome(PathOf("").empty() ? fs::path(".") : fs::path(PathOf("")));
     ProcessLanguage().SetLanguage(
@@ -150,6 +165,8 @@ void Engine::Init() {
     if (onWindowRequest && options_.showMonitor)
         onWindowRequest(WindowMessage::ShowMonitor);
 
+    PduPartStore(PathOf(std::string(kPartsFolderName)))
+        .RemoveWrittenBefore(fileClock() - partFileMaxAge);
     EnsureDirectory("servercontrol");
     for (const char* folder : {"InFilters", "OutFilters", "Devices", "Plugins"}) {
         std::error_code ec;

@@ -3,8 +3,11 @@
 // slots, the timers that drive the scheduler, and the queue of requests ("window messages")
 // carried out on the main thread. It runs the same with or without windows; windows observe
 // its state.
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "messagefilters.h"
 #include "messageserver.h"
 #include "notificationslots.h"
+#include "pducoder_parts.h"
 #include "queuemanager.h"
 #include "servermenu.h"
 #include "serveroptions.h"
@@ -88,6 +92,13 @@ public:
     // home + relative.
     std::string PathOf(const std::string& relative) const;
 
+    // Start-up removes the parts of concatenated messages (in "smsparts", where the handset
+    // driver collects them) written more than this long ago by this clock.
+    std::chrono::seconds partFileMaxAge = kPartFileMaxAge;
+    std::function<std::filesystem::file_time_type()> fileClock = [] {
+        return std::filesystem::file_time_type::clock::now();
+    };
+
     // Requests that only a window can carry out (show the main window, repaint or re-sort
     // the message list, tray and composer requests); without windows nobody listens.
     std::function<void(WindowMessage)> onWindowRequest;
@@ -125,6 +136,9 @@ public:
 
     // Incoming messages and delivery reports.
     void ReceiveMessage(TGsmSms& record);
+    // Marks the sent message the report speaks about: a report whose status is empty or "0"
+    // confirms its delivery; any other status is the outcome, logged and kept in the
+    // message's spare1 line. True when a message matched or a reference agreed numerically.
     bool matchReport(const TGsmSms& report);
 
     // The outgoing filter applied to a message text, the incoming one to a record text.
@@ -211,6 +225,7 @@ private:
     bool RejectOutgoing(TSmsQueue& outbox, int position, const std::string& reason,
                         bool spaceBeforeLine);
     void EnsureDirectory(const std::string& relative);
+    void RemoveStaleTemporaryFiles();
     void RestartPutBackTimer();
     // Drops the clients that are gone, then acts on each live one in list order.
     void ForEachClient(const std::function<void(EngineClient&)>& action);
@@ -221,6 +236,8 @@ private:
     void ForEachDevice(const std::function<void(TnbSMSPhone&)>& action);
     void RaiseMessageEvent(WindowMessage message, const std::string& id, long long lParam);
     void CopyToGroupFolder(const TSms& message);
+    void ConfirmDelivery(TSms& message, const TSmsQueue& sent);
+    void RecordOutcome(TSms& message, const std::string& outcome);
 
     EngineHost& host_;
     std::string home_;
@@ -245,6 +262,8 @@ private:
     Progress progress_;
     MessageFilter inFilter_;
     MessageFilter outFilter_;
+    // Address groups whose folder could not be made, told to the operator once each.
+    std::set<std::string> groupFoldersToldOf_;
     int tagCounter_ = 0;
     bool running_ = false;
     bool starting_ = false;

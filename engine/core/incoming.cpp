@@ -46,6 +46,12 @@ bool SameKnownNumber(const std::string& a, const std::string& b) {
            SamePhoneNumber(a, b);
 }
 
+// Drivers put a report's outcome into its status: "0" for a delivered message; an empty
+// status comes from drivers that only report deliveries.
+bool IsDelivered(const TGsmSms& report) {
+    return report.status.empty() || report.status == kStatusDelivered;
+}
+
 }  // namespace
 
 void Engine::ReceiveMessage(TGsmSms& record) {
@@ -85,18 +91,24 @@ void Engine::CopyToGroupFolder(const TSms& message) {
     const std::string group = addressBook_->GroupOf(NormalizePhoneNumber(message.from));
     if (group.empty())
         return;
-    // The top-level user folder named after the group, whatever characters the name holds.
-    TFolderNode* node = folders_->FindChild(group, nullptr);
-    if (!folders_->IsUserFolder(node))
-        node = folders_->CreateFolder(group, nullptr);
-    if (!node)
+    // The top-level user folder of the group, under a name that a folder may bear; the same
+    // name finds the folder and makes it. A folder that cannot be made is told of once per
+    // group, not with every message.
+    const std::string name = GroupFolderName(group);
+    std::string path;
+    if (!folders_->EnsureFolderPath(name, &path, false)) {
+        if (groupFoldersToldOf_.insert(group).second)
+            notifier_.ShowMessage(Translate("Cannot create folder: ") +
+                                  PathOf(kUserFoldersDirectory + "/" + name));
         return;
+    }
     std::unique_ptr<TSms> copy = message.Clone();
+    TFolderNode* node = folders_->FindChild(path, nullptr);
     if (TSmsQueue* queue = queues_->QueueForTreeIndex(folders_->Tree().IndexOfNode(node))) {
         queue->Add(std::move(copy));
         return;
     }
-    copy->Save(copy->FreshPathIn(folders_->DirectoryOf(node) + "/"));
+    copy->Save(copy->FreshPathIn(PathOf(kUserFoldersDirectory + "/" + path + "/")));
 }
 
 bool Engine::matchReport(const TGsmSms& report) {
@@ -115,14 +127,31 @@ bool Engine::matchReport(const TGsmSms& report) {
         if (!SameKnownNumber(message.to, report.sender) &&
             !SameKnownNumber(message.to, report.receiver))
             continue;
-        message.iconIndex = kIconDeliveryConfirmed;
-        message.Save(message.path);
-        if (sent.IsShown() && onWindowRequest)
-            onWindowRequest(WindowMessage::RepaintMessageList);
-        PostWithSlot(WindowMessage::MessageDeliveredEvent, message.messageId);
+        if (IsDelivered(report))
+            ConfirmDelivery(message, sent);
+        else
+            RecordOutcome(message, report.status);
         return true;
     }
     return agreed;
+}
+
+void Engine::ConfirmDelivery(TSms& message, const TSmsQueue& sent) {
+    message.iconIndex = kIconDeliveryConfirmed;
+    message.Save(message.path);
+    if (sent.IsShown() && onWindowRequest)
+        onWindowRequest(WindowMessage::RepaintMessageList);
+    PostWithSlot(WindowMessage::MessageDeliveredEvent, message.messageId);
+}
+
+// A report that tells of a failure (or of a message still on its way) confirms nothing: the
+// operator finds its outcome in the logs and in the stored message.
+void Engine::RecordOutcome(TSms& message, const std::string& outcome) {
+    const std::string line = "Delivery report " + outcome + ": " + message.ListLine();
+    Log("receive", line);
+    Log("error", line);
+    message.spare1 = outcome;
+    message.Save(message.path);
 }
 
 }  // namespace nimbra

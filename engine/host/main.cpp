@@ -16,6 +16,7 @@
 #include <QString>
 
 #include "automationregistry.h"
+#include "durablewrites.h"
 #include "engine.h"
 #include "enginebus.h"
 #include "qtenginehost.h"
@@ -178,10 +179,15 @@ int main(int argc, char** argv) {
         Say(QStringLiteral("start-up failed: %1").arg(QString::fromLocal8Bit(e.what())));
         return 1;
     }
+    // Stored messages are flushed on a thread of their own; answers that wait for them go
+    // out from the event loop.
+    nimbra::ProcessDurableWrites().StartFlusher(
+        [&host](std::function<void()> action) { host.Post(std::move(action)); });
     const int result = QCoreApplication::exec();
 #if NIMBRA_WITH_WINDOWS
     window.reset();
 #endif
+    nimbra::ProcessDurableWrites().StopFlusher();
     bus.Root().SetActivateHandler({});
     bus.Root().SetCreateHandler({});
     objects.reset();

@@ -37,6 +37,17 @@ std::string CleanGroupName(const std::string& name) {
     return TrimBlanks(out);
 }
 
+// Every contact enters the book through here, whichever way it comes.
+Contact Admitted(Contact contact) {
+    contact[kNameColumn] = NameWithoutParentheses(std::move(contact[kNameColumn]));
+    return contact;
+}
+
+// Phone cells are compared as numbers: a cell typed as "+36 20 123-4567" is +36201234567.
+std::string PhoneKey(const Contact& contact) {
+    return NormalizePhoneNumber(contact[kPhoneColumn]);
+}
+
 void SetPicturesBelow(GroupNode& node, int picture) {
     for (GroupNode& child : node.children) {
         child.picture = picture;
@@ -92,6 +103,8 @@ void TAddressBook::LoadContacts() {
         if (contactsFile_.unread)
             ProcessNotifier().ShowMessage(CannotReadMessage(path));
     }
+    for (Contact& contact : loaded)
+        contact = Admitted(std::move(contact));
     const auto lock = saver_.LockContacts();
     contacts_ = std::move(loaded);
     phoneIndexStale_ = true;
@@ -101,13 +114,13 @@ void TAddressBook::RebuildPhoneIndex() const {
     phoneIndex_.clear();
     phoneIndex_.reserve(contacts_.size());
     for (std::size_t i = 0; i < contacts_.size(); ++i)
-        phoneIndex_.emplace(contacts_[i][kPhoneColumn], i);
+        phoneIndex_.emplace(PhoneKey(contacts_[i]), i);
     phoneIndexStale_ = false;
 }
 
 void TAddressBook::IndexAppended(std::size_t index) {
     if (!phoneIndexStale_)
-        phoneIndex_.emplace(contacts_[index][kPhoneColumn], index);
+        phoneIndex_.emplace(PhoneKey(contacts_[index]), index);
 }
 
 std::optional<std::size_t> TAddressBook::FindContact(const std::string& number) const {
@@ -213,7 +226,7 @@ void TAddressBook::WaitUntilSaved() {
 
 std::size_t TAddressBook::AddContact(Contact contact) {
     const auto lock = saver_.LockContacts();
-    contacts_.push_back(std::move(contact));
+    contacts_.push_back(Admitted(std::move(contact)));
     IndexAppended(contacts_.size() - 1);
     return contacts_.size() - 1;
 }
@@ -221,10 +234,10 @@ std::size_t TAddressBook::AddContact(Contact contact) {
 void TAddressBook::ReplaceContact(std::size_t index, Contact contact) {
     if (index >= contacts_.size())
         return;
-    if (contact[kPhoneColumn] != contacts_[index][kPhoneColumn])
+    if (PhoneKey(contact) != PhoneKey(contacts_[index]))
         phoneIndexStale_ = true;
     const auto lock = saver_.LockContacts();
-    contacts_[index] = std::move(contact);
+    contacts_[index] = Admitted(std::move(contact));
 }
 
 void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
@@ -275,7 +288,7 @@ bool TAddressBook::WriteGroups() {
     const std::string path = GroupsFilePath();
     if (RefuseToReplace(groupsFile_, path))
         return false;
-    if (WriteFileAtomically(path, GroupsFileText(groups_)))
+    if (WriteFileDurably(path, GroupsFileText(groups_)))
         return true;
     ProcessNotifier().ShowMessage(CannotWriteMessage(path));
     return false;
@@ -371,6 +384,8 @@ bool TAddressBook::ImportContacts(const std::string& path) {
         ProcessNotifier().ShowMessage(CannotReadMessage(path));
         return false;
     }
+    for (Contact& contact : read)
+        contact = Admitted(std::move(contact));
     const std::size_t before = contacts_.size();
     {
         const auto lock = saver_.LockContacts();

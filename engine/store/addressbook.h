@@ -36,7 +36,8 @@ public:
     std::size_t ContactCount() const { return contacts_.size(); }
     const GroupNode& GroupTree() const { return groups_; }
 
-    // Lookups by phone number: the first contact whose phone cell is the normalised number.
+    // Lookups by phone number: the first contact whose phone cell normalises to the same
+    // number as the text, so that cells typed with blanks or dashes match too.
     std::optional<std::size_t> FindContact(const std::string& number) const;
     std::string DisplayName(const std::string& text) const override;
     // The contact's note or group without line breaks, trimmed; empty without a contact.
@@ -59,6 +60,8 @@ public:
     void WaitUntilSaved();
 
     // Edits of the contacts. They do not save by themselves; indices out of range are ignored.
+    // Names never keep parentheses, however a contact comes in (loaded, imported, added,
+    // replaced): see NameWithoutParentheses.
     std::size_t AddContact(Contact contact);
     void ReplaceContact(std::size_t index, Contact contact);
     void DeleteContacts(const std::vector<std::size_t>& indices);

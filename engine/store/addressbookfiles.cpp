@@ -131,7 +131,7 @@ bool ReadContactsFile(const std::string& path, std::vector<Contact>& contacts) {
 }
 
 bool WriteContactsFile(const std::string& path, const std::vector<Contact>& contacts) {
-    return WriteFileAtomically(path, ContactsFileText(contacts));
+    return WriteFileDurably(path, ContactsFileText(contacts));
 }
 
 std::string CannotReadMessage(const std::string& path) {

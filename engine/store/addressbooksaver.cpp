@@ -13,7 +13,7 @@ TMyThread::TMyThread(const std::vector<Contact>& contacts, WriteFunction write,
     : contacts_(contacts), write_(std::move(write)), reportError_(std::move(reportError)) {
     if (!write_)
         write_ = [](const std::string& path, const std::string& text) {
-            return WriteFileAtomically(path, text);
+            return WriteFileDurably(path, text);
         };
     if (!reportError_)
         reportError_ = [](const std::string& message) { ProcessNotifier().ShowMessage(message); };

@@ -26,7 +26,7 @@ public:
 
     // contacts must outlive the saver, and may be changed only while LockContacts() is held;
     // reading them needs no lock on the one thread that changes them. Without functions:
-    // WriteFileAtomically, and the process notifier for errors.
+    // WriteFileDurably, and the process notifier for errors.
     explicit TMyThread(const std::vector<Contact>& contacts, WriteFunction write = {},
                        ErrorFunction reportError = {});
     // Writes what is still pending, then stops the thread.

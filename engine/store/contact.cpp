@@ -1,5 +1,6 @@
 #include "contact.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace nimbra {
@@ -16,6 +17,12 @@ bool IsChecked(const Contact& contact) {
 
 void SetChecked(Contact& contact, bool checked) {
     contact[kMarkColumn] = checked ? kCheckedMark : "";
+}
+
+std::string NameWithoutParentheses(std::string name) {
+    std::replace(name.begin(), name.end(), '(', '[');
+    std::replace(name.begin(), name.end(), ')', ']');
+    return name;
 }
 
 std::string EntryForm(const Contact& contact) {

@@ -26,6 +26,10 @@ Contact MakeContact(std::string name, std::string phone, std::string note, std::
 bool IsChecked(const Contact& contact);
 void SetChecked(Contact& contact, bool checked);
 
+// The name with "(" turned into "[" and ")" into "]": the entry form below must hold one
+// parenthesised part only, the number, or the number read from it takes in the name's digits.
+std::string NameWithoutParentheses(std::string name);
+
 // name + " (" + phone + ")": the form an address field takes a contact in.
 std::string EntryForm(const Contact& contact);
 // The entry form for a contact with a name, the bare phone cell for one without.

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "durablewrites.h"
 #include "unStrings.h"
 
 namespace nimbra {
@@ -36,6 +37,23 @@ std::vector<std::string> SplitFolderPath(const std::string& path) {
 }
 
 }  // namespace
+
+std::string GroupFolderName(std::string_view group) {
+    std::string name;
+    for (const char c : TrimBlanks(group)) {
+        const bool refused = kIllegalNameChars.find(c) != std::string_view::npos ||
+                             FilterPathChars(std::string_view(&c, 1)).empty();
+        name.push_back(refused ? '_' : c);
+    }
+    if (name.empty())
+        return "_";
+    const TFolderTree fixed;
+    for (const auto& node : fixed.TopLevel()) {
+        if (UpperAscii(NodeName(*node)) == UpperAscii(name))
+            return name + " group";
+    }
+    return name;
+}
 
 bool IsValidFolderName(std::string_view name) {
     return !name.empty() && name.front() != ' ' && name.back() != ' ' &&
@@ -121,10 +139,11 @@ std::string TFolderMan::UserFolderPathAt(int index) const {
     return node ? FolderPath(*node) : std::string();
 }
 
-bool TFolderMan::CheckName(const std::string& name) const {
+bool TFolderMan::CheckName(const std::string& name, bool tell) const {
     if (IsValidFolderName(name))
         return true;
-    Tell("The folder name contains illegal characters!");
+    if (tell)
+        Tell("The folder name contains illegal characters!");
     return false;
 }
 
@@ -134,20 +153,22 @@ bool TFolderMan::NameTaken(const std::string& name, const TFolderNode* parent,
     return ChildIgnoringCase(name, parent, false, self) != nullptr;
 }
 
-TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent) {
+TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* parent, bool tell) {
     // Below a system folder a node would shift the fixed tree indexes.
     if (parent && !IsUserFolder(parent))
         return nullptr;
-    if (!CheckName(name))
+    if (!CheckName(name, tell))
         return nullptr;
     const std::string directory = DirectoryOf(parent) + "/" + name;
     std::error_code ec;
     if (fs::exists(directory, ec) || NameTaken(name, parent, nullptr)) {
-        Tell("The folder with this name already exists!");
+        if (tell)
+            Tell("The folder with this name already exists!");
         return nullptr;
     }
     if (!fs::create_directory(directory, ec)) {
-        Tell("Cannot create folder: ", directory);
+        if (tell)
+            Tell("Cannot create folder: ", directory);
         return nullptr;
     }
     TFolderNode* node = tree_.AddNode(parent, kUserFolderIcon + name);
@@ -156,6 +177,8 @@ TFolderNode* TFolderMan::CreateFolder(const std::string& name, TFolderNode* pare
 }
 
 bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node) || !CheckName(name))
         return false;
     if (node->parent && name == NodeName(*node->parent)) {
@@ -182,6 +205,8 @@ bool TFolderMan::RenameFolder(TFolderNode* node, const std::string& name) {
 }
 
 bool TFolderMan::MoveFolder(TFolderNode* node, TFolderNode* target) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node) || (target && !IsUserFolder(target)) || target == node->parent)
         return false;
     const std::string name = NodeName(*node);
@@ -232,6 +257,8 @@ bool TFolderMan::DeleteDirectory(const std::string& directory, TFolderNode* node
 }
 
 bool TFolderMan::DeleteFolder(TFolderNode* node) {
+    // Files waiting for their commit go with the folder only once they are in it.
+    ProcessDurableWrites().Commit();
     if (!IsUserFolder(node))
         return false;
     const std::string name = NodeName(*node);
@@ -250,7 +277,7 @@ bool TFolderMan::DeleteFolder(TFolderNode* node) {
     return true;
 }
 
-bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath) {
+bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPath, bool tell) {
     TFolderNode* current = nullptr;
     for (const std::string& level : SplitFolderPath(path)) {
         std::error_code ec;
@@ -262,7 +289,7 @@ bool TFolderMan::EnsureFolderPath(const std::string& path, std::string* actualPa
                    IsValidFolderName(level)) {
             child = tree_.AddNode(current, kUserFolderIcon + level);
         } else {
-            child = CreateFolder(level, current);
+            child = CreateFolder(level, current, tell);
         }
         if (!child)
             return false;

@@ -22,6 +22,11 @@ inline const std::string kUserFoldersDirectory = "Folders";
 // characters and # $ % & ( ) ,).
 bool IsValidFolderName(std::string_view name);
 
+// A valid folder name for an address group, the same every time for the same group: every
+// character a folder name refuses becomes "_", blanks at the ends go, and a name that would
+// be taken for a fixed node of the tree ("Sent items") gets the suffix " group".
+std::string GroupFolderName(std::string_view group);
+
 class TFolderMan {
 public:
     // Creates "Folders" when missing (throws std::runtime_error "Cannot create folder" when
@@ -48,7 +53,8 @@ public:
     std::string UserFolderPathAt(int index) const;
     bool IsUserFolder(const TFolderNode* node) const;
 
-    TFolderNode* CreateFolder(const std::string& name, TFolderNode* parent);
+    // tell: whether a refusal or failure is told to the operator.
+    TFolderNode* CreateFolder(const std::string& name, TFolderNode* parent, bool tell = true);
     bool RenameFolder(TFolderNode* node, const std::string& name);
     // Moves node with its subfolders under target (the top level when null).
     bool MoveFolder(TFolderNode* node, TFolderNode* target);
@@ -58,14 +64,15 @@ public:
     // the tree and as a directory; a level may match an existing folder whose name differs
     // in case only. True when the whole path exists afterwards; actualPath (optional) gets
     // it as the tree spells it.
-    bool EnsureFolderPath(const std::string& path, std::string* actualPath = nullptr);
+    bool EnsureFolderPath(const std::string& path, std::string* actualPath = nullptr,
+                          bool tell = true);
 
     // Told the folder path of a folder whose directory was renamed, moved or (partly)
     // deleted, so that whatever it holds of that folder and the folders below goes.
     void SetFolderGoneHandler(std::function<void(const std::string& path)> handler);
 
 private:
-    bool CheckName(const std::string& name) const;
+    bool CheckName(const std::string& name, bool tell = true) const;
     // A sibling (other than self) under parent named like name, ignoring ASCII case.
     bool NameTaken(const std::string& name, const TFolderNode* parent,
                    const TFolderNode* self) const;

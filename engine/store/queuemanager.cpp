@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "durablewrites.h"
+
 namespace nimbra {
 namespace {
 
@@ -211,7 +213,8 @@ void TqueueManager::SelectFolder(int index) {
 }
 
 int TqueueManager::SelectNode(const TFolderNode& node) {
-    const int index = folders_.IndexOf(NodeName(node), node.parent);
+    // By its place in the tree: a user folder may bear the name of a system folder.
+    const int index = folders_.Tree().IndexOfNode(&node);
     SelectFolder(index);
     env_.SetStatus("status2", std::to_string(list_.RowCount()));
     return index;
@@ -261,7 +264,9 @@ bool TqueueManager::MoveRow(int row, int target) {
         const std::string directory = DirectoryOfIndex(target);
         if (directory.empty())
             return false;
-        // rename() would silently replace a file of the same name in the target.
+        // The file must be at its path before it can move; rename() would silently replace
+        // a file of the same name in the target.
+        ProcessDurableWrites().Commit();
         const std::string destination = directory + "/" + fileName;
         std::error_code ec;
         if (fs::exists(destination, ec) || (fs::rename(message->path, destination, ec), ec)) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "atomicfile.h"
+#include "durablewrites.h"
 #include "unStrings.h"
 
 namespace nimbra {
@@ -86,8 +87,8 @@ void TSms::FromRecord(TGsmSms& record) {
         record.created = "0";
         return;
     }
-    int value = 0;
-    if (ParseInt32(record.created, value))
+    std::int64_t value = 0;
+    if (ParseInt64(record.created, value))
         created = value;
 }
 
@@ -104,7 +105,12 @@ bool TSms::WriteFile(const std::string& target) const {
         content += "\r\n";
     }
 
-    return WriteFileAtomically(target, content);
+    // A stored message is acknowledged to whoever handed it over: it goes to the disk before
+    // they hear of it. The process's durable writes let the messages of one burst share the
+    // flushes; a failure found only then is told like a failed save.
+    SmsEnvironment* env = &env_;
+    return ProcessDurableWrites().Write(
+        target, content, [env, target] { env->Notify("Could not save SMS message: " + target); });
 }
 
 bool TSms::Save(const std::string& p) {
@@ -124,6 +130,8 @@ bool TSms::Save(const std::string& p) {
 
 bool TSms::Load(const std::string& p) {
     SetPath(p);
+    // A file that waits for its commit is not at its path yet.
+    ProcessDurableWrites().Commit();
     std::string content;
     if (!ReadWholeFile(path, content))
         return false;
@@ -165,11 +173,8 @@ bool TSms::LoadText(const std::string& p, std::string_view content) {
         Save(path);
         return true;
     }
-    int value = 0;
-    if (!ParseInt32(lines[kCreatedLine - 1], value))
-        return false;
-    created = value;
-    return true;
+    // Written as a 64-bit number, so read as one: times after 2038-01-19 03:14:07 need it.
+    return ParseInt64(lines[kCreatedLine - 1], created);
 }
 
 std::unique_ptr<TSms> TSms::Clone() const {
@@ -198,6 +203,7 @@ std::unique_ptr<TSms> TSms::Clone() const {
 }
 
 bool TSms::FileExists() const {
+    ProcessDurableWrites().Commit();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
@@ -206,6 +212,11 @@ bool TSms::FileExists() const {
 }
 
 void TSms::DeleteFile() {
+    if (path.empty())
+        return;
+    // Whatever was written before, a moved message's copy above all, reaches the disk
+    // before the file goes.
+    ProcessDurableWrites().Commit();
     std::error_code ec;
     if (std::filesystem::remove(path, ec) || !ec)
         return;
@@ -231,7 +242,8 @@ std::string TSms::FreshPathIn(const std::string& directory) {
     std::error_code ec;
     for (int attempt = 0; attempt <= 0xFFFF; ++attempt) {
         candidate = directory + NewFileName();
-        if (!std::filesystem::exists(candidate, ec) && !ec)
+        if (!std::filesystem::exists(candidate, ec) && !ec &&
+            !ProcessDurableWrites().IsStaged(candidate))
             break;
     }
     return candidate;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "atomicfile.h"
+#include "durablewrites.h"
 #include "folderman.h"
 #include "messagelist.h"
 #include "unStrings.h"
@@ -92,6 +93,8 @@ std::unique_ptr<TSms> TSmsQueue::ReadMessage(const std::string& path,
 }
 
 void TSmsQueue::LoadFolder() {
+    // Files waiting for their commit are not in the listing yet.
+    ProcessDurableWrites().Commit();
     const std::vector<std::string> names = MessageFileNames(directory_);
     const std::size_t total = names.size();
     const std::size_t step = std::max<std::size_t>(1, total / 100);

@@ -8,9 +8,7 @@
 #include <QDBusConnection>
 
 #include "Transmit_TLB.h"
-#include "frmlog.h"
 #include "frmmain.h"
-#include "frmpref.h"
 #include "messageboxnotifier.h"
 #include "notifier.h"
 #include "stopsignals.h"
@@ -28,28 +26,26 @@ void ChoosePlatform() {
     }
 }
 
-int Run(const FrameConfig& config) {
+int Run(const MakeDriverWindow& makeMainWindow) {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!com::TransmitEngine::IsRunning(bus)) {
         return 0;
     }
     MessageBoxNotifier notifier;
     SetProcessNotifier(&notifier);
-    std::unique_ptr<TfrmMain> main;
+    std::unique_ptr<DriverWindow> main;
     try {
-        main = std::make_unique<TfrmMain>(config, com::TransmitEngine::Attach(bus));
+        main = makeMainWindow(com::TransmitEngine::Attach(bus));
     } catch (const std::exception&) {
         // The engine went away while the driver started.
         return 0;
     }
-    QObject::connect(main.get(), &TfrmMain::shutDown, qApp, &QCoreApplication::quit,
+    QObject::connect(main.get(), &DriverWindow::shutDown, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     if (!main->FormCreate()) {
         return 0;
     }
-    TfrmPref pref(config, main->realName(), static_cast<FieldStore&>(main->Fields()));
-    TfrmLog log(config.logCaption);
-    main->AttachWindows(&pref, &log);
+    main->CreateWindows();
     StopSignals stop([&main] { main->ShutDownByRequest(); });
     int code = QApplication::exec();
     main.reset();
@@ -60,9 +56,15 @@ int Run(const FrameConfig& config) {
 }  // namespace
 
 int RunDriver(int argc, char** argv, const FrameConfig& config) {
+    return RunDriverProgram(argc, argv, [&config](const com::TransmitEngine& engine) {
+        return std::make_unique<TfrmMain>(config, engine);
+    });
+}
+
+int RunDriverProgram(int argc, char** argv, const MakeDriverWindow& makeMainWindow) {
     ChoosePlatform();
     QApplication app(argc, argv);
-    int code = Run(config);
+    int code = Run(makeMainWindow);
     // Qt's D-Bus thread would still take apart what comes in while the statics are
     // destroyed; nothing is left to do, so the program ends here.
     std::fflush(stdout);

@@ -3,13 +3,10 @@
 #include <exception>
 #include <utility>
 
-#include <QCoreApplication>
-
 #include "Transmit_TLB.h"
 #include "drivermessages.h"
 #include "frmlog.h"
 #include "frmpref.h"
-#include "notifier.h"
 #include "qansi.h"
 #include "radiofields.h"
 #include "settingsstore.h"
@@ -18,15 +15,14 @@ namespace nimbra::driver {
 
 namespace {
 
-constexpr int kPingIntervalMs = 1000;
 const std::string kConfigurationItem = " Configuration";
 const std::string kCommunicationItem = " Communication";
 
 }  // namespace
 
 TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
-    : config_(config),
-      phone_(std::make_unique<com::TnbSMSPhoneProxy>(engine)),
+    : DriverWindow(engine),
+      config_(config),
       mailbox_([this](int slot) { Post(WM_DRV_MAILBOX, slot); }),
       log_(mailbox_,
            {.operatorName = [this] { return Field(kFieldOperator); },
@@ -41,21 +37,9 @@ TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
     fields_.OnChange([this](std::string name, std::string value) {
         Post(WM_DRV_FIELD_CHANGED, 0, 1, std::move(value), std::move(name));
     });
-    tPing_.setInterval(kPingIntervalMs);
-    connect(&tPing_, &QTimer::timeout, this, &TfrmMain::tPingTimer);
     retryTimer_.setSingleShot(true);
     retryTimer_.setInterval(config_.retryIntervalMs);
     connect(&retryTimer_, &QTimer::timeout, this, &TfrmMain::RetryTimerFired);
-
-    using Phone = com::TnbSMSPhoneProxy;
-    connect(phone_.get(), &Phone::Connect, this, &TfrmMain::nbSMSPhone1Connect);
-    connect(phone_.get(), &Phone::Disconnect, this, &TfrmMain::nbSMSPhone1Disconnect);
-    connect(phone_.get(), &Phone::Transmit, this, &TfrmMain::nbSMSPhone1Transmit);
-    connect(phone_.get(), &Phone::MenuItemClick, this, &TfrmMain::nbSMSPhone1MenuItemClick);
-    connect(phone_.get(), &Phone::info, this, &TfrmMain::nbSMSPhone1info);
-    connect(phone_.get(), &Phone::ServerShutdown, this, &TfrmMain::nbSMSPhone1ServerShutdown);
-    connect(phone_.get(), &Phone::unInstall, this, &TfrmMain::nbSMSPhone1unInstall);
-    connect(phone_.get(), &Phone::engineGone, this, &TfrmMain::ShutDown);
 }
 
 TfrmMain::~TfrmMain() {
@@ -64,40 +48,31 @@ TfrmMain::~TfrmMain() {
     }
 }
 
-template <typename Call>
-bool TfrmMain::EngineCall(Call&& call) {
-    if (shutDown_) {
-        return false;
-    }
-    try {
-        call();
-        return true;
-    } catch (const std::exception&) {
-        ShutDown();
-        return false;
-    }
-}
-
 bool TfrmMain::FormCreate() {
     link_ = config_.makeLink(*this);
     realName_ = config_.requestedName;
     engineConnected_ = false;
-    closing_ = false;
     bool created = EngineCall([this] {
-        engineFolder_ = phone_->sendInfo("system", "exedir").toString().toStdString();
-        phone_->lock();
-        realName_ = QToAnsi(phone_->login(QFromAnsi(realName_)).toString());
+        engineFolder_ = phone().sendInfo("system", "exedir").toString().toStdString();
+        phone().lock();
+        realName_ = QToAnsi(phone().login(QFromAnsi(realName_)).toString());
         LoadFields();
-        phone_->registerMenuItem(QFromAnsi(realName_ + kConfigurationItem));
-        phone_->registerMenuItem(QFromAnsi(realName_ + kCommunicationItem));
-        phone_->unlock();
+        phone().registerMenuItem(QFromAnsi(realName_ + kConfigurationItem));
+        phone().registerMenuItem(QFromAnsi(realName_ + kCommunicationItem));
+        phone().unlock();
     });
     if (!created) {
         return false;
     }
-    tPing_.start();
+    StartPing();
     StopRetryTimer();
     return true;
+}
+
+void TfrmMain::CreateWindows() {
+    ownPref_ = std::make_unique<TfrmPref>(config_, realName_, fields_);
+    ownLog_ = std::make_unique<TfrmLog>(config_.logCaption);
+    AttachWindows(ownPref_.get(), ownLog_.get());
 }
 
 // The link may start as soon as the engine can reach the driver (a Connect that comes while
@@ -119,8 +94,8 @@ void TfrmMain::AttachWindows(TfrmPref* pref, TfrmLog* log) {
 
 void TfrmMain::PreferencesApplied() {
     EngineCall([this] {
-        phone_->sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
-        phone_->deviceInfo(QFromAnsi(DeviceText()));
+        phone().sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
+        phone().deviceInfo(QFromAnsi(DeviceText()));
     });
 }
 
@@ -136,13 +111,13 @@ void TfrmMain::Log(std::string_view level, std::string_view line) {
 
 void TfrmMain::nbSMSPhone1Connect() {
     try {
-        phone_->sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
+        phone().sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
         engineConnected_ = true;
         link_->EngineConnect();
-        phone_->connectionSuccess();
+        phone().connectionSuccess();
         link_->Start();
     } catch (const std::exception&) {
-        EngineCall([this] { phone_->connectionFailed(); });
+        EngineCall([this] { phone().connectionFailed(); });
     }
 }
 
@@ -196,24 +171,24 @@ void TfrmMain::nbSMSPhone1info(const QString& name) {
 
 void TfrmMain::nbSMSPhone1unInstall() {
     EngineCall([this] {
-        phone_->lock();
-        phone_->unRegisterMenuItem(QFromAnsi(realName_ + kConfigurationItem));
-        phone_->unRegisterMenuItem(QFromAnsi(realName_ + kCommunicationItem));
-        phone_->unlock();
+        phone().lock();
+        phone().unRegisterMenuItem(QFromAnsi(realName_ + kConfigurationItem));
+        phone().unRegisterMenuItem(QFromAnsi(realName_ + kCommunicationItem));
+        phone().unlock();
     });
 }
 
 void TfrmMain::nbSMSPhone1ServerShutdown() {
-    if (shutDown_) {
+    if (IsShutDown()) {
         return;
     }
-    closing_ = true;
+    SetClosing();
     // The link hears of it before the calls below: while they wait, the engine may leave the
     // bus, which shuts the driver and its link down at once.
     link_->EngineShutdown();
     for (const std::string& item : {kConfigurationItem, kCommunicationItem}) {
         try {
-            phone_->unRegisterMenuItem(QFromAnsi(realName_ + item));
+            phone().unRegisterMenuItem(QFromAnsi(realName_ + item));
         } catch (const std::exception&) {
             // The engine is closing; the items go with it.
         }
@@ -222,32 +197,11 @@ void TfrmMain::nbSMSPhone1ServerShutdown() {
     ShutDown();
 }
 
-void TfrmMain::tPingTimer() {
-    try {
-        phone_->statusInfo(QStringLiteral("ping"));
-    } catch (const std::exception&) {
-        tPing_.stop();
-        ShutDown();
-    }
-}
-
-void TfrmMain::ShutDown() {
-    if (shutDown_) {
-        return;
-    }
-    shutDown_ = true;
-    closing_ = true;
-    tPing_.stop();
+void TfrmMain::OnShutDown() {
     retryTimer_.stop();
-    try {
-        phone_->Release();
-    } catch (const std::exception&) {
-        // The engine has gone already.
-    }
     if (link_) {
         link_->Shutdown();
     }
-    emit shutDown();
 }
 
 void TfrmMain::StartRetryTimer() {
@@ -260,17 +214,12 @@ void TfrmMain::StopRetryTimer() {
 
 void TfrmMain::RetryTimerFired() {
     retryTimer_.stop();
-    if (!shutDown_ && engineConnected_) {
+    if (!IsShutDown() && engineConnected_) {
         link_->RetryTimer();
     }
 }
 
 // --- window messages -------------------------------------------------------------------
-
-void TfrmMain::Post(int message, int wParam, int lParam, std::string text, std::string name) {
-    QCoreApplication::postEvent(
-        this, new DriverMessageEvent(message, wParam, lParam, std::move(text), std::move(name)));
-}
 
 void TfrmMain::Sent(std::string reference) {
     Post(WM_DRV_SENT, 0, 1, std::move(reference));
@@ -303,39 +252,9 @@ void TfrmMain::PostThreadEnded(bool reconnect) {
     Post(WM_DRV_THREAD_ENDED, 0, reconnect ? 1 : 0);
 }
 
-bool TfrmMain::event(QEvent* event) {
-    if (event->type() != DriverMessageEvent::EventType()) {
-        return QWidget::event(event);
-    }
-    const auto* message = static_cast<const DriverMessageEvent*>(event);
-    queuedMessages_.push_back(
-        {message->message, message->wParam, message->lParam, message->text, message->name});
-    // An engine call lets the event loop run while it waits, so the next window message can
-    // arrive while one is still being handled. It waits here for the handler before it
-    // instead of nesting one more engine call per message: the messages are handled one
-    // after the other in posting order, and a burst of them cannot exhaust the stack.
-    if (handlingMessage_) {
-        return true;
-    }
-    struct Handling {
-        bool& flag;
-        explicit Handling(bool& f) : flag(f) { flag = true; }
-        ~Handling() { flag = false; }
-    } handling(handlingMessage_);
-    while (!queuedMessages_.empty()) {
-        const QueuedMessage next = std::move(queuedMessages_.front());
-        queuedMessages_.pop_front();
-        HandleMessage(next.message, next.wParam, next.lParam, next.text, next.name);
-    }
-    return true;
-}
-
-void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::string& text,
-                             const std::string& name) {
-    if (shutDown_) {
-        return;
-    }
-    switch (message) {
+void TfrmMain::HandleMessage(const DriverMessage& message) {
+    const std::string& text = message.text;
+    switch (message.message) {
         case WM_DRV_SENT:
             HandleSent(text);
             break;
@@ -343,34 +262,21 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             HandleFailed();
             break;
         case WM_DRV_RECEIVED:
-            if (!closing_) {
-                EngineCall([&] { phone_->smsReceived(QFromAnsi(text)); });
+            if (!closing()) {
+                EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
             }
             break;
         case WM_DRV_MAILBOX:
-            if (std::string line = mailbox_.Take(wParam); !line.empty()) {
+            if (std::string line = mailbox_.Take(message.wParam); !line.empty()) {
                 try {
-                    phone_->deviceInfo(QFromAnsi(line));
+                    phone().deviceInfo(QFromAnsi(line));
                 } catch (const std::exception&) {
                     // The ping notices an engine that has gone.
                 }
             }
             break;
-        case WM_DRV_STATUS:
-            EngineCall([&] { phone_->statusInfo(QFromAnsi(text)); });
-            break;
-        case WM_DRV_BUSY:
-            EngineCall([&] { phone_->sendFailed(QFromAnsi(text), QStringLiteral("phone busy")); });
-            break;
-        case WM_DRV_DEVICEINFO:
-            try {
-                phone_->deviceInfo(QFromAnsi(text));
-            } catch (const std::exception&) {
-                // Device information is only shown; the ping notices an engine that has gone.
-            }
-            break;
         case WM_DRV_THREAD_ENDED:
-            if (lParam == 1) {
+            if (message.lParam == 1) {
                 StartRetryTimer();
             }
             break;
@@ -396,9 +302,6 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
                 StartRetryTimer();
             }
             break;
-        case WM_DRV_SHOW_MESSAGE:
-            ProcessNotifier().ShowMessage(text);
-            break;
         case WM_DRV_LOG_VIEW:
             if (logWindow_) {
                 logWindow_->AppendLine(QFromAnsi(text));
@@ -406,7 +309,7 @@ void TfrmMain::HandleMessage(int message, int wParam, int lParam, const std::str
             break;
         case WM_DRV_FIELD_CHANGED:
             if (pref_) {
-                pref_->ShowField(name);
+                pref_->ShowField(message.name);
             }
             break;
         default:
@@ -424,7 +327,7 @@ TGsmSms TfrmMain::TakeInFlight() {
 }
 
 void TfrmMain::HandleSent(const std::string& reference) {
-    if (closing_ || !inFlight_) {
+    if (closing() || !inFlight_) {
         return;
     }
     TGsmSms record = TakeInFlight();
@@ -433,22 +336,16 @@ void TfrmMain::HandleSent(const std::string& reference) {
     if (record.messageId.empty()) {
         record.messageId = "0";
     }
-    EngineCall([&] {
-        phone_->sendSuccess(QFromAnsi(record.messageId),
-                            QFromAnsi("{" + record.sender + "},{" + record.reference + "}"));
-        phone_->statusInfo(QFromAnsi("Transmitted " + record.Summary()));
-    });
+    ReportSent(record.messageId, record.sender, record.reference,
+               "Transmitted " + record.Summary());
 }
 
 void TfrmMain::HandleFailed() {
-    if (closing_ || !inFlight_) {
+    if (closing() || !inFlight_) {
         return;
     }
     TGsmSms record = TakeInFlight();
-    EngineCall([&] {
-        phone_->sendFailed(QFromAnsi(record.messageId), QStringLiteral("could not transmit"));
-        phone_->statusInfo(QFromAnsi("Send failed " + record.Summary()));
-    });
+    ReportFailed(record.messageId, "Send failed " + record.Summary());
 }
 
 }  // namespace nimbra::driver

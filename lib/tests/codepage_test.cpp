@@ -118,6 +118,27 @@ TEST(CodePage, CharactersOutsideThePageBecomeQuestionMarks) {
     EXPECT_EQ(overlong.find_first_not_of("?", 1), overlong.size() - 1);
 }
 
+TEST(CodePage, Utf8AndUtf16) {
+    struct Case {
+        std::string utf8;
+        std::u16string wide;
+    };
+    const Case cases[] = {
+        {"a\xC3\xA9\xE2\x82\xAC", u"a\u00E9\u20AC"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},  // a surrogate pair
+        // Bytes that start no valid sequence are code-page bytes.
+        {"caf\xE9 \x80", u"caf\u00E9 \u20AC"},
+        {"\xC3"
+         "A",
+         u"\u00C3A"},
+        {"\xED\xA0\x80", u"\u00ED\u00A0\u20AC"},  // an encoded surrogate
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8ToWide(c.utf8), c.wide) << c.utf8;
+    EXPECT_EQ(WideToUtf8(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(WideToUtf8(u"\xD800x"), "\xEF\xBF\xBDx") << "a lone surrogate";
+}
+
 TEST(CodePage, LowerAnsiLowersTheLettersOfThePage) {
     struct Case {
         std::string in;
@@ -142,6 +163,14 @@ TEST(CodePage, LowerAnsiLowersTheLettersOfThePage) {
             EXPECT_TRUE(to - from == 0x20 || to - from == 1) << "byte " << b;
         }
     }
+}
+
+TEST(CodePage, AnsiCanHoldTellsWhetherAnyCharacterWouldBecomeAQuestionMark) {
+    EXPECT_TRUE(AnsiCanHold(u""));
+    EXPECT_TRUE(AnsiCanHold(u"What? \u00E9\u00E4\u00A3\u20AC"));  // é ä £ €
+    EXPECT_FALSE(AnsiCanHold(u"\u0151"));                         // o with double acute
+    EXPECT_FALSE(AnsiCanHold(u"a\u03B1"));
+    EXPECT_FALSE(AnsiCanHold(u"\xD83D\xDE00"));
 }
 
 }  // namespace

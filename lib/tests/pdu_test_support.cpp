@@ -84,10 +84,12 @@ std::string TextDeliver(std::string_view text) {
     return DeliverPdu(f);
 }
 
-std::string SevenBitPart(std::string_view header, std::string_view text) {
+std::string SevenBitPart(std::string_view header, std::string_view text,
+                         std::string_view originator) {
     const int headerOctets = static_cast<int>(header.size() / 2);
     const int headerSeptets = (headerOctets * 8 + 6) / 7;
     DeliverFields f;
+    f.originator = originator;
     f.userDataHeader = true;
     f.udl = headerSeptets + static_cast<int>(text.size());
     f.userData =

@@ -27,10 +27,13 @@ std::string PlainText(std::size_t n);
 // "yy-mm-dd hh:nn:ss" as a 7-octet semi-octet time stamp with time zone 00.
 std::string SemiOctetStamp(std::string_view stamp);
 
+// +12345678901: length, type, digits.
+inline constexpr std::string_view kOriginator = "0B912143658709F1";
+
 struct DeliverFields {
     std::string smsc = "00";
     bool userDataHeader = false;
-    std::string originator = "0B912143658709F1";  // length, type, digits
+    std::string originator{kOriginator};
     int pid = 0x00;
     int dcs = 0x00;
     std::string stamp = "05-03-12 10:20:30";
@@ -44,7 +47,8 @@ std::string TextDeliver(std::string_view text);
 
 // One part of a concatenated 7-bit deliver: header (with its length octet) + septets aligned
 // behind it.
-std::string SevenBitPart(std::string_view header, std::string_view text);
+std::string SevenBitPart(std::string_view header, std::string_view text,
+                         std::string_view originator = kOriginator);
 
 // The SMS-SUBMIT PDU of the codec (SMSC part "00") turned into the SMS-DELIVER a receiver
 // would get: same PID, DCS, UDL and user data, originator +12345678901.

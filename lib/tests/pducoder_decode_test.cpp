@@ -1,14 +1,17 @@
 // Decoding side of the PDU codec: deliver and status report vectors, the record-level call,
-// and concatenated messages collected in a temporary part store.
+// concatenated messages collected in a temporary part store, and the removal of old parts.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "pdu_test_support.h"
 #include "pducoder.h"
+#include "pducoder_parts.h"
 
 namespace nimbra {
 namespace {
@@ -69,13 +72,13 @@ TEST_F(PduDecodeTest, DeliverVectors) {
     const Case cases[] = {
         {"real vector, type C8",
          "07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", false,
-         "27838890001", "hellohello", "99-03-29 15:16:59"},
+         "27838890001", "hellohello", "2099-03-29 15:16:59"},
         {"international", test::TextDeliver("hello"), false, "+12345678901", "hello",
          "2005-03-12 10:20:30"},
         {"national", DeliverPdu(national), false, "12345678901", "hello", "2005-03-12 10:20:30"},
         {"type 0", DeliverPdu(typeZero), false, "+12345678901", "hello", "2005-03-12 10:20:30"},
-        {"two-digit year kept", DeliverPdu(newer), false, "+12345678901", "hello",
-         "21-03-12 10:20:30"},
+        {"year from 2010 on", DeliverPdu(newer), false, "+12345678901", "hello",
+         "2021-03-12 10:20:30"},
         {"alphanumeric", DeliverPdu(alphanumeric), false, "Nimbra", "hello", "2005-03-12 10:20:30"},
         {"SMSC skipped", DeliverPdu(withSmsc), false, "+12345678901", "hello",
          "2005-03-12 10:20:30"},
@@ -155,6 +158,21 @@ TEST_F(PduDecodeTest, StatusReports) {
     }
 }
 
+TEST_F(PduDecodeTest, TimeStampsCarryTheFourDigitYear) {
+    for (const std::string year : {"00", "05", "09", "10", "21", "99"}) {
+        SCOPED_TRACE(year);
+        DeliverFields f = Fields(0x00, 5, "E8329BFD06");
+        f.stamp = year + "-03-12 10:20:30";
+        EXPECT_EQ(Decode(DeliverPdu(f)).timestamp, "20" + year + "-03-12 10:20:30");
+        const PduDecodeResult report =
+            Decode("0006000B910221815716F2" + test::SemiOctetStamp(year + "-09-12 15:10:12") +
+                   test::SemiOctetStamp(year + "-09-12 15:10:17") + "00");
+        EXPECT_EQ(report.timestamp, "20" + year + "-09-12 15:10:12");
+        EXPECT_EQ(report.dischargeTime, "20" + year + "-09-12 15:10:17");
+        EXPECT_EQ(report.text, "Delivery report (+20121875612,20" + year + "-09-12 15:10:17,0,0)");
+    }
+}
+
 TEST_F(PduDecodeTest, DecodeIntoRecordFillsTheRecord) {
     TsmsPduCodec codec(references_, options_);
     TGsmSms record(0.0);
@@ -212,7 +230,7 @@ TEST_F(PduDecodeTest, PartsOutOfOrderCompleteTheMessage) {
     const PduDecodeResult waiting = Decode(second);
     EXPECT_EQ(waiting.kind, kPduKindPass);
     EXPECT_EQ(waiting.text, "");
-    EXPECT_EQ(Files(), std::vector<std::string>{"0003612.smspart.txt"});
+    EXPECT_EQ(Files(), std::vector<std::string>{"+12345678901_0003612.smspart.txt"});
 
     const PduDecodeResult whole = Decode(first);
     EXPECT_EQ(whole.kind, kTypeMessage);
@@ -226,7 +244,7 @@ TEST_F(PduDecodeTest, PartsStayWithoutDeletionAndIsPduStores) {
     const std::string second = SevenBitPart("050003420202", "world");
     TsmsPduCodec codec(references_, options_);
     EXPECT_FALSE(codec.IsPdu(second, true)) << "an incomplete part is no PDU yet";
-    EXPECT_EQ(Files(), std::vector<std::string>{"0003422.smspart.txt"});
+    EXPECT_EQ(Files(), std::vector<std::string>{"+12345678901_0003422.smspart.txt"});
     EXPECT_TRUE(codec.IsPdu(first, true));
     EXPECT_EQ(Files().size(), 2u);
     const PduDecodeResult whole = Decode(first, false, false);
@@ -234,6 +252,59 @@ TEST_F(PduDecodeTest, PartsStayWithoutDeletionAndIsPduStores) {
     EXPECT_EQ(Files().size(), 2u);
     EXPECT_EQ(Decode(second).text, "Hello world");
     EXPECT_TRUE(Files().empty());
+}
+
+// Two senders that happen to use the same reference; the second is an alphanumeric sender
+// whose name holds characters a file name cannot.
+TEST_F(PduDecodeTest, SendersUsingOneReferenceKeepTheirParts) {
+    const std::string other = "09D0" + PackSeptets({'A', '/', 'B', ' ', 'c'});
+    EXPECT_EQ(Decode(SevenBitPart("050003610202", "from one")).kind, kPduKindPass);
+    EXPECT_EQ(Decode(SevenBitPart("050003610202", "from other", other)).kind, kPduKindPass);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"+12345678901_0003612.smspart.txt",
+                                                 "A%2FB%20c_0003612.smspart.txt"}));
+    const PduDecodeResult fromOther = Decode(SevenBitPart("050003610201", "Second, ", other));
+    EXPECT_EQ(fromOther.sender, "A/B c");
+    EXPECT_EQ(fromOther.text, "Second, from other");
+    const PduDecodeResult fromOne = Decode(SevenBitPart("050003610201", "First, "));
+    EXPECT_EQ(fromOne.sender, "+12345678901");
+    EXPECT_EQ(fromOne.text, "First, from one");
+    EXPECT_TRUE(Files().empty());
+}
+
+// A part stored before parts were kept by sender completes its message and goes with it.
+TEST_F(PduDecodeTest, PartsStoredWithoutTheSenderAreStillRead) {
+    EXPECT_EQ(Decode(SevenBitPart("050003610202", "world")).kind, kPduKindPass);
+    std::filesystem::rename(folder_.parts() / "+12345678901_0003612.smspart.txt",
+                            folder_.parts() / "0003612.smspart.txt");
+    EXPECT_EQ(Decode(SevenBitPart("050003610201", "Hello ")).text, "Hello world");
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST(PduPartStoreTest, RemovesPartsWrittenBeforeTheLimit) {
+    using std::chrono::hours;
+    const test::TempFolder folder;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    struct File {
+        std::string name;
+        hours age;
+        bool kept;
+    };
+    const File files[] = {
+        {"+12345678901_0003612.smspart.txt", hours(24 * 7 + 1), false},
+        {"0003612.smspart.txt", hours(24 * 30), false},
+        {"+12345678901_0003611.smspart.txt.123-0.tmp", hours(24 * 8), false},
+        {"+12345678901_0003622.smspart.txt", hours(24 * 7 - 1), true},
+        {"notes.txt", hours(24 * 30), true},
+    };
+    std::filesystem::create_directories(folder.parts());
+    for (const File& f : files) {
+        std::ofstream(folder.parts() / f.name) << "00\r\n";
+        std::filesystem::last_write_time(folder.parts() / f.name, now - f.age);
+    }
+    PduPartStore(folder.parts()).RemoveWrittenBefore(now - kPartFileMaxAge);
+    for (const File& f : files)
+        EXPECT_EQ(std::filesystem::exists(folder.parts() / f.name), f.kept) << f.name;
+    PduPartStore(folder.path() / "missing").RemoveWrittenBefore(now);
 }
 
 TEST_F(PduDecodeTest, HeaderVariantsOfConcatenation) {
@@ -244,13 +315,14 @@ TEST_F(PduDecodeTest, HeaderVariantsOfConcatenation) {
         std::string storedName;  // the file the second part leaves
     };
     const Case cases[] = {
-        {"16-bit reference", "060804ABCD0201", "060804ABCD0202", "0804ABCD2.smspart.txt"},
+        {"16-bit reference", "060804ABCD0201", "060804ABCD0202",
+         "+12345678901_0804ABCD2.smspart.txt"},
         {"port element first", Octets("0B050423F40000000317 0201"),
-         Octets("0B050423F40000000317 0202"), "0003172.smspart.txt"},
+         Octets("0B050423F40000000317 0202"), "+12345678901_0003172.smspart.txt"},
         {"port element last", Octets("0B0003170201 050423F40000"),
-         Octets("0B0003170202 050423F40000"), "0003172.smspart.txt"},
+         Octets("0B0003170202 050423F40000"), "+12345678901_0003172.smspart.txt"},
         {"two concatenation elements", Octets("0A0003170201 0003180202"),
-         Octets("0A0003170202 0003180202"), "0003172.smspart.txt"},
+         Octets("0A0003170202 0003180202"), "+12345678901_0003172.smspart.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -311,7 +383,7 @@ TEST_F(PduDecodeTest, UnwritableStoreLeavesMessagesIncomplete) {
 
 TEST_F(PduDecodeTest, DamagedPartFileLeavesMessageIncomplete) {
     EXPECT_EQ(Decode(SevenBitPart("050003610202", "b")).kind, kPduKindPass);
-    const std::filesystem::path stored = folder_.parts() / "0003612.smspart.txt";
+    const std::filesystem::path stored = folder_.parts() / "+12345678901_0003612.smspart.txt";
     for (const std::string& damage : {"zz\r\n"s, "0g\r\n"s, std::string(5000, 'A')}) {
         std::ofstream(stored, std::ios::binary | std::ios::trunc) << damage;
         EXPECT_EQ(Decode(SevenBitPart("050003610201", "a")).kind, kPduKindPass);

@@ -26,10 +26,12 @@ bool KnownKind(const std::string& kind) {
     return kind == kTypeMessage || kind == kTypeDeliveryReport || kind == kPduKindPass;
 }
 
-// Part files are named stem (hex) + part number 1-20 + ".smspart.txt".
+// Part files are named sender (letters, digits, "+" and "%XX") + "_" + stem (hex) + part
+// number 1-20 + ".smspart.txt".
 void ExpectWellNamedParts(const test::TempFolder& folder) {
     static const std::regex kName(
-        "(0003[0-9A-F]{2}|0804[0-9A-F]{4})([1-9]|1[0-9]|20)\\.smspart\\.txt");
+        "([0-9A-Za-z+]|%[0-9A-F]{2})*_(0003[0-9A-F]{2}|0804[0-9A-F]{4})"
+        "([1-9]|1[0-9]|20)\\.smspart\\.txt");
     for (const std::string& name : folder.PartFiles())
         EXPECT_TRUE(std::regex_match(name, kName)) << name;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -314,6 +315,24 @@ TEST(Numbers, ParseInt32IsStrict) {
     for (const char* s : rejected) {
         int value = 0;
         EXPECT_FALSE(ParseInt32(s, value)) << "input: " << s;
+    }
+}
+
+TEST(Numbers, ParseInt64TakesTheWholeRange) {
+    const std::vector<std::pair<const char*, std::int64_t>> accepted = {
+        {"2147483648", 2147483648},
+        {"+4102444800", 4102444800},
+        {"-2147483649", -2147483649},
+        {"9223372036854775807", INT64_MAX},
+    };
+    for (const auto& [s, expected] : accepted) {
+        std::int64_t value = 0;
+        EXPECT_TRUE(ParseInt64(s, value)) << "input: " << s;
+        EXPECT_EQ(value, expected) << "input: " << s;
+    }
+    for (const char* s : {"9223372036854775808", "", "+-1", " 1", "12a"}) {
+        std::int64_t value = 0;
+        EXPECT_FALSE(ParseInt64(s, value)) << "input: " << s;
     }
 }
 

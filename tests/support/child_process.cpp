@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 #include <fcntl.h>
@@ -179,6 +181,18 @@ std::string ChildProcess::Output() const {
 
 std::string ChildProcess::Errors() const {
     return ReadFileText(outputDir_ / "stderr");
+}
+
+pid_t ProcessRunning(const std::filesystem::path& program) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string first;
+        std::getline(in, first, '\0');
+        if (!first.empty() && first == program.string())
+            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
+    }
+    return 0;
 }
 
 }  // namespace nimbra::testing_support

@@ -55,4 +55,8 @@ private:
     int status_ = 0;
 };
 
+// A process that runs the program at path (its first command-line word), started by anyone;
+// 0 when none does.
+pid_t ProcessRunning(const std::filesystem::path& program);
+
 }  // namespace nimbra::testing_support

@@ -1,7 +1,5 @@
 #include "engine_with_driver.h"
 
-#include <gtest/gtest.h>
-
 #include "child_process.h"
 #include "event_wait.h"
 #include "file_text.h"
@@ -22,18 +20,38 @@ std::string ReadFileTextIfAny(const fs::path& path) {
 
 }  // namespace
 
-EngineWithDriver::EngineWithDriver(const char* transmit, const char* nbsms, DriverUnderTest driver)
-    : engine(transmit), nbsms_(nbsms), driver_(std::move(driver)) {}
+EngineWithDriver::EngineWithDriver(Programs programs, DriverUnderTest driver)
+    : engine(programs.transmit), programs_(programs), driver_(std::move(driver)) {}
 
-void EngineWithDriver::StartEngine(int port, std::map<std::string, std::string> fields) {
+::testing::AssertionResult EngineWithDriver::StartAll(std::vector<std::string> simulatorOptions,
+                                                      std::map<std::string, std::string> fields) {
+    simulatorOptions.insert(simulatorOptions.begin(), driver_.simulatorOptions.begin(),
+                            driver_.simulatorOptions.end());
+    simulator = std::make_unique<SimulatorProcess>(programs_.mcsim, std::move(simulatorOptions));
+    return StartEngine(simulator->port(), std::move(fields));
+}
+
+void EngineWithDriver::StartSimulator(int port) {
+    std::vector<std::string> options = driver_.simulatorOptions;
+    options.insert(options.end(), {"--port", std::to_string(port)});
+    simulator = std::make_unique<SimulatorProcess>(programs_.mcsim, std::move(options));
+}
+
+::testing::AssertionResult EngineWithDriver::StartEngine(
+    int port, std::map<std::string, std::string> fields) {
+    fields.emplace("eHost", "127.0.0.1");
+    fields.emplace("ePort", std::to_string(port));
+    fields.emplace("cbLog", "1");
+    return StartEngineWith(fields, "127.0.0.1:");
+}
+
+::testing::AssertionResult EngineWithDriver::StartEngineWith(
+    const std::map<std::string, std::string>& fields, const std::string& ready) {
     fs::create_directories(engine.home() / "Devices");
     fs::copy_file(driver_.program, Driver());
     fs::permissions(Driver(), fs::perms::owner_all);
     engine.WriteServerSetting("eInstalledNumber", "0");
     engine.WriteServerSetting(driver_.countSetting, "1");
-    fields.emplace("eHost", "127.0.0.1");
-    fields.emplace("ePort", std::to_string(port));
-    fields.emplace("cbLog", "1");
     for (const auto& [name, value] : fields)
         engine.WriteSetting(PluginKeyPath(driver_.loginName), name, value);
     engine.Start();
@@ -47,9 +65,12 @@ void EngineWithDriver::StartEngine(int port, std::map<std::string, std::string> 
     QObject::connect(client.get(), &TnbMessageServerProxy::MessageReceived,
                      [this](const QVariant& msg) { received << msg.toString(); });
     // The driver reports its address once it has logged in to the engine.
-    ASSERT_TRUE(ProcessEventsUntil([this] { return ScreenLogHas("127.0.0.1:"); }, kTimeoutMs))
-        << ScreenLog();
-    ASSERT_EQ(client->startServer(), QVariant(1));
+    if (!ProcessEventsUntil([&] { return ScreenLogHas(ready); }, kTimeoutMs))
+        return ::testing::AssertionFailure() << "the driver did not log in to the engine\n"
+                                             << ScreenLog();
+    if (client->startServer() != QVariant(1))
+        return ::testing::AssertionFailure() << "the server did not start\n" << ScreenLog();
+    return ::testing::AssertionSuccess();
 }
 
 fs::path EngineWithDriver::Driver() const {
@@ -78,12 +99,20 @@ bool EngineWithDriver::WaitForDriverLog(const std::string& text, int timeoutMs) 
 }
 
 std::string EngineWithDriver::SendWithNbsms(const std::string& number, const std::string& text) {
-    ChildProcess nbsms(engine.ClientProgram(nbsms_, {"send", number, text}));
-    EXPECT_TRUE(ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs));
-    EXPECT_EQ(nbsms.ExitCode(), 0) << nbsms.Errors();
+    ChildProcess nbsms(engine.ClientProgram(programs_.nbsms, {"send", number, text}));
+    if (!ProcessEventsUntil([&] { return !nbsms.Running(); }, kTimeoutMs)) {
+        ADD_FAILURE() << "nbsms send did not end";
+        return {};
+    }
+    if (nbsms.ExitCode() != 0) {
+        ADD_FAILURE() << "nbsms send failed: " << nbsms.Errors();
+        return {};
+    }
     std::string id = nbsms.Output();
     while (!id.empty() && (id.back() == '\n' || id.back() == '\r'))
         id.pop_back();
+    if (id.empty())
+        ADD_FAILURE() << "nbsms send printed no message id";
     return id;
 }
 
@@ -99,6 +128,11 @@ fs::path EngineWithDriver::FileHolding(const fs::path& folder, const std::string
             return entry.path();
     }
     return {};
+}
+
+bool EngineWithDriver::KeptForRetry(const std::string& id) const {
+    return !FileHolding(Folder("Waiting for resend"), id).empty() ||
+           !FileHolding(Folder("Could not be sent"), id).empty();
 }
 
 }  // namespace nimbra::testing_support

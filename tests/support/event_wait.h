@@ -29,7 +29,8 @@ inline bool ProcessEventsUntil(const std::function<bool()>& condition, int timeo
     return true;
 }
 
-// Runs the event loop for ms milliseconds.
+// Runs the event loop for ms milliseconds. Not for showing that nothing happens: a fixed wait
+// proves nothing on a loaded machine; look at the armed timer or use a fake clock instead.
 inline void ProcessEventsFor(int ms) {
     ProcessEventsUntil([] { return false; }, ms);
 }

@@ -16,4 +16,12 @@ void WriteFileText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+int MessageFileCount(const std::filesystem::path& folder) {
+    int count = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        count += entry.path().extension() == ".sms" ? 1 : 0;
+    return count;
+}
+
 }  // namespace nimbra::testing_support

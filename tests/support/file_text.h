@@ -9,5 +9,7 @@ namespace nimbra::testing_support {
 std::string ReadFileText(const std::filesystem::path& path);
 // Writes the bytes, creating the folders on the way.
 void WriteFileText(const std::filesystem::path& path, const std::string& text);
+// The ".sms" files of a message folder; 0 when it cannot be read.
+int MessageFileCount(const std::filesystem::path& folder);
 
 }  // namespace nimbra::testing_support

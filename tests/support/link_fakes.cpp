@@ -138,4 +138,10 @@ int RecordingEvents::CountStartingWith(std::string_view prefix) const {
     }));
 }
 
+TGsmSms RecordingEvents::ReceivedRecord(std::size_t index) const {
+    TGsmSms record(0.0);
+    record.FromText(received.at(index));
+    return record;
+}
+
 }  // namespace nimbra::testing_support

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "linkinterfaces.h"
+#include "unGSMSMS.h"
 
 namespace nimbra::testing_support {
 
@@ -108,6 +109,8 @@ public:
     // How often `line` was logged at level 1.
     int Count(std::string_view line) const;
     int CountStartingWith(std::string_view prefix) const;
+    // The received record at index, read back from its text.
+    TGsmSms ReceivedRecord(std::size_t index) const;
 
     std::vector<std::pair<std::string, std::string>> logs;
     // "sent:" + reference or "failed", in order.

@@ -9,18 +9,13 @@ using nimbra::cimd::kCr;
 using nimbra::cimd::kEtx;
 using nimbra::cimd::kLf;
 
-// Where a packet whose CR is at `cr` ends: after its frame tail (LF, checksum digits, ETX)
-// when all of that has come, else after the LF that follows the CR, else right after the CR.
-std::size_t PacketEnd(std::string_view bytes, std::size_t cr) {
+// Where a line-variant packet whose CR is at `cr` ends: after the LF that follows the CR,
+// else right after the CR.
+std::size_t LineEnd(std::string_view bytes, std::size_t cr) {
     std::size_t i = cr + 1;
     if (i < bytes.size() && bytes[i] == kLf)
         ++i;
-    const std::size_t digits = i;
-    while (i < bytes.size() && i - digits < 3 && bytes[i] >= '0' && bytes[i] <= '9')
-        ++i;
-    if (i > digits && i < bytes.size() && bytes[i] == kEtx)
-        return i + 1;
-    return digits;
+    return i;
 }
 
 }  // namespace
@@ -29,9 +24,10 @@ CimdReceiveBuffer::Result CimdReceiveBuffer::Append(std::string_view bytes) {
     Result result;
     pending_.append(bytes);
     std::size_t start = 0;
-    for (std::size_t cr = pending_.find(kCr); cr != std::string::npos;
-         cr = pending_.find(kCr, start)) {
-        const std::size_t end = PacketEnd(pending_, cr);
+    const char packetEnd = framed_ ? kEtx : kCr;
+    for (std::size_t found = pending_.find(packetEnd); found != std::string::npos;
+         found = pending_.find(packetEnd, start)) {
+        const std::size_t end = framed_ ? found + 1 : LineEnd(pending_, found);
         if (end - start > kLimit)
             result.dropped += end - start;
         else
@@ -47,12 +43,7 @@ CimdReceiveBuffer::Result CimdReceiveBuffer::Append(std::string_view bytes) {
 }
 
 std::string_view PacketText(std::string_view packet) {
-    const std::size_t cr = packet.find(kCr);
-    std::string_view text = packet.substr(0, cr);
-    const std::size_t etx = text.rfind(kEtx);
-    if (etx != std::string_view::npos)
-        text.remove_prefix(etx + 1);
-    return text;
+    return packet.substr(0, packet.find(kCr));
 }
 
 }  // namespace mcsim

@@ -18,8 +18,8 @@ using nimbra::cimd::TParamList;
 constexpr std::string_view kOpLogoutResponse = "52";
 constexpr std::string_view kOpAliveResponse = "90";
 
-constexpr char kGreeting[] = "CIMD2-A ConnectionServer\r\n>";
-constexpr char kDelivered[] = "2";
+constexpr char kGreeting[] = "CIMD2-A ConnectionServer\r\n";
+constexpr char kPrompt[] = ">";
 
 std::string Parameter(std::string_view name, const std::string& value) {
     return std::string(name) + ":" + value;
@@ -43,9 +43,16 @@ bool IsPacketNumber(const std::string& text) {
 }  // namespace
 
 CimdSession::CimdSession(QTcpSocket* socket, int number, SessionContext& context, QObject* parent)
-    : Session(socket, number, context, parent) {
+    : Session(socket, number, context, parent),
+      buffer_(context.options.framed),
+      numbering_(context.options.framed ? nimbra::cimd::CimdNumbering::Side::Centre
+                                        : nimbra::cimd::CimdNumbering::Side::Client) {
     if (!context_.options.noGreeting)
-        Send(kGreeting);
+        Send(framed() ? std::string(kGreeting) : std::string(kGreeting) + kPrompt);
+}
+
+bool CimdSession::framed() const {
+    return context_.options.framed;
 }
 
 bool CimdSession::Deliver(const std::string& from, const std::string& to, const std::string& text) {
@@ -53,7 +60,10 @@ bool CimdSession::Deliver(const std::string& from, const std::string& to, const 
     deliver.put(0, Parameter(nimbra::cimd::kOpDeliver, ""));
     deliver.put(1, Parameter("023", from));
     deliver.put(2, Parameter("021", to));
-    deliver.put(3, Parameter("033", nimbra::cimd::EncodeText(text)));
+    if (framed())
+        nimbra::cimd::PutUserData(deliver, 3, nimbra::cimd::EncodeUserData(text));
+    else
+        deliver.put(3, Parameter("033", nimbra::cimd::EncodeText(text)));
     if (!SendPacket(deliver))
         return false;
     ++context_.stats.delivers;
@@ -87,19 +97,30 @@ QString CimdSession::Readable(std::string_view bytes) const {
     return QString::fromStdString(nimbra::AnsiToUtf8(readable));
 }
 
+bool CimdSession::ParseReceived(const std::string& bytes, TParamList& list) {
+    const ParseResult result = framed() ? nimbra::cimd::ParseFrame(bytes, list)
+                                        : nimbra::cimd::Parse(PacketText(bytes), list);
+    switch (result) {
+        case ParseResult::Ok:
+            return true;
+        case ParseResult::Empty:
+            Note(QStringLiteral("ignored: no packet"));
+            return false;
+        case ParseResult::TooManyPieces:
+            Note(QStringLiteral("ignored: more than 50 pieces"));
+            return false;
+        case ParseResult::BadChecksum:
+            Note(QStringLiteral("ignored: wrong checksum"));
+            return false;
+    }
+    return false;
+}
+
 void CimdSession::Handle(const std::string& packet) {
     LogReceived(packet);
     TParamList list;
-    switch (nimbra::cimd::Parse(PacketText(packet), list)) {
-        case ParseResult::Ok:
-            break;
-        case ParseResult::Empty:
-            Note(QStringLiteral("ignored: no packet"));
-            return;
-        case ParseResult::TooManyPieces:
-            Note(QStringLiteral("ignored: more than 50 pieces"));
-            return;
-    }
+    if (!ParseReceived(packet, list))
+        return;
     const std::string code = list.name(0);
     const std::string number = list.value(0);
     if (!IsPacketNumber(number)) {
@@ -164,6 +185,10 @@ void CimdSession::OnSubmit(const TParamList& submit) {
         const std::string timestamp = context_.timestamps.Next();
         const std::string destination = submit.valueOf("021");
         ++context_.stats.submits;
+        if (framed()) {
+            if (const std::optional<QString> text = submitted_.Take(submit))
+                Note(QStringLiteral("message text: ") + *text);
+        }
         Answer(nimbra::cimd::kOpSubmitResponse, number, {Parameter("060", timestamp)});
         if (!options.noReport) {
             QTimer::singleShot(options.reportDelayMs, this, [this, destination, timestamp] {
@@ -178,7 +203,7 @@ void CimdSession::SendReport(const std::string& destination, const std::string& 
     report.put(0, Parameter(nimbra::cimd::kOpStatusReport, ""));
     report.put(1, Parameter("021", destination));
     report.put(2, Parameter("060", timestamp));
-    report.put(3, Parameter("061", kDelivered));
+    report.put(3, Parameter("061", context_.options.reportStatus));
     if (SendPacket(report))
         ++context_.stats.reports;
 }
@@ -194,10 +219,10 @@ void CimdSession::Answer(std::string_view code, const std::string& number,
 }
 
 bool CimdSession::SendPacket(const TParamList& list) {
-    const bool framed = context_.options.framed;
-    std::string bytes = nimbra::cimd::Frame(numbering_.Assemble(list), !framed);
-    bytes += framed ? "\n>" : ">";
-    return Send(bytes);
+    if (framed())
+        return Send(nimbra::cimd::StandardFrame(
+            numbering_.Assemble(list, nimbra::cimd::Framing::Standard)));
+    return Send(numbering_.Assemble(list) + kPrompt);
 }
 
 }  // namespace mcsim

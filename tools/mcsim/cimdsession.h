@@ -1,12 +1,15 @@
 #pragma once
 // A CIMD2 connection of the simulator: greets the driver, answers its login, logout, submits
 // and keepalives as the options say, sends a status report after each accepted submit, and
-// sends incoming messages on command. Every packet it sends is followed by the ">" prompt.
+// sends incoming messages on command. It speaks the line variant, every packet followed by
+// the ">" prompt, or with --stx standard CIMD2: framed packets with checksums, no prompts,
+// user data by data coding scheme; it then logs the text of each submitted message.
 
 #include <string>
 #include <string_view>
 
 #include "cimdreceivebuffer.h"
+#include "cimdsubmits.h"
 #include "session.h"
 #include "unCimdCodec.h"
 
@@ -34,8 +37,13 @@ private:
                 std::initializer_list<std::string> parameters = {});
     bool SendPacket(const nimbra::cimd::TParamList& list);
 
+    bool framed() const;
+    // The packet of received bytes: false (and noted) when there is none to handle.
+    bool ParseReceived(const std::string& bytes, nimbra::cimd::TParamList& list);
+
     CimdReceiveBuffer buffer_;
     nimbra::cimd::CimdNumbering numbering_;
+    SubmittedTexts submitted_;
     bool loggedIn_ = false;
 };
 

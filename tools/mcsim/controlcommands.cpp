@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 
 #include "commandargs.h"
+#include "enginetext.h"
+#include "simoptions.h"
 #include "simulator.h"
 
 namespace mcsim {
@@ -15,6 +17,13 @@ using simkit::MessageBytes;
 
 const QString kUsage =
     QStringLiteral("commands: deliver FROM TO TEXT..., drop, raw HEX, stats, quit");
+
+// A message text for standard CIMD2, which carries every character: the engine's text,
+// "_UCS2_" text when the code page cannot hold it.
+std::string EngineMessageText(const QString& text) {
+    return nimbra::EngineText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                  static_cast<std::size_t>(text.size())));
+}
 
 }  // namespace
 
@@ -28,9 +37,12 @@ ControlCommands::Answer ControlCommands::Execute(const QByteArray& line) {
         const QRegularExpressionMatch parts = kDeliver.match(rest);
         if (!parts.hasMatch())
             return Error(QStringLiteral("usage: deliver FROM TO TEXT..."));
+        const bool standard =
+            simulator_.options().framed && simulator_.options().protocol == QLatin1String("cimd");
+        const QString text = parts.captured(3);
         const int reached =
             simulator_.Deliver(MessageBytes(parts.captured(1)), MessageBytes(parts.captured(2)),
-                               MessageBytes(parts.captured(3)));
+                               standard ? EngineMessageText(text) : MessageBytes(text));
         if (reached == 0)
             return Error(QStringLiteral("no logged-in connection took the message"));
         return Ok(QStringLiteral("delivered to %1 connections").arg(reached));

@@ -61,7 +61,9 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     const QCommandLineOption controlPort = Valued(
         "control-port", "Loopback port for control commands (default 0: a free port).", "n", "0");
     const QCommandLineOption stx =
-        Flag("stx", "CIMD2: send framed packets (STX, text, checksum, ETX).");
+        Flag("stx",
+             "CIMD2: speak standard CIMD2 (STX, packet, hex checksum, ETX; no prompts) and log "
+             "the text of every submitted message.");
     const QCommandLineOption user = Valued("user", "Accept only this user (default: any).", "u");
     const QCommandLineOption password =
         Valued("password", "Accept only this password (default: any).", "p");
@@ -82,6 +84,9 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     const QCommandLineOption reportDelay =
         Valued("report-delay", "Milliseconds from a submit to its status report (default 300).",
                "ms", "300");
+    const QCommandLineOption reportStatus =
+        Valued("report-status", "CIMD2: the status code of status reports (default 4, delivered).",
+               "code", "4");
     const QCommandLineOption silentAlive = Flag("silent-alive", "Leave keepalives unanswered.");
     const QCommandLineOption reply =
         Valued("reply",
@@ -93,7 +98,8 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
     parser.addOptions({protocol,   listen,      port,           controlPort, stx,
                        user,       password,    loginError,     loginNack,   noLoginAnswer,
                        noGreeting, submitError, noSubmitAnswer, submitNack,  generalError,
-                       noReport,   reportDelay, silentAlive,    reply,       log});
+                       noReport,   reportDelay, reportStatus,   silentAlive, reply,
+                       log});
 
     ParsedOptions parsed;
     SimOptions& options = parsed.options;
@@ -132,6 +138,11 @@ ParsedOptions ParseSimOptions(const QStringList& arguments) {
         parsed.error = QStringLiteral("--report-delay wants a number of milliseconds");
         return parsed;
     }
+    if (!IsCode(QStringLiteral("cimd"), parser.value(reportStatus))) {
+        parsed.error = QStringLiteral("--report-status wants a numeric status code");
+        return parsed;
+    }
+    options.reportStatus = parser.value(reportStatus).toStdString();
     for (const QCommandLineOption* code : {&loginError, &submitError}) {
         if (parser.isSet(*code) && !IsCode(options.protocol, parser.value(*code))) {
             parsed.error = QStringLiteral("--%1 wants a numeric error code%2")

@@ -16,7 +16,7 @@ struct SimOptions {
     QHostAddress listen{QHostAddress::LocalHost};
     quint16 port = 6000;      // default 6000, for smpp 9876; 0: a free port
     quint16 controlPort = 0;  // 0: a free port
-    bool framed = false;      // STX + text + checksum + ETX on what it sends
+    bool framed = false;      // CIMD2: standard framed packets, no prompts
     // Single-byte code-page text, as a driver sends them; unset: any is accepted.
     std::optional<std::string> user;
     std::optional<std::string> password;
@@ -32,6 +32,7 @@ struct SimOptions {
     bool generalError = false;
     bool noReport = false;
     int reportDelayMs = 300;
+    std::string reportStatus = "4";  // CIMD2: the status code of status reports
     bool silentAlive = false;
     // Non-empty: every accepted submit is answered, after its status report, with a message
     // of this text from the recipient (SMPP).

@@ -37,6 +37,7 @@ public:
 
     int connectionCount() const { return static_cast<int>(sessions_.size()); }
     const SimStats& stats() const { return context_.stats; }
+    const SimOptions& options() const { return context_.options; }
 
 private:
     void Accept();

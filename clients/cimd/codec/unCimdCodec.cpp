@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "pducoder_septets.h"
 #include "unStrings.h"
 
 namespace nimbra::cimd {
@@ -104,12 +105,37 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The number after `last`: odd numbers 1 to 255, then 1 again.
+constexpr long kStandardNumberDigits = 3;
+// Asks for a status report when the message is delivered.
+constexpr std::string_view kStatusReportRequest = "056:8";
+
+// The byte sum modulo 256.
+unsigned Checksum(std::string_view bytes) {
+    unsigned sum = 0;
+    for (const char c : bytes)
+        sum += static_cast<unsigned char>(c);
+    return sum % 256;
+}
+
+// Operation code, destination and (when asked) the originator of a submit packet; gives
+// the next free index.
+int PutSubmitAddresses(TParamList& list, std::string_view receiver, std::string_view sender,
+                       bool includeOriginator) {
+    int i = 0;
+    list.put(i++, std::string(kOpSubmit) + ":");
+    list.put(i++, "021:" + std::string(receiver));
+    if (includeOriginator)
+        list.put(i++, (HasAsciiLetter(sender) ? "027:" : "023:") + std::string(sender));
+    return i;
+}
+
+// The number after `last`, two on, within 0 to 255: odd numbers 1 to 255, then 1 again;
+// even ones 2 to 254, then 0.
 int NextNumber(const std::string& last) {
     int n = -1;
-    if (!ParseInt32(last, n))
+    if (!ParseInt32(last, n) || n < -1 || n > 255)
         n = -1;
-    return n + 2 < 256 ? n + 2 : 1;
+    return (n + 2) % 256;
 }
 
 // Where the packet starts in received text. A framed packet read up to its CR leaves
@@ -130,37 +156,59 @@ std::string_view PacketStart(std::string_view received) {
 
 }  // namespace
 
-std::string CimdNumbering::Assemble(const TParamList& list) {
+std::string CimdNumbering::Assemble(const TParamList& list, Framing framing) {
     std::string number = list.value(0);
     if (number.empty()) {
         last_ = std::to_string(NextNumber(last_));
         number = last_;
     }
+    if (framing == Framing::Standard)
+        number = PadZeros(number, kStandardNumberDigits);
     std::string packet = list.name(0) + ":" + number + kTab;
     const int count = list.count();
     for (int i = 1; i < count; ++i) {
         packet += list.get(i);
         packet += kTab;
     }
-    packet += kCr;
-    packet += kLf;
+    if (framing == Framing::Line) {
+        packet += kCr;
+        packet += kLf;
+    }
     awaited_ = last_;
     return packet;
 }
 
-std::string Frame(std::string_view packet, bool plain) {
-    if (plain)
-        return std::string(packet);
-    unsigned sum = 0;
-    for (char c : packet)
-        sum += static_cast<unsigned char>(c);
+std::string StandardFrame(std::string_view packet) {
     std::string framed;
-    framed.reserve(packet.size() + 5);
+    framed.reserve(packet.size() + 4);
     framed += kStx;
     framed += packet;
-    framed += PadZeros(std::to_string(sum % 256), 2);
+    framed += ByteToHex2(Checksum(framed));
     framed += kEtx;
     return framed;
+}
+
+Unframed Unframe(std::string_view received, std::string_view& packet) {
+    const std::size_t etx = received.rfind(kEtx);
+    if (etx == std::string_view::npos)
+        return Unframed::NoPacket;
+    const std::size_t stx = received.rfind(kStx, etx);
+    if (stx == std::string_view::npos)
+        return Unframed::NoPacket;
+    const std::string_view frame = received.substr(stx, etx - stx);
+    const std::size_t lastTab = frame.rfind(kTab);
+    if (lastTab == std::string_view::npos)
+        return Unframed::NoPacket;
+    const std::string_view checksum = frame.substr(lastTab + 1);
+    packet = frame.substr(1, lastTab);
+    if (checksum.empty())
+        return Unframed::Ok;
+    if (checksum.size() != 2 || pdu::HexValueAnyCase(checksum[0]) < 0 ||
+        pdu::HexValueAnyCase(checksum[1]) < 0)
+        return Unframed::BadChecksum;
+    const unsigned given = static_cast<unsigned>(pdu::HexValueAnyCase(checksum[0]) * 16 +
+                                                 pdu::HexValueAnyCase(checksum[1]));
+    return given == Checksum(frame.substr(0, lastTab + 1)) ? Unframed::Ok : Unframed::BadChecksum;
 }
 
 ParseResult Parse(std::string_view received, TParamList& list) {
@@ -189,6 +237,20 @@ ParseResult Parse(std::string_view received, TParamList& list) {
     return ParseResult::Ok;
 }
 
+ParseResult ParseFrame(std::string_view received, TParamList& list) {
+    list.clear();
+    std::string_view packet;
+    switch (Unframe(received, packet)) {
+        case Unframed::Ok:
+            return Parse(packet, list);
+        case Unframed::NoPacket:
+            return ParseResult::Empty;
+        case Unframed::BadChecksum:
+            return ParseResult::BadChecksum;
+    }
+    return ParseResult::Empty;
+}
+
 TParamList LoginPacket(std::string_view user, std::string_view password) {
     TParamList list;
     list.put(0, std::string(kOpLogin) + ":");
@@ -212,13 +274,18 @@ TParamList AlivePacket() {
 TParamList SubmitPacket(std::string_view receiver, std::string_view sender, std::string_view text,
                         bool includeOriginator) {
     TParamList list;
-    int i = 0;
-    list.put(i++, std::string(kOpSubmit) + ":");
-    list.put(i++, "021:" + std::string(receiver));
-    if (includeOriginator)
-        list.put(i++, (HasAsciiLetter(sender) ? "027:" : "023:") + std::string(sender));
+    int i = PutSubmitAddresses(list, receiver, sender, includeOriginator);
     list.put(i++, "033:" + EncodeText(text));
-    list.put(i, "056:8");
+    list.put(i, std::string(kStatusReportRequest));
+    return list;
+}
+
+TParamList SubmitPacket(std::string_view receiver, std::string_view sender, const UserData& data,
+                        bool includeOriginator) {
+    TParamList list;
+    int i = PutSubmitAddresses(list, receiver, sender, includeOriginator);
+    i = PutUserData(list, i, data);
+    list.put(i, std::string(kStatusReportRequest));
     return list;
 }
 

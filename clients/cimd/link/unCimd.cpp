@@ -12,12 +12,19 @@ constexpr std::size_t kMaxBuffered = 64 * 1024;
 // The greeting and the login answer end with this prompt.
 constexpr std::string_view kPrompt = "\n>";
 constexpr int kAnswerSeconds = 5;
+constexpr std::string_view kLineEnd = "\r";
+constexpr std::string_view kFrameEnd = "\x03";
 
 }  // namespace
 
 TCIMDclient::TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events,
                          driver::LinkClock& clock)
-    : fields_(fields), events_(events), clock_(clock) {}
+    : fields_(fields),
+      events_(events),
+      clock_(clock),
+      // Concatenation references start where the clock says, so that a restarted driver
+      // does not begin with the references it used before.
+      concatenation_(static_cast<std::uint8_t>(clock.Now())) {}
 
 std::string TCIMDclient::ReadPacket(driver::ByteTransport& link, std::string_view terminator,
                                     int seconds) {
@@ -55,13 +62,18 @@ std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view
 }
 
 void TCIMDclient::Send(driver::ByteTransport& link, std::string_view packet) {
-    const std::string frame = Frame(packet, fields_.Get(fields::kPlain) == "1");
+    const std::string frame =
+        framing_ == Framing::Standard ? StandardFrame(packet) : std::string(packet);
     events_.Log("2", "<- " + Visible(frame));
     link.Write(frame);
 }
 
 void TCIMDclient::SendPacket(driver::ByteTransport& link, const TParamList& list) {
-    Send(link, numbering_.Assemble(list));
+    Send(link, numbering_.Assemble(list, framing_));
+}
+
+std::string_view TCIMDclient::PacketEnd() const {
+    return framing_ == Framing::Standard ? kFrameEnd : kLineEnd;
 }
 
 void TCIMDclient::ResetReceiveBuffer() {
@@ -78,17 +90,21 @@ void TCIMDclient::Submit(std::string sender, std::string receiver, std::string t
     pending = true;
 }
 
-// A Stop during the login ends it at once, without a verdict.
+// A Stop during the login ends it at once, without a verdict. The line variant waits for
+// the centre's greeting and prompt before it sends the login; a standard centre expects the
+// login at once and may or may not greet first (a greeting line is passed over).
 bool TCIMDclient::Login(driver::ByteTransport& link) {
+    framing_ = fields_.Get(fields::kPlain) == "0" ? Framing::Standard : Framing::Line;
     if (fields_.Get(fields::kSkipLogin) == "1") {
         Log("Successful login (virtual login)");
         return true;
     }
     std::string answer;
-    if (!ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Return).empty()) {
+    const bool standard = framing_ == Framing::Standard;
+    if (standard || !ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Return).empty()) {
         numbering_.Restart();
         SendPacket(link, LoginPacket(fields_.Get(fields::kUser), fields_.Get(fields::kPass)));
-        answer = ReadUntil(link, kPrompt, kAnswerSeconds, OnStop::Return);
+        answer = ReadUntil(link, standard ? PacketEnd() : kPrompt, kAnswerSeconds, OnStop::Return);
     }
     if (stop)
         return false;
@@ -98,7 +114,10 @@ bool TCIMDclient::Login(driver::ByteTransport& link) {
     }
 
     TParamList packet;
-    Parse(answer, packet);
+    if (standard)
+        ParseFrame(answer, packet);
+    else
+        Parse(answer, packet);
     const std::string code = packet.name(0);
     const std::string error = packet.valueOf("900");
     if (code == kOpLoginResponse && error.empty()) {
@@ -122,7 +141,7 @@ void TCIMDclient::Logout(driver::ByteTransport& link) {
     if (!link.IsUp())
         return;
     SendPacket(link, LogoutPacket());
-    ReadUntil(link, std::string_view(&kCr, 1), kAnswerSeconds, OnStop::Continue);
+    ReadUntil(link, PacketEnd(), kAnswerSeconds, OnStop::Continue);
 }
 
 }  // namespace nimbra::cimd

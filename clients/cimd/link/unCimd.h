@@ -4,6 +4,11 @@
 // and status reports, answers them and keeps the link alive. Plain C++: the transport, the
 // clock, the preference fields and the hand-over to the window thread come from outside.
 //
+// It speaks one of two variants, chosen by cbStx when it logs in: the line variant (cbStx
+// on) with its ">" prompts, CR LF packet ends and its own character combinations, or
+// standard CIMD2 (cbStx off) as message centres speak it: framed packets with checksums,
+// the login sent at once, the GSM alphabet's combinations, UCS-2 and 8-bit user data.
+//
 // Contract with the driver frame:
 // - The frame MUST call Login on a freshly connected transport and run ThreadLoop on the
 //   protocol thread only when Login succeeded; at most one ThreadLoop runs at a time.
@@ -16,9 +21,12 @@
 //   to return (it does within one poll of the transport), then call Logout.
 
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "linkinterfaces.h"
 #include "unCimdCodec.h"
@@ -40,7 +48,11 @@ inline constexpr std::string_view kPlain = "cbStx";
 inline constexpr std::string_view kKeepalive = "eKeepalive";
 inline constexpr std::string_view kOriginator = "cbOriginator";
 inline constexpr std::string_view kLog = "cbLog";
+inline constexpr std::string_view kResponseTimeout = "eResponseTimeout";
 }  // namespace fields
+
+// Seconds a submit waits for its response when the field holds no usable value.
+inline constexpr int kDefaultResponseTimeout = 60;
 
 class TCIMDclient {
 public:
@@ -53,13 +65,14 @@ public:
     // whether or not stop is set.
     void Logout(driver::ByteTransport& link);
     // The protocol thread's loop; returns when stop is set or the link is down. A submitted
-    // message still waiting for its response then is reported failed.
+    // message still waiting for its response then is reported failed. A submit left without
+    // response for eResponseTimeout seconds fails its message and closes the link.
     void ThreadLoop(driver::ByteTransport& link);
 
     // Reads until the receive buffer holds `terminator`, or `seconds` have passed; returns
     // the packet up to and including the terminator, or empty. Empty at once when stop is set.
     std::string ReadPacket(driver::ByteTransport& link, std::string_view terminator, int seconds);
-    // Frames the packet text, logs it and writes it.
+    // Frames the packet text (standard variant), logs it and writes it.
     void Send(driver::ByteTransport& link, std::string_view packet);
 
     // A new link starts with an empty receive buffer.
@@ -83,14 +96,23 @@ private:
     void SendPacket(driver::ByteTransport& link, const TParamList& list);
     void Log(std::string_view line) { events_.Log("1", line); }
 
+    // The end of a received packet: CR in the line variant, ETX in the standard one.
+    std::string_view PacketEnd() const;
     int KeepalivePeriod();
+    int ResponseTimeout();
+    void CheckResponseTime(driver::ByteTransport& link, int timeout);
     void SubmitPending(driver::ByteTransport& link);
+    void SendNextPart(driver::ByteTransport& link);
+    // Ends the message in flight as failed: logs line (when not empty) and reports it.
+    void FailMessage(std::string_view line);
+    // The reference of the message a part's reference belongs to (itself for a first part).
+    std::string MessageReference(const std::string& partReference) const;
     void CheckLink(driver::ByteTransport& link);
     void HandlePacket(driver::ByteTransport& link, std::string_view text);
     void HandlePacketsIn(driver::ByteTransport& link, std::string_view text);
     void OnDeliver(driver::ByteTransport& link, const TParamList& packet);
     void OnStatusReport(driver::ByteTransport& link, const TParamList& packet);
-    void OnSubmitResponse(const TParamList& packet);
+    void OnSubmitResponse(driver::ByteTransport& link, const TParamList& packet);
     void OnErrorResponse(std::string_view line);
     void ReportLostSubmission();
     void AwaitSubmitResponse(driver::ByteTransport& link);
@@ -99,11 +121,24 @@ private:
     driver::LinkEvents& events_;
     driver::LinkClock& clock_;
     CimdNumbering numbering_;
+    Framing framing_ = Framing::Line;
     std::string buffer_;
     long long lastActivity_ = 0;
     // Number of the submit packet whose response is awaited; empty when none is. Other
     // packets sent meanwhile (alive, responses) do not change it.
     std::string submitted_;
+    long long submittedAt_ = 0;
+    // The submit packets of the message in flight (more than one for a concatenated
+    // message, sent one after the other), the next one to send, and the centre's reference
+    // of the first, which becomes the message's reference.
+    std::vector<TParamList> parts_;
+    std::size_t nextPart_ = 0;
+    std::string firstReference_;
+    // The reference of the last concatenated message.
+    std::uint8_t concatenation_;
+    // The references of later parts with their message's reference, so that a status report
+    // about any part speaks about the message; the oldest are forgotten first.
+    std::map<std::string, std::string> partOwners_;
     std::mutex outgoingMutex_;
     std::string outSender_;
     std::string outReceiver_;

@@ -1,8 +1,27 @@
 // What the client does with each packet it receives.
 #include "unCimd.h"
 #include "unGSMSMS.h"
+#include "unStrings.h"
 
 namespace nimbra::cimd {
+
+namespace {
+
+// The status code (061) of a status report about a delivered message.
+constexpr std::string_view kStatusCodeDelivered = "4";
+
+// Later parts' references kept for their status reports: time stamps of a second apart at
+// least, so a few hours of continuous sending.
+constexpr std::size_t kRememberedParts = 10000;
+
+// Packet numbers compare as numbers: "003" of a standard packet is the client's 3.
+bool SamePacketNumber(const std::string& a, const std::string& b) {
+    int x = 0;
+    int y = 0;
+    return ParseInt32(a, x) && ParseInt32(b, y) ? x == y : a == b;
+}
+
+}  // namespace
 
 void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view text) {
     for (std::size_t end = text.find(kCr); end != std::string_view::npos; end = text.find(kCr)) {
@@ -14,13 +33,20 @@ void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view 
 void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view text) {
     lastActivity_ = clock_.Elapsed();
     TParamList packet;
-    switch (Parse(text, packet)) {
+    const ParseResult parsed =
+        framing_ == Framing::Standard ? ParseFrame(text, packet) : Parse(text, packet);
+    switch (parsed) {
         case ParseResult::Ok:
             break;
         case ParseResult::Empty:
             return;
         case ParseResult::TooManyPieces:
             Log("Packet with more than 50 parameters ignored");
+            return;
+        case ParseResult::BadChecksum:
+            // Not answered: the centre sends a message or report again when it gets no
+            // response, and a response that was lost fails its message by the timeout.
+            Log("Packet with a wrong checksum ignored");
             return;
     }
     const std::string code = packet.name(0);
@@ -33,19 +59,16 @@ void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view tex
     else if (code == kOpStatusReport)
         OnStatusReport(link, packet);
     else if (code == kOpSubmitResponse)
-        OnSubmitResponse(packet);
+        OnSubmitResponse(link, packet);
 }
 
 // An error answer fails the submitted message, if one waits for its response. A message that
 // is only pending has not been sent, so the error cannot be about it.
 void TCIMDclient::OnErrorResponse(std::string_view line) {
-    if (!submitted_.empty()) {
-        submitted_.clear();
-        numbering_.setAwaited("");
-        busy = false;
-        events_.Failed();
-    }
-    Log(line);
+    if (submitted_.empty())
+        Log(line);
+    else
+        FailMessage(line);
 }
 
 void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packet) {
@@ -53,51 +76,81 @@ void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packe
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = packet.valueOf("023");
     record.receiver = packet.valueOf("021");
-    record.text = DecodeText(packet.valueOf("033"));
+    record.text =
+        framing_ == Framing::Standard ? DecodeUserData(packet) : DecodeText(packet.valueOf("033"));
     events_.Received(record.ToText());
     Log("Incoming Message [" + record.sender + "][" + record.text + "]");
     SendPacket(link, ResponsePacket(kOpDeliverResponse, packet.value(0)));
 }
 
-// Every status report becomes a delivery-report record, whatever its status code.
+// Every status report becomes a delivery-report record. Its status tells the engine the
+// outcome: "0" for status 4 (delivered), else the status code, which confirms nothing (1
+// in process, 2 validity period expired, 3 delivery failed, 5 and 6 no response, 7 to 9
+// cancelled or deleted). A report without a status code is taken as a delivery.
 void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& packet) {
     const std::string receiver = packet.valueOf("021");
     const std::string timeStamp = packet.valueOf("060");
+    const std::string status = packet.valueOf("061");
+    const bool delivered = status.empty() || status == kStatusCodeDelivered;
     TGsmSms record(EpochToDateTime(clock_.Now()));
     record.type = kTypeDeliveryReport;
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = fields_.Get(fields::kSender);
     record.receiver = receiver;
-    record.reference = timeStamp;
-    record.text = "Message delivered to: " + receiver;
+    record.reference = MessageReference(timeStamp);
+    record.status = status.empty() ? "" : delivered ? std::string(kStatusDelivered) : status;
+    record.text = delivered ? "Message delivered to: " + receiver
+                            : "Message not delivered to: " + receiver + " (status " + status + ")";
     events_.Received(record.ToText());
-    Log("Status Report: [" + receiver + "][" + timeStamp + "][" + packet.valueOf("061") + "]");
+    Log("Status Report: [" + receiver + "][" + timeStamp + "][" + status + "]");
     SendPacket(link, ResponsePacket(kOpStatusReportResponse, packet.value(0)));
 }
 
 // A response with another number than the submit's is still taken as its answer. One that
 // comes when no submit waits for its answer (a late or repeated response) is about no message
 // the driver holds: reporting it would answer the next message with another's outcome.
-void TCIMDclient::OnSubmitResponse(const TParamList& packet) {
-    if (submitted_.empty() || packet.value(0) != submitted_)
+// A concatenated message counts as sent once every part was accepted; its reference is the
+// first part's.
+void TCIMDclient::OnSubmitResponse(driver::ByteTransport& link, const TParamList& packet) {
+    if (submitted_.empty() || !SamePacketNumber(packet.value(0), submitted_))
         Log("Unexpected submit response");
     if (submitted_.empty()) {
         Log("Submit response ignored: no message waits for it");
         return;
     }
-    // The flags are cleared before the window thread hears of the outcome, so they never
-    // overwrite what it sets for the next message.
-    submitted_.clear();
-    numbering_.setAwaited("");
-    busy = false;
     const std::string error = packet.valueOf("900");
     if (!error.empty()) {
-        Log(error == "5" ? "SMSCi error: No response from MC" : "Undeliverable message");
-        events_.Failed();
-    } else {
-        Log("Message sent");
-        events_.Sent(packet.valueOf("060"));
+        FailMessage(error == "5" ? "SMSCi error: No response from MC" : "Undeliverable message");
+        return;
     }
+    submitted_.clear();
+    numbering_.setAwaited("");
+    const std::string reference = packet.valueOf("060");
+    if (nextPart_ <= 1) {
+        firstReference_ = reference;
+    } else {
+        partOwners_[reference] = firstReference_;
+        if (partOwners_.size() > kRememberedParts)
+            partOwners_.erase(partOwners_.begin());
+    }
+    if (nextPart_ < parts_.size()) {
+        if (stop || !link.IsUp()) {
+            FailMessage("Message not completed: the link ended between its parts");
+            return;
+        }
+        Log("Part " + std::to_string(nextPart_) + " of " + std::to_string(parts_.size()) + " sent");
+        SendNextPart(link);
+        return;
+    }
+    parts_.clear();
+    busy = false;
+    Log("Message sent");
+    events_.Sent(firstReference_);
+}
+
+std::string TCIMDclient::MessageReference(const std::string& partReference) const {
+    const auto owner = partOwners_.find(partReference);
+    return owner == partOwners_.end() ? partReference : owner->second;
 }
 
 }  // namespace nimbra::cimd

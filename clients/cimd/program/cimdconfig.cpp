@@ -36,6 +36,8 @@ driver::FrameConfig CimdFrameConfig() {
         {Name(fields::kKeepalive), QStringLiteral("Time period:"), "30", Kind::Edit, 1},
         {Name(fields::kOriginator), QStringLiteral("Include originator address in submit PDU"), "0",
          Kind::Check, 1},
+        {Name(fields::kResponseTimeout), QStringLiteral("Response timeout (seconds):"),
+         std::to_string(kDefaultResponseTimeout), Kind::Edit, 1},
     };
     config.retryIntervalMs = 3000;
     config.makeLink = [](driver::FrameServices& services) {

@@ -67,8 +67,7 @@ CimdLink::~CimdLink() {
     Shutdown();
 }
 
-ConnectPlan CimdLink::Plan() {
-    driver::LinkFields& fields = services_.Fields();
+ConnectPlan ReadConnectPlan(driver::LinkFields& fields) {
     ConnectPlan plan;
     static_cast<driver::ConnectTarget&>(plan) = driver::ReadConnectTarget(fields, kDefaultPort);
     std::string sourcePort = TrimBlanks(fields.Get(fields::kSourcePort));
@@ -88,7 +87,7 @@ void CimdLink::Start() {
     if (!thread_.ReadyToStart())
         return;
     client_.ResetReceiveBuffer();
-    ConnectPlan plan = Plan();
+    ConnectPlan plan = ReadConnectPlan(services_.Fields());
     std::string where =
         "Connecting to CIMD server " + plan.hostField + " on port " + std::to_string(plan.port);
     services_.Log("1", plan.bound ? where + " with source port " + plan.sourcePort : where);

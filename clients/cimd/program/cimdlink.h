@@ -25,6 +25,10 @@ struct ConnectPlan : driver::ConnectTarget {
     QString sourceAddress;
     std::string sourcePort;  // as the field reads; checked on the thread
 };
+// The plan from the fields: a source port other than blank or "0" binds the connect to it, on
+// the source address (127.0.0.1 when blank). The source port is written back without its
+// blanks, a blank source address as 127.0.0.1.
+ConnectPlan ReadConnectPlan(driver::LinkFields& fields);
 
 // TUcpClientThread: connects, logs in and runs the client's loop; the link is closed when
 // it ends.
@@ -63,9 +67,10 @@ public:
 
     void Shutdown() override;
 
-private:
-    ConnectPlan Plan();
+    // Whether a protocol thread runs (until the window thread has seen it end).
+    bool ProtocolThreadRunning() const { return thread_.Running(); }
 
+private:
     driver::FrameServices& services_;
     driver::RealClock clock_;
     TCIMDclient client_;

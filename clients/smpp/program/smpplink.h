@@ -64,6 +64,9 @@ public:
 
     void Shutdown() override;
 
+    // Whether a protocol thread runs (until the window thread has seen it end).
+    bool ProtocolThreadRunning() const { return thread_.Running(); }
+
 private:
     // A protocol thread ended with no new start waiting.
     void ThreadEnded();

@@ -136,6 +136,49 @@ TEST_F(AutomationTest, NamedCallsAndInvokeGiveTheSameResultsAndUnsetResultsAreEm
     EXPECT_EQ(OutboxCount(*a, named), 2);
 }
 
+// A text with characters outside the engine's code page enters in the Unicode form, by
+// every way in; a text the code page holds stays as it is.
+TEST_F(AutomationTest, MessageTextsKeepTheCharactersTheCodePageLacks) {
+    const QString server = Ready(*a, kServer, QStringLiteral("unicode"));
+    const QString easy = Ready(*a, QStringLiteral("nbEasySMS"));
+    const std::string greek = "\xCE\x93\xCE\xB5\xCE\xB9\xCE\xB1";
+    const QString greekStored = QStringLiteral("{_UCS2_039303B503B903B1}");
+    const std::string held = "\xC3\xA9 \xC3\xA4 \xC2\xA3";
+    const QString heldStored = QStringLiteral("{\u00E9 \u00E4 \u00A3}");
+    const auto stored = [&](const QString& id) {
+        return ShowAll(a->CallObject(server, QStringLiteral("getMessage"), {Wrap(id)})).value(0);
+    };
+
+    for (const auto& [text, expected] : {std::pair{greek, greekStored}, {held, heldStored}}) {
+        SCOPED_TRACE(expected.toStdString());
+        const QDBusMessage named =
+            a->CallObject(server, QStringLiteral("sendMessage"), {Wrap(Record("+3620111", text))});
+        ASSERT_EQ(named.arguments().size(), 2);
+        EXPECT_TRUE(Show(named.arguments().at(0)).contains(expected));
+        EXPECT_TRUE(stored(Show(named.arguments().at(1))).contains(expected));
+        const QStringList invoked = ShowAll(a->Invoke(server, 3, {Record("+3620111", text)}));
+        ASSERT_EQ(invoked.size(), 2);
+        EXPECT_TRUE(stored(invoked.at(0)).contains(expected));
+
+        const QString id = Show(
+            a->CallObject(easy, QStringLiteral("sendMessage"),
+                          {Wrap(QStringLiteral("+3620111")), Wrap(QString::fromStdString(text))})
+                .arguments()
+                .value(0));
+        EXPECT_TRUE(stored(id).contains(expected));
+    }
+
+    // A changed message keeps its characters too.
+    const QString id =
+        Show(a->CallObject(server, QStringLiteral("sendMessage"), {Wrap(Record("+3620111", "x"))})
+                 .arguments()
+                 .value(1));
+    EXPECT_EQ(ShowAll(a->CallObject(server, QStringLiteral("setMessage"),
+                                    {Wrap(id), Wrap(Record("+3620111", greek, id.toStdString()))})),
+              QStringList{QStringLiteral("i:1")});
+    EXPECT_TRUE(stored(id).contains(greekStored));
+}
+
 TEST_F(AutomationTest, TheOtherObjectsAnswerNamedCallsAndInvokeAlike) {
     struct Row {
         const char* method;
@@ -293,9 +336,11 @@ TEST_F(AutomationTest, ALockHoldsTheNextClientUntilUnlock) {
         EXPECT_EQ(a->CallObject(first, QStringLiteral("lock")).type(), QDBusMessage::ReplyMessage);
         const int before = b->AsyncReplies();
         b->CallAsync(second, QStringLiteral("lock"));
-        ProcessEventsFor(300);
+        // The engine serves other calls meanwhile, the next one's own among them. It takes a
+        // client's calls in order, so once the call after the lock is answered, the lock has
+        // been taken up and is held back.
+        EXPECT_FALSE(b->Create(kServer).isEmpty());
         EXPECT_EQ(b->AsyncReplies(), before);
-        // The engine serves other calls meanwhile.
         EXPECT_FALSE(a->Create(kServer).isEmpty());
         a->CallObject(first, QStringLiteral("unlock"));
         EXPECT_TRUE(ProcessEventsUntil([&] { return b->AsyncReplies() == before + 1; }, 10000));
@@ -309,8 +354,8 @@ TEST_F(AutomationTest, ALockRequestOfAnObjectLetGoIsRefusedAndALeavingHolderFree
         const QString first = Ready(*a, className, QStringLiteral("first"));
         const QString waiting = Ready(*b, className, QStringLiteral("waiting"));
         a->CallObject(first, QStringLiteral("lock"));
+        // The lock request comes before the release: both travel on the same connection.
         b->CallAsync(waiting, QStringLiteral("lock"));
-        ProcessEventsFor(100);
         b->Call(waiting, QStringLiteral("org.nimbra.Transmit.Dispatch"), QStringLiteral("Release"));
         EXPECT_TRUE(ProcessEventsUntil([&] { return !b->AsyncErrors().isEmpty(); }, 10000));
         EXPECT_EQ(b->AsyncErrors().value(0),

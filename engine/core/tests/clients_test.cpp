@@ -586,6 +586,31 @@ TEST_F(ClientsTest, EasySendCutsTheTextIntoPartsOf160) {
     EXPECT_TRUE(easy.sink->events.empty());
 }
 
+// A text in the Unicode form is cut by its characters; every part keeps the form, and a
+// character of two UTF-16 units stays whole.
+TEST_F(ClientsTest, EasySendCutsAUnicodeTextByItsCharacters) {
+    const std::string alpha = "03B1";      // Greek small alpha
+    const std::string emoji = "D83DDE00";  // one character, two units
+    const std::string lineBreak = "000D000A";
+    std::string hex;
+    for (int i = 0; i < 80; ++i)
+        hex += alpha;
+    hex += lineBreak;
+    for (int i = 0; i < 79; ++i)
+        hex += alpha;
+    hex += emoji + alpha;
+    Easy& easy = AddEasy();
+    easy.object->sendMessage("0301111", "_UCS2_" + hex);
+
+    TSmsQueue& outbox = Folder(SystemFolder::Outbox);
+    ASSERT_EQ(outbox.Count(), 2);
+    std::string first = "_UCS2_";
+    for (int i = 0; i < 159; ++i)
+        first += alpha;
+    EXPECT_EQ(outbox.At(0).text, first);
+    EXPECT_EQ(outbox.At(1).text, "_UCS2_" + emoji + alpha);
+}
+
 TEST_F(ClientsTest, EasySendOfLineBreaksOnlyQueuesNothingAndAnEmptyTextIsASpace) {
     Easy& easy = AddEasy();
     EXPECT_EQ(easy.object->sendMessage("0301111", "\r\n\n"), "");

@@ -106,6 +106,74 @@ TEST_F(IncomingTest, DeviceHandsReportsToMatchingNeverToInbox) {
     EXPECT_EQ(Folder(SystemFolder::Inbox).Count(), 0);
 }
 
+// Drivers put the report's outcome into its status: empty (drivers that only report
+// deliveries) or "0" confirms, anything else is an outcome that confirms nothing.
+struct OutcomeCase {
+    const char* name;
+    const char* status;
+    bool confirms;
+};
+
+class ReportOutcome : public IncomingTest, public testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(ReportOutcome, ConfirmsOnlyADeliveryAndKeepsAnyOtherOutcome) {
+    RecordingClient& client = AddClient();
+    Device& device = AddDevice();
+    const std::string id = SentMessage("+447009001", "31");
+    TGsmSms report = Report("31", "+447009001");
+    report.status = GetParam().status;
+    device.phone->smsReceived(report.ToText());
+    host.RunPosted();
+
+    EXPECT_EQ(Confirmed(id), GetParam().confirms);
+    EXPECT_EQ(Folder(SystemFolder::Inbox).Count(), 0);
+    EXPECT_EQ(FilesIn("SysFolders/Inbox"), 0u);
+    const std::vector<std::string> delivered = {"MessageDelivered:" + id};
+    EXPECT_EQ(client.events, GetParam().confirms ? delivered : std::vector<std::string>{});
+
+    // The stored file says the same after a fresh read.
+    Folder(SystemFolder::SentItems).Reload();
+    TSms* stored = engine->Queues().FindByMessageId(Folder(SystemFolder::SentItems), id);
+    ASSERT_NE(stored, nullptr);
+    const std::string errors = ReadHomeFile("logs/error-log.txt");
+    const std::string received = ReadHomeFile("logs/receive-log.txt");
+    if (GetParam().confirms) {
+        EXPECT_EQ(stored->iconIndex, kIconDeliveryConfirmed);
+        EXPECT_EQ(stored->spare1, "");
+        EXPECT_EQ(errors.find("Delivery report"), std::string::npos) << errors;
+    } else {
+        EXPECT_NE(stored->iconIndex, kIconDeliveryConfirmed);
+        EXPECT_EQ(stored->spare1, GetParam().status);
+        const std::string line =
+            std::string("Delivery report ") + GetParam().status + ": " + stored->ListLine();
+        EXPECT_NE(errors.find(line), std::string::npos) << errors;
+        EXPECT_NE(received.find(line), std::string::npos) << received;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, ReportOutcome,
+                         testing::Values(OutcomeCase{"NoStatus", "", true},
+                                         OutcomeCase{"Delivered", "0", true},
+                                         OutcomeCase{"CimdDeliveryFailed", "3", false},
+                                         OutcomeCase{"SmppUndeliverable", "UNDELIV", false},
+                                         OutcomeCase{"GsmTemporaryError", "48", false}),
+                         [](const testing::TestParamInfo<OutcomeCase>& param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(IncomingTest, AnOutcomeLeavesTheMessageOpenForItsDeliveryReport) {
+    RecordingClient& client = AddClient();
+    const std::string id = SentMessage("+447009001", "40");
+    TGsmSms waiting = Report("40", "+447009001");
+    waiting.status = "1";
+    EXPECT_TRUE(engine->matchReport(waiting));
+    EXPECT_FALSE(Confirmed(id));
+    EXPECT_TRUE(engine->matchReport(Report("40", "+447009001")));
+    host.RunPosted();
+    EXPECT_TRUE(Confirmed(id));
+    EXPECT_EQ(client.events, std::vector<std::string>{"MessageDelivered:" + id});
+}
+
 TEST_F(IncomingTest, MessageLandsInInboxWithAFreshIdAndIsAnnounced) {
     RecordingClient& client = AddClient();
     Device& device = AddDevice();

@@ -1,6 +1,7 @@
 // The engine's life: start-up, starting and stopping the server, the control folder, the
 // options read at start-up, the screen log, the log channels and the shutdown.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -32,6 +33,46 @@ TEST_F(LifecycleTest, InitCreatesTheFoldersLogsAndButtonStates) {
         EXPECT_TRUE(fs::is_regular_file(home / "logs" / (std::string(log) + "-log.txt"))) << log;
     EXPECT_EQ(ReadHomeFile("logs/startbtn.state"), "enabled\r\n");
     EXPECT_EQ(ReadHomeFile("logs/stopbtn.state"), "disabled\r\n");
+}
+
+// A crash in the middle of a write leaves its temporary file; the next start removes them, and
+// nothing else.
+TEST_F(LifecycleTest, InitRemovesTheTemporaryFilesACrashLeft) {
+    const char* stale[] = {"Addressbook.csv.4242-0.tmp", "Groups.4242-1.tmp",
+                           "SysFolders/Outbox/1_x.sms.4242-2.tmp",
+                           "Folders/Work/Old/2_y.sms.4242-3.tmp", "logs/status0.txt.4242-4.tmp"};
+    const char* kept[] = {"Addressbook.csv", "SysFolders/Outbox/1_x.sms",
+                          "Folders/Work/Old/2_y.sms", "Devices/notes.txt"};
+    for (const char* name : stale)
+        Place(name, "half written");
+    for (const char* name : kept)
+        Place(name, "whole");
+    StartEngine();
+    for (const char* name : stale)
+        EXPECT_FALSE(fs::exists(home / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(home / name)) << name;
+    EXPECT_TRUE(PaneContains("Temporary files left by an earlier run removed: 5"));
+}
+
+// Parts of concatenated messages that never completed go at start-up, aged by the engine's
+// file clock (here long before the real one).
+TEST_F(LifecycleTest, InitRemovesPartsOfMessagesThatNeverCompleted) {
+    using namespace std::chrono_literals;
+    const fs::file_time_type clock = fs::file_time_type::clock::now() - 1000h;
+    const std::string old = "smsparts/+3620_0003612.smspart.txt";
+    const std::string recent = "smsparts/+3630_0003622.smspart.txt";
+    Place(old, "00\r\n");
+    Place(recent, "00\r\n");
+    fs::last_write_time(home / old, clock - 2h);
+    fs::last_write_time(home / recent, clock - 30min);
+    engine = std::make_unique<Engine>(host, home.path().string());
+    engine->Sms().clock = [this] { return now; };
+    engine->partFileMaxAge = 1h;
+    engine->fileClock = [clock] { return clock; };
+    engine->Init();
+    EXPECT_FALSE(fs::exists(home / old));
+    EXPECT_TRUE(fs::exists(home / recent));
 }
 
 TEST_F(LifecycleTest, StartConnectsDevicesAndEnablesStopOnceNoneIsConnecting) {

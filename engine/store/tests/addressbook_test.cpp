@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "file_text.h"
 #include "recording_notifier.h"
 #include "temp_dir.h"
+#include "unStrings.h"
 
 namespace nimbra {
 namespace {
@@ -110,6 +112,62 @@ TEST_F(AddressBookTest, LookupsByNumber) {
         EXPECT_EQ(book_.NoteOf(c.text), c.note) << c.text;
         EXPECT_EQ(book_.GroupOf(c.text), c.group) << c.text;
     }
+}
+
+// A name's parentheses would make the entry form carry two parenthesised parts, and the number
+// read from it would take in the name's digits.
+TEST_F(AddressBookTest, NamesNeverKeepParenthesesWhicheverWayTheyComeIn) {
+    const std::string importPath = (home_ / "in.csv").string();
+    WriteFileText(importPath, "title\r\n;Cy (home);+36203333333\r\n");
+    const struct {
+        const char* way;
+        std::function<void()> enter;
+        std::string number;
+        std::string display;
+    } cases[] = {
+        {"loaded", [&] { LoadWith({MakeContact("Bob (ext 12)", "+36201234567", "", "")}); },
+         "+36201234567", "Bob [ext 12] (+36201234567)"},
+        {"added", [&] { book_.AddContact(MakeContact("(Ann)", "+36202222222", "", "")); },
+         "+36202222222", "[Ann] (+36202222222)"},
+        {"imported", [&] { ASSERT_TRUE(book_.ImportContacts(importPath)); }, "+36203333333",
+         "Cy [home] (+36203333333)"},
+        {"replaced",
+         [&] { book_.ReplaceContact(0, MakeContact("Bob (work)", "+36201234567", "", "")); },
+         "+36201234567", "Bob [work] (+36201234567)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        c.enter();
+        const std::string display = book_.DisplayName(c.number);
+        EXPECT_EQ(display, c.display);
+        EXPECT_EQ(NormalizePhoneNumber(display), c.number);
+    }
+}
+
+// Phone cells as people type them: the lookup compares numbers, not texts.
+TEST_F(AddressBookTest, PhoneCellsWithBlanksAndDashesMatchTheirNumber) {
+    LoadWith({MakeContact("Ann", "+36 20 123 4567", "", "Friends"),
+              MakeContact("Bea", "06-30-765-4321", "", "Customers")});
+    const struct {
+        const char* number;
+        std::string group;
+    } cases[] = {
+        {"+36201234567", "Friends"},
+        {"+36 20 123-4567", "Friends"},
+        {"Ann (+36201234567)", "Friends"},
+        {"0630 7654321", "Customers"},
+        {"+36307654321", ""},  // another number altogether
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(book_.GroupOf(c.number), c.group);
+    }
+    EXPECT_EQ(book_.DisplayName("+36201234567"), "Ann (+36 20 123 4567)");
+    book_.AddUnknownContact("", "+36201234567", "", "");
+    EXPECT_EQ(book_.ContactCount(), 2u);
+    // An edit that changes how the number is typed, not the number, keeps the lookup.
+    book_.ReplaceContact(0, MakeContact("Ann", "+36-20-1234567", "", "Family"));
+    EXPECT_EQ(book_.GroupOf("+36201234567"), "Family");
 }
 
 TEST_F(AddressBookTest, LookupsFollowEditsThatMoveContacts) {

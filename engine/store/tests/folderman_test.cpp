@@ -95,6 +95,29 @@ TEST(FolderNameTest, RefusesTheNineCharactersAndWhatAMessagePathCannotHold) {
         EXPECT_FALSE(IsValidFolderName(name)) << name;
 }
 
+TEST(FolderNameTest, GroupNamesBecomeValidFolderNames) {
+    const struct {
+        const char* group;
+        const char* folder;
+    } cases[] = {
+        {"Friends", "Friends"},
+        {"Dist. Ltd", "Dist_ Ltd"},
+        {"Friends & Family", "Friends _ Family"},
+        {"A/B \\ C*!", "A_B _ C__"},
+        {"<b>Bold</b>", "_b_Bold__b_"},
+        {"  padded  ", "padded"},
+        {"", "_"},
+        {"Sent items", "Sent items group"},
+        {"INBOX", "INBOX group"},
+        {"Server events", "Server events group"},
+        {"Sent items 2", "Sent items 2"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(GroupFolderName(c.group), c.folder) << c.group;
+        EXPECT_TRUE(IsValidFolderName(GroupFolderName(c.group))) << c.group;
+    }
+}
+
 TEST_F(FolderManTest, CreateChecksTheNameAndRefusesASecondFolderOfTheSameName) {
     TFolderMan& folders = Folders();
     EXPECT_EQ(folders.CreateFolder("a.b", nullptr), nullptr);

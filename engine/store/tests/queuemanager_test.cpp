@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -169,6 +170,33 @@ TEST_F(QueueManagerTest, SelectingANodeShowsItsFolderAndCountsItsMessages) {
     EXPECT_EQ(status_["status2"], "0");
     EXPECT_EQ(queues_->SelectNode(*work), kFirstUserFolderIndex);
     EXPECT_EQ(queues_->ShownQueue()->Directory(), Home("Folders/Work/"));
+}
+
+// A user folder may bear the name of a system folder; selecting it shows its own messages.
+TEST_F(QueueManagerTest, AUserFolderNamedLikeASystemFolderShowsItsOwnMessages) {
+    AddWithId(SystemFolder::Inbox, "1", "in the system Inbox");
+    AddWithId(SystemFolder::SentItems, "2", "in the system Sent Items");
+    for (const char* name : {"Inbox", "Sent items"}) {
+        auto message = Message("+1", std::string("in the user folder ") + name);
+        fs::create_directories(Home(std::string("Folders/") + name));
+        ASSERT_TRUE(message->Save(Home(std::string("Folders/") + name + "/1.sms")));
+    }
+    Restart();
+    const auto& top = folders_->Tree().TopLevel();
+    for (const char* name : {"Inbox", "Sent items"}) {
+        SCOPED_TRACE(name);
+        const auto user = std::find_if(top.begin() + kFirstUserFolderIndex, top.end(),
+                                       [&](const auto& node) { return NodeName(*node) == name; });
+        ASSERT_NE(user, top.end());
+        EXPECT_EQ(queues_->SelectNode(**user), folders_->Tree().IndexOfNode(user->get()));
+        ASSERT_NE(queues_->ShownQueue(), nullptr);
+        EXPECT_EQ(queues_->ShownQueue()->Directory(), Home(std::string("Folders/") + name + "/"));
+        ASSERT_EQ(queues_->ShownQueue()->Count(), 1);
+        EXPECT_EQ(queues_->ShownQueue()->At(0).text, std::string("in the user folder ") + name);
+    }
+    // The system folders are still found by their own nodes.
+    EXPECT_EQ(queues_->SelectNode(*top[kTreeInbox]), kTreeInbox);
+    EXPECT_EQ(queues_->ShownQueue()->At(0).text, "in the system Inbox");
 }
 
 TEST_F(QueueManagerTest, TheUserFolderCacheDropsTheFolderDisplayedLongestAgo) {

@@ -217,7 +217,8 @@ TEST_F(SmsTest, LoadAcceptsOrRefusesFiles) {
         {"line 12 not a number", with(12, "new"), false},
         {"line 12 empty", with(12, ""), false},
         {"line 18 not a number", with(18, "1079514341z"), false},
-        {"line 18 beyond 32 bits", with(18, "99999999999"), false},
+        {"line 18 beyond 32 bits", with(18, "99999999999"), true, 3, 99999999999},
+        {"line 18 beyond 64 bits", with(18, "9223372036854775808"), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -375,7 +376,8 @@ TEST_F(SmsTest, FromRecord) {
     } cases[] = {
         {"123", 123, "123"},
         {"abc", 77, "abc"},
-        {"99999999999", 77, "99999999999"},
+        {"99999999999", 99999999999, "99999999999"},
+        {"9223372036854775808", 77, "9223372036854775808"},
         {"", 77, "0"},
     };
     for (const auto& c : cases) {
@@ -385,6 +387,26 @@ TEST_F(SmsTest, FromRecord) {
         sms.FromRecord(r);
         EXPECT_EQ(sms.created, c.stored);
         EXPECT_EQ(r.created, c.writtenBack);
+    }
+}
+
+// Creation times are written as 64-bit numbers; every one of them must come back, the
+// seconds past 2038-01-19 03:14:07 included.
+TEST_F(SmsTest, CreationTimesPast2038LoadBack) {
+    const std::int64_t cases[] = {2147483647, 2147483648, 4102444800, 253402300799};
+    for (const std::int64_t created : cases) {
+        SCOPED_TRACE(created);
+        auto sms = FullMessage();
+        sms->created = created;
+        ASSERT_TRUE(sms->Save(PathOf("late.sms")));
+        TSms loaded(env_);
+        ASSERT_TRUE(loaded.Load(PathOf("late.sms")));
+        EXPECT_EQ(loaded.created, created);
+
+        TGsmSms record = sms->ToRecord();
+        TSms received(env_);
+        received.FromRecord(record);
+        EXPECT_EQ(received.created, created);
     }
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "durablewrites.h"
 #include "file_text.h"
+#include "flush_recorder.h"
 #include "folderman.h"
 #include "messagelist.h"
 #include "smsqueue.h"
@@ -57,6 +59,51 @@ TEST_F(SmsQueueTest, AddGivesListIdsFromTwoAndWritesEachMessage) {
     EXPECT_EQ(queue.FindByListId(3), &queue.At(1));
     EXPECT_EQ(queue.FindByListId(4), nullptr);
     EXPECT_EQ(queue.FindByListId(-1), nullptr);
+}
+
+// A message filed in a folder is acknowledged to whoever handed it over: its contents reach the
+// disk before its name, the folder's entry after the rename.
+TEST_F(SmsQueueTest, AFiledMessageIsFlushedBeforeItsRenameAndItsFolderAfter) {
+    TSmsQueue& queue = NewQueue("q");
+    testing_support::FlushRecorder recorder(ProcessDurableWrites());
+    ASSERT_TRUE(queue.Add(Message("a", "one")).saved);
+    const std::string name = fs::path(queue.At(0).path).filename().string();
+    ASSERT_EQ(recorder.events.size(), 2u);
+    EXPECT_EQ(recorder.events[0].rfind("file:" + queue.At(0).path + ".", 0), 0u);
+    EXPECT_TRUE(recorder.events[0].ends_with(" []")) << recorder.events[0];
+    EXPECT_TRUE(recorder.events[1].ends_with(" [" + name + "]")) << recorder.events[1];
+}
+
+// The original of a moved message goes only once its copy is on the disk, folder and all.
+TEST_F(SmsQueueTest, AMovedMessageLeavesItsFolderOnlyOnceTheCopyIsFlushed) {
+    TSmsQueue& from = NewQueue("from");
+    TSmsQueue& to = NewQueue("to");
+    from.Add(Message("a", "moving"));
+    const std::string original = from.At(0).path;
+    std::vector<std::string> seen;
+    DurableWrites& writes = ProcessDurableWrites();
+    writes.SetSyncFunctions(
+        [&](int) {
+            seen.push_back(std::string("file, original ") +
+                           (fs::exists(original) ? "kept" : "gone"));
+            return 0;
+        },
+        [&](int) {
+            seen.push_back(std::string("folder, original ") +
+                           (fs::exists(original) ? "kept" : "gone"));
+            return 0;
+        });
+    // Held, as a call of a client or device holds them.
+    writes.Hold();
+    const bool moved = MoveMessage(from, 0, to);
+    writes.Release();
+    writes.Commit();
+    testing_support::FlushRecorder restore(writes);
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(seen, (std::vector<std::string>{"file, original kept", "folder, original kept"}));
+    EXPECT_FALSE(fs::exists(original));
+    EXPECT_EQ(Texts(to), std::vector<std::string>{"moving"});
+    EXPECT_EQ(FilesIn(Home("to")).size(), 1u);
 }
 
 TEST_F(SmsQueueTest, AddToAQueueNotReadYetOnlyWritesTheFile) {

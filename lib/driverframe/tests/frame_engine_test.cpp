@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "Transmit_TLB.h"
+#include "drivermessages.h"
 #include "event_wait.h"
 #include "fieldstore.h"
 #include "file_text.h"
@@ -39,6 +40,8 @@ using testing_support::ProcessEventsUntil;
 using testing_support::RunningEngine;
 
 constexpr int kTimeoutMs = 20000;
+// The drivers' retry interval here: an armed retry timer is never due within a test.
+constexpr int kHourMs = 3600 * 1000;
 constexpr char kDefaultSender[] = "+36301234567";
 
 // The link as the frame sees it: every call is recorded; busy is the protocol client's flag.
@@ -80,7 +83,8 @@ private:
 
 // One driver program: its configuration, the main window and, after the login, the other two.
 struct Driver {
-    explicit Driver(const TransmitEngine& engine) {
+    explicit Driver(const TransmitEngine& engine, int retryIntervalMs = kHourMs) {
+        config.retryIntervalMs = retryIntervalMs;
         config.requestedName = "CIMD2 Connection ";
         config.logCaption = QStringLiteral("CIMD2 Events");
         config.tabs = {QStringLiteral("Connection")};
@@ -132,15 +136,15 @@ protected:
     void TearDown() override { ::unsetenv("NIMBRA_SETTINGS_DIR"); }
 
     TransmitEngine Attach() { return TransmitEngine::Attach(engine.Connect()); }
-    std::unique_ptr<Driver> NewDriver() {
-        auto made = std::make_unique<Driver>(Attach());
+    std::unique_ptr<Driver> NewDriver(int retryIntervalMs = kHourMs) {
+        auto made = std::make_unique<Driver>(Attach(), retryIntervalMs);
         EXPECT_TRUE(made->Create());
         return made;
     }
     // The engine, one logged-in driver, a client that records the events, the server started.
-    void StartAll() {
+    void StartAll(int retryIntervalMs = kHourMs) {
         engine.Start();
-        driver = NewDriver();
+        driver = NewDriver(retryIntervalMs);
         client = std::make_unique<TnbMessageServerProxy>(Attach());
         client->login(QStringLiteral("tester"));
         QObject::connect(client.get(), &TnbMessageServerProxy::MessageSent,
@@ -252,7 +256,7 @@ TEST_F(FrameEngineTest, RadioButtonsLoadAsOneChoiceAndSaveAsOnesAndZeros) {
 }
 
 TEST_F(FrameEngineTest, AMessageGoesOutWithTheSenderFieldAndTheLinksReportsReachTheEngine) {
-    StartAll();
+    ASSERT_NO_FATAL_FAILURE(StartAll());
     Edit(*driver, kFieldSender)->setText(QStringLiteral("+3670999"));
     const std::string id = SendAndAwaitSubmit("hello");
     ASSERT_EQ(driver->script.submitted.size(), 1u);
@@ -292,7 +296,7 @@ TEST_F(FrameEngineTest, AMessageGoesOutWithTheSenderFieldAndTheLinksReportsReach
 class InFlightTest : public FrameEngineTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(InFlightTest, AfterAServerRestartANewMessageIsRefusedUntilTheFirstIsReported) {
-    StartAll();
+    ASSERT_NO_FATAL_FAILURE(StartAll());
     EXPECT_EQ(driver->script.calls, (std::vector<std::string>{"EngineConnect", "Start"}));
     EXPECT_TRUE(driver->main->EngineConnected());
     // The link's log line reaches the engine, which shows the device's state with it.
@@ -338,7 +342,7 @@ TEST_P(InFlightTest, AfterAServerRestartANewMessageIsRefusedUntilTheFirstIsRepor
 INSTANTIATE_TEST_SUITE_P(LinkBusyFlag, InFlightTest, ::testing::Bool());
 
 TEST_F(FrameEngineTest, AFailedMessageGoesBackForAnotherTryAndFreesTheDriver) {
-    StartAll();
+    ASSERT_NO_FATAL_FAILURE(StartAll());
     SendAndAwaitSubmit("doomed");
     driver->main->Failed();
     // "could not transmit" counts as an attempt: the message leaves the Outbox.
@@ -353,6 +357,48 @@ TEST_F(FrameEngineTest, AFailedMessageGoesBackForAnotherTryAndFreesTheDriver) {
     const std::string next = SendAndAwaitSubmit("next");
     ASSERT_EQ(driver->script.submitted.size(), 2u);
     EXPECT_EQ(driver->script.submitted[1].messageId, next);
+}
+
+// The link asks for the retry timer in three ways; the frame arms it, with the driver's
+// interval, only while the engine wants the link.
+TEST_F(FrameEngineTest, TheLinksRetryRequestsArmTheTimerOnlyWhileTheEngineWantsTheLink) {
+    ASSERT_NO_FATAL_FAILURE(StartAll());
+    TfrmMain& frame = *driver->main;
+    const QTimer& retry = frame.retryTimer();
+    EXPECT_TRUE(retry.isSingleShot());
+    EXPECT_EQ(retry.interval(), kHourMs);
+    EXPECT_FALSE(retry.isActive());
+    const struct {
+        const char* name;
+        void (*ask)(TfrmMain&);
+        bool armedWhileConnected;
+    } requests[] = {
+        {"arm retry", [](TfrmMain& f) { f.PostArmRetry(); }, true},
+        {"thread ended, reconnect", [](TfrmMain& f) { f.PostThreadEnded(true); }, true},
+        {"thread ended", [](TfrmMain& f) { f.PostThreadEnded(false); }, false},
+    };
+    const auto armedAfter = [&](const auto& request) {
+        frame.StopRetryTimer();
+        request.ask(frame);
+        QCoreApplication::sendPostedEvents(&frame, DriverMessageEvent::EventType());
+        return retry.isActive();
+    };
+    for (const auto& request : requests)
+        EXPECT_EQ(armedAfter(request), request.armedWhileConnected) << request.name;
+
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return client->stopServer() == QVariant(1); }, kTimeoutMs));
+    ASSERT_TRUE(ProcessEventsUntil([&] { return driver->script.Count("EngineDisconnect") == 1; },
+                                   kTimeoutMs));
+    EXPECT_FALSE(armedAfter(requests[0]));
+}
+
+TEST_F(FrameEngineTest, TheRetryTimerRestartsTheLinkWhenItFires) {
+    ASSERT_NO_FATAL_FAILURE(StartAll(10));
+    driver->main->PostArmRetry();
+    EXPECT_TRUE(
+        ProcessEventsUntil([&] { return driver->script.Count("RetryTimer") == 1; }, kTimeoutMs));
+    EXPECT_FALSE(driver->main->retryTimer().isActive());
 }
 
 // Every kept line is also an engine call (deviceInfo) on the window thread. The burst is far
@@ -384,7 +430,7 @@ TEST_F(FrameEngineTest, ABurstOfLogLinesLeavesTheLastHundredAndTrafficShowsOnlyW
 class EngineGoneTest : public FrameEngineTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EngineGoneTest, TheDriverShutsDownWhenTheEngineGoes) {
-    StartAll();
+    ASSERT_NO_FATAL_FAILURE(StartAll());
     SendAndAwaitSubmit("in flight");
     engine.process().Signal(GetParam());
     ASSERT_TRUE(engine.process().WaitForExit(std::chrono::milliseconds(kTimeoutMs)));

@@ -83,9 +83,9 @@ TEST(McsimTest, SubmitsGetUniqueTimeStampsAndStatusReportsCarryThem) {
 
     // The reports get the simulator's own packet numbers.
     EXPECT_EQ(peer->ReadUntil(kPrompt),
-              "23:1\t021:+3620111\t060:" + first[2].str() + "\t061:2\t" + kPrompt);
+              "23:1\t021:+3620111\t060:" + first[2].str() + "\t061:4\t" + kPrompt);
     EXPECT_EQ(peer->ReadUntil(kPrompt),
-              "23:3\t021:+3620222\t060:" + second[2].str() + "\t061:2\t" + kPrompt);
+              "23:3\t021:+3620222\t060:" + second[2].str() + "\t061:4\t" + kPrompt);
     EXPECT_TRUE(peer->Send("73:1\t\r\n73:3\t\r\n"));
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -120,37 +120,81 @@ TEST(McsimTest, ControlPortDeliversSendsRawBytesAndDrops) {
         [&] { return simulator.Control("stats").starts_with("ok connections=0 "); }, kTimeout));
 }
 
-// The byte sum of `text` modulo 256, at least two digits.
-std::string Checksum(const std::string& text) {
+// A standard CIMD2 frame: STX, the packet, the byte sum from STX through the last TAB
+// modulo 256 in two upper-case hex digits, ETX.
+std::string Framed(const std::string& packet) {
+    const std::string framed = "\x02" + packet;
     unsigned sum = 0;
-    for (const char c : text)
+    for (const char c : framed)
         sum += static_cast<unsigned char>(c);
-    const std::string digits = std::to_string(sum % 256);
-    return digits.size() < 2 ? "0" + digits : digits;
+    static const char kHex[] = "0123456789ABCDEF";
+    return framed + kHex[(sum % 256) / 16] + kHex[sum % 16] + "\x03";
 }
 
-TEST(McsimTest, FramedPacketsBothWays) {
-    Simulator simulator(MCSIM, {"--stx", "--no-report"});
-    auto peer = Greeted(simulator);
-    const std::string login = LoginPacket();
-    EXPECT_TRUE(peer->Send("\x02" + login + Checksum(login) + "\x03"));
-    const std::string answer = "51:1\t\r\n";
-    EXPECT_EQ(peer->ReadUntil("\n>"), "\x02" + answer + Checksum(answer) + "\x03\n>");
+// A standard connection that has logged in.
+std::unique_ptr<Peer> StandardLoggedIn(Simulator& simulator) {
+    auto peer = std::make_unique<Peer>(simulator.port());
+    EXPECT_TRUE(peer->Send(Framed("01:001\t011:secret\t010:6000\t")));
+    EXPECT_EQ(peer->ReadUntil("\x03"), "CIMD2-A ConnectionServer\r\n" + Framed("51:001\t"));
+    return peer;
+}
 
-    // Split across writes, the frame's tail arriving with the next packet.
-    const std::string alive = "40:3\t\r\n";
-    EXPECT_TRUE(peer->Send("\x02" + alive));
-    EXPECT_TRUE(peer->Send(Checksum(alive) + "\x03\x02"
-                                             "40:5\t\r\n"));
-    EXPECT_TRUE(peer->Send("00\x03"));
-    EXPECT_EQ(peer->ReadUntil("\n>"),
-              "\x02"
-              "90:3\t\r\n" +
-                  Checksum("90:3\t\r\n") + "\x03\n>");
-    EXPECT_EQ(peer->ReadUntil("\n>"),
-              "\x02"
-              "90:5\t\r\n" +
-                  Checksum("90:5\t\r\n") + "\x03\n>");
+TEST(McsimTest, StandardPacketsAreFramedWithoutPrompts) {
+    Simulator simulator(MCSIM, {"--stx", "--no-report"});
+    auto peer = StandardLoggedIn(simulator);
+
+    // Split across writes, two packets in one.
+    const std::string alive = Framed("40:003\t");
+    EXPECT_TRUE(peer->Send(alive.substr(0, 4)));
+    EXPECT_TRUE(peer->Send(alive.substr(4) + Framed("40:005\t")));
+    EXPECT_EQ(peer->ReadUntil("\x03"), Framed("90:003\t"));
+    EXPECT_EQ(peer->ReadUntil("\x03"), Framed("90:005\t"));
+
+    // A frame without a checksum is taken, one with a wrong checksum is not.
+    EXPECT_TRUE(
+        peer->Send("\x02"
+                   "40:007\t\x03"));
+    EXPECT_EQ(peer->ReadUntil("\x03"), Framed("90:007\t"));
+    EXPECT_TRUE(
+        peer->Send("\x02"
+                   "40:009\t00\x03"));
+    EXPECT_TRUE(simulator.WaitForLog("ignored: wrong checksum", kTimeout)) << simulator.Log();
+}
+
+TEST(McsimTest, StandardSubmitsAreReadByTheirCodingAndPartsAreJoined) {
+    Simulator simulator(MCSIM, {"--stx", "--report-status", "3", "--report-delay", "0"});
+    auto peer = StandardLoggedIn(simulator);
+    EXPECT_TRUE(peer->Send(Framed("03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:8\t")));
+    const std::regex answer(
+        "\x02"
+        "53:003\t060:(\\d{12})\t[0-9A-F]{2}\x03");
+    std::smatch stamp;
+    const std::string response = peer->ReadUntil("\x03");
+    ASSERT_TRUE(std::regex_match(response, stamp, answer)) << response;
+    EXPECT_EQ(peer->ReadUntil("\x03"),
+              Framed("23:002\t021:+3620111\t060:" + stamp[1].str() + "\t061:3\t"));
+
+    // A Greek text in two parts, UCS-2 with the concatenation header.
+    EXPECT_TRUE(peer->Send(Framed("03:005\t021:+3620111\t030:8\t032:050003070201\t"
+                                  "034:03930385\t056:8\t") +
+                           Framed("03:007\t021:+3620111\t030:8\t032:050003070202\t"
+                                  "034:03B903B1\t056:8\t")));
+    EXPECT_TRUE(simulator.WaitForLog("message text: @ \xC2\xA3 \xC3\xA9 \xC3\xA4", kTimeout))
+        << simulator.Log();
+    EXPECT_TRUE(simulator.WaitForLog("message text: \xCE\x93\xCE\x85\xCE\xB9\xCE\xB1", kTimeout))
+        << simulator.Log();
+}
+
+TEST(McsimTest, StandardDeliversCarryTheirCoding) {
+    Simulator simulator(MCSIM, {"--stx"});
+    auto peer = StandardLoggedIn(simulator);
+    EXPECT_EQ(simulator.Control("deliver +3620111 6000 @ \xC3\xA9"),
+              "ok delivered to 1 connections\n");
+    EXPECT_EQ(peer->ReadUntil("\x03"), Framed("20:002\t023:+3620111\t021:6000\t033:_Oa _e'\t"));
+    EXPECT_EQ(simulator.Control("deliver +3620111 6000 \xCE\x93\xD0\x96"),
+              "ok delivered to 1 connections\n");
+    EXPECT_EQ(peer->ReadUntil("\x03"),
+              Framed("20:004\t023:+3620111\t021:6000\t030:8\t034:03930416\t"));
 }
 
 TEST(McsimTest, LineNoiseLeavesItAnswering) {

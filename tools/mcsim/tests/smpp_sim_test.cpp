@@ -13,6 +13,7 @@
 
 #include "loopback_peer.h"
 #include "simulator_process.h"
+#include "smpp_wire.h"
 #include "wait.h"
 
 namespace nimbra::testing_support {
@@ -35,11 +36,6 @@ constexpr std::uint32_t kEnquireLink = 0x15;
 using Peer = LoopbackPeer;
 using Simulator = SimulatorProcess;
 
-std::string U32(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-
 std::string Octets(std::initializer_list<int> bytes) {
     std::string text;
     for (const int byte : bytes)
@@ -50,11 +46,6 @@ std::string Octets(std::initializer_list<int> bytes) {
 // A C-octet string.
 std::string C(const std::string& text) {
     return text + '\0';
-}
-
-std::string Pdu(std::uint32_t command, std::uint32_t sequence, const std::string& body = {}) {
-    return U32(static_cast<std::uint32_t>(16 + body.size())) + U32(command) + U32(0) +
-           U32(sequence) + body;
 }
 
 std::string BindBody(const std::string& systemId, const std::string& password) {
@@ -75,37 +66,6 @@ std::string DeliverFields(const std::string& source, int sourceTon, int sourceNp
     return C("") + Octets({sourceTon, sourceNpi}) + C(source) +
            Octets({destinationTon, destinationNpi}) + C(destination) + Octets({esmClass, 0, 0}) +
            C("") + C("") + Octets({0, 0, 0, 0});
-}
-
-struct Received {
-    std::uint32_t command = 0;
-    std::uint32_t status = 0;
-    std::uint32_t sequence = 0;
-    std::string body;
-};
-
-std::uint32_t ReadU32(const std::string& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    for (std::size_t i = at; i < at + 4; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
-    return value;
-}
-
-// The next PDU from the simulator; nullopt when none came in time.
-std::optional<Received> ReadPdu(Peer& peer) {
-    const std::string header = peer.ReadBytes(16);
-    if (header.empty())
-        return std::nullopt;
-    const std::uint32_t length = ReadU32(header, 0);
-    if (length < 16)
-        return std::nullopt;
-    Received pdu{ReadU32(header, 4), ReadU32(header, 8), ReadU32(header, 12), {}};
-    if (length > 16) {
-        pdu.body = peer.ReadBytes(length - 16);
-        if (pdu.body.empty())
-            return std::nullopt;
-    }
-    return pdu;
 }
 
 std::vector<std::string> SmppOptions(std::vector<std::string> options) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "codepage.h"
 #include "file_text.h"
 #include "private_bus.h"
 #include "running_engine.h"
@@ -76,6 +77,33 @@ TEST_F(NbsmsTest, SendCountGetAndDelete) {
         const Outcome again = Nbsms({command, messageId});
         EXPECT_EQ(again.exitCode, 1);
         EXPECT_TRUE(Contains(again.errors, "no stored message has")) << again.errors;
+    }
+}
+
+// The engine keeps texts in its code page; one the code page cannot hold is kept in the
+// Unicode form, so it leaves exactly as typed instead of with question marks.
+TEST_F(NbsmsTest, SendKeepsEveryCharacterOfTheText) {
+    struct Case {
+        const char* typed;  // UTF-8, as on a command line
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"\xCE\x93\xCE\xB5\xCE\xB9\xCE\xB1 \xCF\x83\xCE\xBF\xCF\x85",  // Greek
+         "_UCS2_039303B503B903B1002003C303BF03C5"},
+        {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",  // Cyrillic
+         "_UCS2_041F04400438043204350442"},
+        {"@ \xC2\xA3 \xC3\xA9 \xC3\xA4", "@ \xA3 \xE9 \xE4"},  // the code page holds these
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const Outcome sent = Nbsms({"send", "+3620111", c.typed});
+        ASSERT_EQ(sent.exitCode, 0) << sent.errors;
+        const std::string messageId = sent.output.substr(0, sent.output.find('\n'));
+        const Outcome got = Nbsms({"get", messageId});
+        ASSERT_EQ(got.exitCode, 0) << got.errors;
+        TGsmSms record;
+        record.FromText(Utf8ToAnsi(got.output.substr(0, got.output.find('\n'))));
+        EXPECT_EQ(record.text, c.stored);
     }
 }
 

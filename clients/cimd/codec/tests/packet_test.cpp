@@ -8,6 +8,11 @@
 namespace nimbra::cimd {
 namespace {
 
+std::string PadTo3(int number) {
+    std::string text = std::to_string(number);
+    return std::string(3 - text.size(), '0') + text;
+}
+
 TEST(Numbering, RunsOverOddNumbersAndWrapsAfter255) {
     CimdNumbering numbering;
     EXPECT_EQ(numbering.last(), "-1");
@@ -19,6 +24,15 @@ TEST(Numbering, RunsOverOddNumbersAndWrapsAfter255) {
     }
     EXPECT_EQ(numbering.Assemble(AlivePacket()), "40:1\t\r\n");
     EXPECT_EQ(numbering.Assemble(AlivePacket()), "40:3\t\r\n");
+}
+
+TEST(Numbering, ACentreNumbersEvenAndWrapsAfter254) {
+    CimdNumbering numbering(CimdNumbering::Side::Centre);
+    for (int expected = 2; expected <= 254; expected += 2)
+        EXPECT_EQ(numbering.Assemble(AlivePacket(), Framing::Standard),
+                  "40:" + PadTo3(expected) + "\t");
+    EXPECT_EQ(numbering.Assemble(AlivePacket(), Framing::Standard), "40:000\t");
+    EXPECT_EQ(numbering.Assemble(AlivePacket(), Framing::Standard), "40:002\t");
 }
 
 TEST(Numbering, RestartGivesOneAgain) {
@@ -78,20 +92,75 @@ TEST(SubmitPacket, OriginatorKindFollowsTheSender) {
     }
 }
 
-TEST(Frame, ChecksumIsTheByteSumModulo256WithAtLeastTwoDigits) {
+// Standard packets: three-digit numbers, no line end; the frame's checksum is the byte sum
+// from STX through the last TAB modulo 256 in two upper-case hexadecimal digits.
+TEST(StandardPacket, IsNumberedWithThreeDigitsAndFramedWithItsChecksum) {
     struct Case {
-        std::string packet;
-        std::string checksum;
+        const char* name;
+        TParamList list;
+        std::string frame;
     };
-    const std::vector<Case> cases = {
-        {"40:1\t\r\n", "239"}, {"\x05", "05"}, {"", "00"}, {"\x80\x80", "00"},  // 256
-        {"\xFF", "255"},  // bytes count unsigned
-        {"\xFF\x0B", "10"},
+    CimdNumbering numbering;
+    numbering.Restart();
+    const std::string stx = "\x02";
+    const std::string etx = "\x03";
+    const Case cases[] = {
+        {"login", LoginPacket("user", "pw"), stx + "01:001\t011:pw\t010:user\t86" + etx},
+        {"response keeps its number", ResponsePacket(kOpDeliverResponse, "002"),
+         stx + "70:002\t3E" + etx},
+        {"short response number is padded", ResponsePacket(kOpDeliverResponse, "2"),
+         stx + "70:002\t3E" + etx},
+        {"submit", SubmitPacket("+3620111", "x", UserData{"", "", "_Oa _L- _e' _a\"", ""}, false),
+         stx + "03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:8\t9D" + etx},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Frame(c.packet, false), "\x02" + c.packet + c.checksum + "\x03")
-            << Visible(c.packet);
-        EXPECT_EQ(Frame(c.packet, true), c.packet);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(StandardFrame(numbering.Assemble(c.list, Framing::Standard)), c.frame);
+    }
+    numbering.Restart();
+    EXPECT_EQ(StandardFrame(numbering.Assemble(AlivePacket(), Framing::Standard)),
+              stx + "40:001\t3A" + etx);
+}
+
+TEST(SubmitPacket, UserDataParametersComeInTheirOrder) {
+    const UserData data{"24", "0500030A0201", "", "03B1"};
+    CimdNumbering numbering;
+    EXPECT_EQ(numbering.Assemble(SubmitPacket("+3620", "Shop", data, true), Framing::Standard),
+              "03:001\t021:+3620\t027:Shop\t030:24\t032:0500030A0201\t034:03B1\t056:8\t");
+}
+
+TEST(Unframe, FindsThePacketAndChecksItsChecksum) {
+    struct Case {
+        const char* name;
+        std::string received;
+        Unframed result;
+        std::string packet;
+    };
+    const std::string stx = "\x02";
+    const std::string etx = "\x03";
+    const Case cases[] = {
+        {"checked", stx + "51:001\t" + "3C" + etx, Unframed::Ok, "51:001\t"},
+        {"lower-case checksum", stx + "40:001\t3a" + etx, Unframed::Ok, "40:001\t"},
+        {"without checksum", stx + "53:003\t060:231224180509\t" + etx, Unframed::Ok,
+         "53:003\t060:231224180509\t"},
+        {"after a greeting line", "CIMD2-A ConnectionServer\r\n" + stx + "40:001\t3A" + etx,
+         Unframed::Ok, "40:001\t"},
+        {"after the tail of a broken frame", stx + "20:0" + stx + "40:001\t3A" + etx, Unframed::Ok,
+         "40:001\t"},
+        {"wrong checksum", stx + "40:001\t3B" + etx, Unframed::BadChecksum, ""},
+        {"no checksum digits", stx + "40:001\tZZ" + etx, Unframed::BadChecksum, ""},
+        {"three digits", stx + "40:001\t03A" + etx, Unframed::BadChecksum, ""},
+        {"no STX", "40:001\t3A" + etx, Unframed::NoPacket, ""},
+        {"no TAB", stx + "40:001" + etx, Unframed::NoPacket, ""},
+        {"no ETX", stx + "40:001\t3A", Unframed::NoPacket, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string_view packet;
+        EXPECT_EQ(Unframe(c.received, packet), c.result);
+        if (c.result == Unframed::Ok) {
+            EXPECT_EQ(packet, c.packet);
+        }
     }
 }
 

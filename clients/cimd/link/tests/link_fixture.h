@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "case_name.h"
 #include "link_fakes.h"
 #include "unCimd.h"
 
 namespace nimbra::cimd::testing {
 
+using testing_support::CaseName;
 using testing_support::FakeClock;
 using testing_support::kBaseSeconds;
 using testing_support::MapFields;
@@ -18,12 +20,6 @@ using testing_support::ScriptedTransport;
 
 inline constexpr std::string_view kGreeting = "CIMD2-A ConnectionServer\r\nUse CIMD2 protocol\r\n>";
 inline constexpr std::string_view kLoginOk = "51:1\t\r\n>";
-
-// Test names of table cases that carry a `name`.
-template <class Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
-    return param.param.name;
-}
 
 class LinkTest : public ::testing::Test {
 protected:

@@ -91,26 +91,5 @@ TEST_F(LinkTest, EachLoginStartsNumberingAgain) {
     EXPECT_EQ(second.AllWritten(), kLoginPacket);
 }
 
-TEST_F(LinkTest, WithoutPlainTextEveryPacketIsFramedWithItsChecksum) {
-    fields.Set("cbStx", "0");
-    fields.Set("cbLogin", "1");
-    fields.Set("eKeepalive", "3");
-    link.ReplyTo(
-        "\x02"
-        "40:",
-        "90:1\t\r\n>");
-    link.Arrive(500,
-                "\x02"
-                "20:7\t021:1\t023:2\t033:x\t\r\n123\x03");
-    RunUntil(9000);
-    EXPECT_EQ(link.written.at(0).bytes,
-              "\x02"
-              "70:7\t\r\n248\x03");
-    EXPECT_EQ(link.written.at(1).bytes,
-              "\x02"
-              "40:1\t\r\n239\x03");
-    EXPECT_EQ(events.received.size(), 1u);
-}
-
 }  // namespace
 }  // namespace nimbra::cimd::testing

@@ -8,19 +8,13 @@
 namespace nimbra::cimd::testing {
 namespace {
 
-TGsmSms RecordOf(const std::string& text) {
-    TGsmSms record(0.0);
-    record.FromText(text);
-    return record;
-}
-
 TEST_F(LinkTest, DeliverBecomesARecordAndIsAnsweredWithItsNumber) {
     LogIn();
     link.Arrive(clock.ms + 500, "\n>20:007\t021:+3620111\t023:+3630222\t033:_a`rv_XX=\t\r\n");
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, "GSMSMS");
     EXPECT_EQ(record.operatorName, "T-mobile");
     EXPECT_EQ(record.sender, "+3630222");
@@ -33,19 +27,31 @@ TEST_F(LinkTest, DeliverBecomesARecordAndIsAnsweredWithItsNumber) {
 
 TEST_F(LinkTest, StatusReportBecomesADeliveryReportRecordAndIsAnswered) {
     LogIn();
-    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:2\t\r\n");
+    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:4\t\r\n");
     RunUntil(clock.ms + 3000);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, "GSMSMS_DELIVERY_REPORT");
     EXPECT_EQ(record.operatorName, "T-mobile");
     EXPECT_EQ(record.sender, "+3620111");
     EXPECT_EQ(record.receiver, "+3640333");
     EXPECT_EQ(record.reference, "040317090541");
     EXPECT_EQ(record.text, "Message delivered to: +3640333");
-    EXPECT_TRUE(events.Logged("Status Report: [+3640333][040317090541][2]"));
+    EXPECT_EQ(record.status, "0");
+    EXPECT_TRUE(events.Logged("Status Report: [+3640333][040317090541][4]"));
     EXPECT_EQ(link.written.back().bytes, "73:9\t\r\n");
+}
+
+// Other status codes are outcomes that confirm nothing, in the line variant too.
+TEST_F(LinkTest, StatusReportOfAFailureCarriesItsStatusCode) {
+    LogIn();
+    link.Arrive(clock.ms + 500, "23:9\t021:+3640333\t060:040317090541\t061:3\t\r\n");
+    RunUntil(clock.ms + 3000);
+    ASSERT_EQ(events.received.size(), 1u);
+    const TGsmSms record = events.ReceivedRecord(0);
+    EXPECT_EQ(record.status, "3");
+    EXPECT_EQ(record.text, "Message not delivered to: +3640333 (status 3)");
 }
 
 TEST_F(LinkTest, SubmitLeavesOnAQuietPassAndItsResponseReportsTheTimeStamp) {

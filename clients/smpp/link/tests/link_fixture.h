@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "case_name.h"
 #include "link_fakes.h"
 #include "peer_pdus.h"
 #include "unGSMSMS.h"
@@ -15,6 +16,7 @@
 
 namespace nimbra::smpp::testing {
 
+using testing_support::CaseName;
 using testing_support::FakeClock;
 using testing_support::kBaseSeconds;
 using testing_support::MapFields;
@@ -23,12 +25,6 @@ using testing_support::ScriptedTransport;
 
 inline constexpr std::string_view kSender = "+3620111";
 inline constexpr std::string_view kReceiver = "+3650444";
-
-// Test names of table cases that carry a `name`.
-template <class Case>
-std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
-    return param.param.name;
-}
 
 inline std::uint32_t CommandOf(std::string_view bytes) {
     return bytes.size() >= 8 ? ReadLength(bytes.substr(4, 4)) : 0;

@@ -7,12 +7,6 @@
 namespace nimbra::smpp::testing {
 namespace {
 
-TGsmSms RecordOf(const std::string& text) {
-    TGsmSms record(0.0);
-    record.FromText(text);
-    return record;
-}
-
 struct DeliverCase {
     const char* name;
     std::string text;
@@ -31,7 +25,7 @@ TEST_P(Incoming, BecomesARecordAndIsAnsweredWithItsSequenceNumber) {
     client.ThreadLoop(link);
 
     ASSERT_EQ(events.received.size(), 1u);
-    const TGsmSms record = RecordOf(events.received[0]);
+    const TGsmSms record = events.ReceivedRecord(0);
     EXPECT_EQ(record.type, c.type);
     EXPECT_EQ(record.reference, c.reference);
     EXPECT_EQ(record.operatorName, "Op-Test");

@@ -1,0 +1,153 @@
+#include "driverwindow.h"
+
+#include <exception>
+#include <utility>
+
+#include <QCoreApplication>
+
+#include "Transmit_TLB.h"
+#include "drivermessages.h"
+#include "notifier.h"
+#include "qansi.h"
+
+namespace nimbra::driver {
+
+namespace {
+
+constexpr int kPingIntervalMs = 1000;
+
+}  // namespace
+
+DriverWindow::DriverWindow(const com::TransmitEngine& engine)
+    : phone_(std::make_unique<com::TnbSMSPhoneProxy>(engine)) {
+    tPing_.setInterval(kPingIntervalMs);
+    connect(&tPing_, &QTimer::timeout, this, &DriverWindow::tPingTimer);
+    using Phone = com::TnbSMSPhoneProxy;
+    connect(phone_.get(), &Phone::Connect, this, [this] { nbSMSPhone1Connect(); });
+    connect(phone_.get(), &Phone::Disconnect, this, [this] { nbSMSPhone1Disconnect(); });
+    connect(phone_.get(), &Phone::Transmit, this,
+            [this](const QString& sms) { nbSMSPhone1Transmit(sms); });
+    connect(phone_.get(), &Phone::MenuItemClick, this,
+            [this](const QString& name) { nbSMSPhone1MenuItemClick(name); });
+    connect(phone_.get(), &Phone::info, this,
+            [this](const QString& name) { nbSMSPhone1info(name); });
+    connect(phone_.get(), &Phone::ServerShutdown, this, [this] { nbSMSPhone1ServerShutdown(); });
+    connect(phone_.get(), &Phone::unInstall, this, [this] { nbSMSPhone1unInstall(); });
+    connect(phone_.get(), &Phone::engineGone, this, &DriverWindow::ShutDown);
+}
+
+DriverWindow::~DriverWindow() = default;
+
+bool DriverWindow::EngineCall(const std::function<void()>& call) {
+    if (shutDown_) {
+        return false;
+    }
+    try {
+        call();
+        return true;
+    } catch (const std::exception&) {
+        ShutDown();
+        return false;
+    }
+}
+
+void DriverWindow::tPingTimer() {
+    try {
+        phone_->statusInfo(QStringLiteral("ping"));
+    } catch (const std::exception&) {
+        tPing_.stop();
+        ShutDown();
+    }
+}
+
+void DriverWindow::ShutDown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    closing_ = true;
+    tPing_.stop();
+    try {
+        phone_->Release();
+    } catch (const std::exception&) {
+        // The engine has gone already.
+    }
+    OnShutDown();
+    emit shutDown();
+}
+
+void DriverWindow::Post(int message, int wParam, int lParam, std::string text, std::string name) {
+    QCoreApplication::postEvent(
+        this, new DriverMessageEvent(message, wParam, lParam, std::move(text), std::move(name)));
+}
+
+bool DriverWindow::event(QEvent* event) {
+    if (event->type() != DriverMessageEvent::EventType()) {
+        return QWidget::event(event);
+    }
+    const auto* message = static_cast<const DriverMessageEvent*>(event);
+    queuedMessages_.push_back(
+        {message->message, message->wParam, message->lParam, message->text, message->name});
+    // An engine call lets the event loop run while it waits, so the next window message can
+    // arrive while one is still being handled. It waits here for the handler before it
+    // instead of nesting one more engine call per message: the messages are handled one
+    // after the other in posting order, and a burst of them cannot exhaust the stack.
+    if (handlingMessage_) {
+        return true;
+    }
+    struct Handling {
+        bool& flag;
+        explicit Handling(bool& f) : flag(f) { flag = true; }
+        ~Handling() { flag = false; }
+    } handling(handlingMessage_);
+    while (!queuedMessages_.empty()) {
+        const DriverMessage next = std::move(queuedMessages_.front());
+        queuedMessages_.pop_front();
+        if (!shutDown_ && !HandleCommonMessage(next)) {
+            HandleMessage(next);
+        }
+    }
+    return true;
+}
+
+bool DriverWindow::HandleCommonMessage(const DriverMessage& message) {
+    const QString text = QFromAnsi(message.text);
+    switch (message.message) {
+        case WM_DRV_STATUS:
+            EngineCall([&] { phone_->statusInfo(text); });
+            return true;
+        case WM_DRV_BUSY:
+            EngineCall([&] { phone_->sendFailed(text, QStringLiteral("phone busy")); });
+            return true;
+        case WM_DRV_DEVICEINFO:
+            try {
+                phone_->deviceInfo(text);
+            } catch (const std::exception&) {
+                // Device information is only shown; the ping notices an engine that has gone.
+            }
+            return true;
+        case WM_DRV_SHOW_MESSAGE:
+            ProcessNotifier().ShowMessage(message.text);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void DriverWindow::ReportSent(const std::string& messageId, const std::string& senderGroup,
+                              const std::string& reference, const std::string& status) {
+    EngineCall([&] {
+        phone_->sendSuccess(QFromAnsi(messageId),
+                            QFromAnsi("{" + senderGroup + "},{" + reference + "}"));
+        phone_->statusInfo(QFromAnsi(status));
+    });
+}
+
+void DriverWindow::ReportFailed(const std::string& messageId, const std::string& status) {
+    EngineCall([&] {
+        phone_->sendFailed(QFromAnsi(messageId), QStringLiteral("could not transmit"));
+        phone_->statusInfo(QFromAnsi(status));
+    });
+}
+
+}  // namespace nimbra::driver
