@@ -110,6 +110,8 @@ public:
     // Requests that only a window can carry out (show the main window, repaint or re-sort
     // the message list, tray and composer requests); without windows nobody listens.
     std::function<void(WindowMessage)> onWindowRequest;
+    // Where the operator's messages and questions go when there are windows (null: none).
+    void SetWindowNotifier(Notifier* notifier) { notifier_.windows = notifier; }
 
     // Devices and clients.
     std::shared_ptr<TnbSMSPhone> CreateDevice();
