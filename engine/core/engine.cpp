@@ -287,6 +287,11 @@ void Engine::Exit() {
     PostMessage(WindowMessage::Shutdown);
 }
 
+void Engine::ExitForRestart() {
+    exitCode_ = kRestartExitCode;
+    Exit();
+}
+
 void Engine::Shutdown() {
     if (shutDown_)
         return;

@@ -49,6 +49,10 @@ inline constexpr int kMessageCountMs = 500;
 inline constexpr int kServerControlMs = 1000;
 inline constexpr int kDeviceStatusMs = 1000;
 
+// The engine ended to be started again (after a change of the user-interface language): its
+// service manager restarts it on this exit code (EX_TEMPFAIL).
+inline constexpr int kRestartExitCode = 75;
+
 class Engine {
 public:
     // home: prefix of every path of the engine; "" when the process runs in its home, so
@@ -69,6 +73,10 @@ public:
     // The operator asked to close (exit command, Ctrl-C, a termination signal): timers stop
     // and the shutdown runs from the event loop; the host's Quit ends the run.
     void Exit();
+    // Exit, ending the program with kRestartExitCode.
+    void ExitForRestart();
+    // What the program ends with once the engine has shut down.
+    int ExitCode() const { return exitCode_; }
     bool HasShutDown() const { return shutDown_; }
 
     void StartbtnClick(bool notify);
@@ -102,6 +110,8 @@ public:
     // Requests that only a window can carry out (show the main window, repaint or re-sort
     // the message list, tray and composer requests); without windows nobody listens.
     std::function<void(WindowMessage)> onWindowRequest;
+    // Where the operator's messages and questions go when there are windows (null: none).
+    void SetWindowNotifier(Notifier* notifier) { notifier_.windows = notifier; }
 
     // Devices and clients.
     std::shared_ptr<TnbSMSPhone> CreateDevice();
@@ -113,6 +123,11 @@ public:
     void RefreshDevicePanel();
     // Uninstalls the last device of a kind (1 gsm, 2 ucp, 3 smpp, 4 cimd).
     void UninstallDeviceKind(int kind);
+    // The device an uninstall of a kind takes, or null.
+    DeviceList::Device LastDeviceOfKind(int kind);
+    // Starts one more program of a device kind (index in kDeviceKinds); a program that
+    // cannot be found or started is told in the screen log.
+    void StartDevice(int kindIndex);
     // The state of the heartbeat check, once a second.
     void CheckDevices();
 
@@ -216,7 +231,6 @@ public:
 private:
     void CreateTimers();
     void LoadAndLaunch();
-    void StartDevice(int kindIndex);
     TnbSMSPhone* FindDeviceFor(const TSms& message);
     // Moves an Outbox message to "Could not be sent" with the reason logged; false when it
     // could not be moved.
@@ -267,6 +281,7 @@ private:
     bool starting_ = false;
     bool putBackDue_ = false;
     bool shutDown_ = false;
+    int exitCode_ = 0;
 
     std::unique_ptr<EngineTimer> tSend_;
     std::unique_ptr<EngineTimer> putBackTimer_;

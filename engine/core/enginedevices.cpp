@@ -32,12 +32,16 @@ void Engine::RefreshDevicePanel() {
     ForEachDevice([](TnbSMSPhone& device) { device.RaiseInfo("devicename"); });
 }
 
-void Engine::UninstallDeviceKind(int kind) {
+DeviceList::Device Engine::LastDeviceOfKind(int kind) {
     static const char* const kWords[] = {"gsm", "ucp", "smpp", "cimd"};
     if (kind < 1 || kind > 4)
-        return;
+        return nullptr;
     const std::string label = kind == 1 ? Translate("GSM Device") : "nbunknown";
-    if (DeviceList::Device device = devices_.LastOfKind(kWords[kind - 1], label)) {
+    return devices_.LastOfKind(kWords[kind - 1], label);
+}
+
+void Engine::UninstallDeviceKind(int kind) {
+    if (DeviceList::Device device = LastDeviceOfKind(kind)) {
         device->RaiseUnInstall();
         device->RaiseServerShutdown();
         devices_.Remove(device.get());

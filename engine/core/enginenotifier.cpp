@@ -3,9 +3,18 @@
 namespace nimbra {
 
 void EngineNotifier::ShowMessage(const std::string& text) {
-    StderrNotifier().ShowMessage(text);
+    if (windows)
+        windows->ShowMessage(text);
+    else
+        StderrNotifier().ShowMessage(text);
     if (toErrorLog)
         toErrorLog(text);
+}
+
+bool EngineNotifier::AskYesNo(const std::string& question) {
+    if (windows)
+        return windows->AskYesNo(question);
+    return Notifier::AskYesNo(question);
 }
 
 }  // namespace nimbra

@@ -77,8 +77,9 @@ void Engine::ReceiveMessage(TGsmSms& record) {
 
     const std::string id = message->messageId;
     Queue(SystemFolder::Inbox).Add(std::move(message));
-    if (queues_->ShownIndex() == kTreeInbox && onWindowRequest)
-        onWindowRequest(WindowMessage::RestartListSort);
+    // The list is sorted again two seconds after the last arrival, not at every one.
+    if (queues_->ShownIndex() == kTreeInbox)
+        PostMessage(WindowMessage::RestartListSort);
     int number = 0;
     ParseInt32(id, number);
     PostMessage(WindowMessage::MessageReceivedEvent, number);

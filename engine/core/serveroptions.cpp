@@ -29,6 +29,11 @@ bool IsPlainFileName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
+int ResendIntervalMs(int minutes) {
+    return static_cast<int>(
+        std::clamp(minutes * 60000LL, kShortestResendIntervalMs, kLongestResendIntervalMs));
+}
+
 int ServerOptions::AutostartDelaySeconds() const {
     int seconds = 0;
     if (!ParseInt32(TrimBlanks(autostartSeconds), seconds))
@@ -56,8 +61,7 @@ ServerOptions LoadServerOptions(Notifier& notifier) {
     options.resendDelay = Read("eResendDelay", options.resendDelay);
     int minutes = 0;
     if (ParseInt32(TrimBlanks(options.resendDelay), minutes)) {
-        options.resendIntervalMs = static_cast<int>(
-            std::clamp(minutes * 60000LL, kShortestResendIntervalMs, kLongestResendIntervalMs));
+        options.resendIntervalMs = ResendIntervalMs(minutes);
     } else {
         notifier.ShowMessage("The send retry interval is not valid");
         options.resendDelay = "3";

@@ -60,6 +60,9 @@ struct ServerOptions {
     int InstalledCount(int kindIndex) const;
 };
 
+// The resend interval in milliseconds for a delay in minutes: at least a minute.
+int ResendIntervalMs(int minutes);
+
 // A name that stays inside the folder it is joined to: not empty, no "/", not "." or "..".
 bool IsPlainFileName(const std::string& name);
 

@@ -53,6 +53,8 @@ void ServerControls::SetStopButton(bool enabled) {
 
 void ServerControls::WriteState(const char* fileName, bool enabled) const {
     WriteFileAtomically(folder_ + fileName, enabled ? "enabled\r\n" : "disabled\r\n");
+    if (onChange)
+        onChange();
 }
 
 }  // namespace nimbra

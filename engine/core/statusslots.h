@@ -44,6 +44,9 @@ public:
     bool startMenuItem = true;
     bool stopMenuItem = false;
     bool preferencesCommand = true;
+    // Called after every change of a button. The menu items change beside their buttons, so
+    // a window reads them all once the change is over.
+    std::function<void()> onChange;
 
 private:
     void WriteState(const char* fileName, bool enabled) const;

@@ -1,10 +1,12 @@
 // transmit, the engine: finds its home, claims its place on the session bus (a second start
-// hands over to the running engine and ends), starts the engine core and runs the event loop
-// until the engine has shut down. The engine has no windows yet; it always runs headless.
+// hands over to the running engine and ends), starts the engine core, opens its main window
+// when there is a display (not with --headless) and runs the event loop until the engine has
+// shut down.
 
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -16,9 +18,18 @@
 #include "automationregistry.h"
 #include "durablewrites.h"
 #include "engine.h"
+#include "engineadmin.h"
 #include "enginebus.h"
 #include "qtenginehost.h"
 #include "stopsignals.h"
+
+#if NIMBRA_WITH_WINDOWS
+#include <QApplication>
+#include <QMessageBox>
+
+#include "aboutform.h"
+#include "mainwindow.h"
+#endif
 
 namespace {
 
@@ -31,12 +42,14 @@ QString ParseHome(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Nimbra engine: keeps the message store, hands messages to the device drivers and\n"
-        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM."));
+        "serves other programs on the D-Bus session bus. Stop it with Ctrl-C or SIGTERM.\n"
+        "After a change of the user-interface language it ends with exit code 75, to be\n"
+        "started again."));
     parser.addHelpOption();
     parser.addOption(QCommandLineOption(
         QStringLiteral("headless"),
-        QStringLiteral("Run without windows. The engine has no windows yet and always runs "
-                       "this way; the option is accepted for when it has them.")));
+        QStringLiteral("Run without windows, as without a display: messages go to stderr and "
+                       "the error log, questions get the answer No.")));
     const QCommandLineOption homeOption(
         QStringLiteral("home"),
         QStringLiteral("The engine home <dir> (default: $NIMBRA_HOME, else the folder of this "
@@ -51,6 +64,37 @@ QString ParseHome(const QCoreApplication& app) {
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     return QCoreApplication::applicationDirPath();
+}
+
+// Windows when they are built, asked for and there is a display to show them on.
+bool WantsWindows(int argc, char** argv) {
+#if NIMBRA_WITH_WINDOWS
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--headless")
+            return false;
+    }
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    (void)argc;
+    (void)argv;
+    return false;
+#endif
+}
+
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, bool windows) {
+#if NIMBRA_WITH_WINDOWS
+    if (windows) {
+        auto app = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationDisplayName(QString::fromLatin1(nimbra::ui::kProductName));
+        // The window hides to the tray and asks before closing; only the engine ends the run.
+        QApplication::setQuitOnLastWindowClosed(false);
+        return app;
+    }
+#else
+    (void)windows;
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 // False when the engine is not to run: it runs already (handed over) or the bus failed;
@@ -81,9 +125,10 @@ bool ClaimBus(nimbra::EngineBus& bus, int& exitCode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const bool windows = WantsWindows(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, windows);
     QCoreApplication::setApplicationName(QStringLiteral("transmit"));
-    const QString home = ParseHome(app);
+    const QString home = ParseHome(*app);
     if (!QDir::setCurrent(home)) {
         Say(QStringLiteral("cannot enter the engine home %1").arg(home));
         return 1;
@@ -101,6 +146,10 @@ int main(int argc, char** argv) {
     host.SetCloseNotice([&bus] { bus.EmitEngineClosing(); });
     std::unique_ptr<nimbra::Engine> engine;
     std::unique_ptr<nimbra::AutomationRegistry> objects;
+    std::unique_ptr<nimbra::EngineAdmin> admin;
+#if NIMBRA_WITH_WINDOWS
+    std::unique_ptr<nimbra::ui::TNbsmForm> window;
+#endif
     // A stop signal that comes during start-up is handled once the event loop runs.
     const nimbra::StopSignals stopSignals([&engine] {
         if (engine)
@@ -116,8 +165,21 @@ int main(int argc, char** argv) {
             [&objects](const QString& className, const QString& caller, QString& error) {
                 return objects->Create(className, caller, error);
             });
+        admin = std::make_unique<nimbra::EngineAdmin>(*engine);
+        bus.Root().SetAdminHandler(admin.get());
+#if NIMBRA_WITH_WINDOWS
+        if (windows) {
+            window = std::make_unique<nimbra::ui::TNbsmForm>(*engine);
+            window->ShowAtStart();
+        }
+#endif
     } catch (const nimbra::EngineStartError& e) {
         std::fprintf(stderr, "%s\n", e.what());
+#if NIMBRA_WITH_WINDOWS
+        if (windows)
+            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                                  QString::fromLocal8Bit(e.what()));
+#endif
         return 1;
     } catch (const std::exception& e) {
         Say(QStringLiteral("start-up failed: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -128,9 +190,14 @@ int main(int argc, char** argv) {
     nimbra::ProcessDurableWrites().StartFlusher(
         [&host](std::function<void()> action) { host.Post(std::move(action)); });
     const int result = QCoreApplication::exec();
+#if NIMBRA_WITH_WINDOWS
+    window.reset();
+#endif
     nimbra::ProcessDurableWrites().StopFlusher();
     bus.Root().SetActivateHandler({});
     bus.Root().SetCreateHandler({});
+    bus.Root().SetAdminHandler(nullptr);
     objects.reset();
-    return result;
+    // A change of language ends the engine to be started again.
+    return engine->ExitCode() != 0 ? engine->ExitCode() : result;
 }

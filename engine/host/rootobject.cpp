@@ -1,11 +1,15 @@
 #include "rootobject.h"
 
+#include <unistd.h>
+
+#include "AdminAdaptor.h"
 #include "ServerAdaptor.h"
 
 namespace nimbra {
 
-TransmitRootObject::TransmitRootObject(QObject* parent) : QObject(parent) {
+TransmitRootObject::TransmitRootObject(QObject* parent) : QObject(parent), adminUid_(::geteuid()) {
     new ServerAdaptor(this);
+    new AdminAdaptor(this);
 }
 
 QDBusObjectPath TransmitRootObject::CreateObject(const QString& className) {

@@ -178,29 +178,33 @@ void TqueueManager::StopShowing() {
     list_.Clear();
 }
 
+TSmsQueue* TqueueManager::QueueToShow(int index) {
+    if (IsSystemIndex(index))
+        return &Queue(kTreeFolders[index]);
+    if (!IsUserIndex(index))
+        return nullptr;
+    const std::string path = folders_.UserFolderPathAt(index);
+    if (path.empty())
+        return nullptr;
+    try {
+        return &UserQueue(path);
+    } catch (const std::runtime_error& error) {
+        env_.Notify(error.what());
+        return nullptr;
+    }
+}
+
 void TqueueManager::SelectFolder(int index) {
     // Indexes of user folders shift as folders come and go, so they are compared by path.
     if (IsShown(index) && (shown_ || index == kTreeServerEvents))
         return;
     StopShowing();
     shownIndex_ = index;
-    TSmsQueue* queue = nullptr;
-    if (IsSystemIndex(index)) {
-        queue = &Queue(kTreeFolders[index]);
-    } else if (IsUserIndex(index)) {
-        const std::string path = folders_.UserFolderPathAt(index);
-        if (path.empty())
-            return;
-        try {
-            queue = &UserQueue(path);
-        } catch (const std::runtime_error& error) {
-            env_.Notify(error.what());
-            return;
-        }
-        shownPath_ = path;
-    }
+    TSmsQueue* queue = QueueToShow(index);
     if (!queue)
         return;
+    if (IsUserIndex(index))
+        shownPath_ = folders_.UserFolderPathAt(index);
     if (!queue->loaded)
         queue->LoadFolder();
     shown_ = queue;
@@ -220,6 +224,13 @@ void TqueueManager::RefreshShown() {
     if (!shown_)
         return;
     shown_->Reload();
+    list_.Fill(shown_);
+}
+
+void TqueueManager::RefreshShown(FolderSnapshot snapshot) {
+    if (!shown_)
+        return;
+    shown_->ReloadSnapshot(std::move(snapshot));
     list_.Fill(shown_);
 }
 

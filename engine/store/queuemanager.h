@@ -69,13 +69,19 @@ public:
     // Could not be sent once read; above 6 a user folder displayed in this run; else null.
     TSmsQueue* QueueForTreeIndex(int index);
 
-    // Shows the folder at a tree index in the message list, reading it when needed.
+    // The queue SelectFolder(index) would show, not read yet when it has not been; null for
+    // "Server events" and indexes without a folder.
+    TSmsQueue* QueueToShow(int index);
+    // Shows the folder at a tree index in the message list, reading it when needed; -1 shows
+    // nothing.
     void SelectFolder(int index);
     // The tree's selection moved to node: shows its folder (nothing for "Server events") and
     // sets "status2" to the number of messages shown. Gives the folder's tree index.
     int SelectNode(const TFolderNode& node);
     // Reads the folder shown again from disk.
     void RefreshShown();
+    // The same from a snapshot of its directory read elsewhere.
+    void RefreshShown(FolderSnapshot snapshot);
     int ShownIndex() const { return shownIndex_; }
     TSmsQueue* ShownQueue() const { return shown_; }
     TMessageList& MessageList() { return list_; }

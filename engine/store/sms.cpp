@@ -135,6 +135,11 @@ bool TSms::Load(const std::string& p) {
     std::string content;
     if (!ReadWholeFile(path, content))
         return false;
+    return LoadText(path, content);
+}
+
+bool TSms::LoadText(const std::string& p, std::string_view content) {
+    SetPath(p);
     const std::vector<std::string_view> lines = TextLines(content);
     const auto line = [&lines](std::size_t n) { return std::string(lines[n - 1]); };
     const std::size_t count = lines.size();

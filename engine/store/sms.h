@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "smsenvironment.h"
 #include "unGSMSMS.h"
@@ -49,6 +50,8 @@ public:
     // Reads the file; false when it cannot be read, holds a bad number or has under 12 lines.
     // A file without the creation line gets created = now and is written again.
     bool Load(const std::string& p);
+    // Load from the file's content, read elsewhere (on another thread).
+    bool LoadText(const std::string& p, std::string_view content);
     std::unique_ptr<TSms> Clone() const;
     bool FileExists() const;
     // Removes the file; when it exists and cannot be removed the operator is told.

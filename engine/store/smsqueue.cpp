@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "atomicfile.h"
 #include "durablewrites.h"
 #include "folderman.h"
 #include "messagelist.h"
@@ -53,6 +54,44 @@ TSmsQueue::TSmsQueue(StoreEnvironment& env, const std::string& directory, QueueF
 
 TSmsQueue::~TSmsQueue() = default;
 
+FolderSnapshot ReadFolderSnapshot(const std::string& directory,
+                                  const std::function<bool(std::size_t, std::size_t)>& progress) {
+    FolderSnapshot snapshot;
+    snapshot.directory = directory;
+    const std::vector<std::string> names = MessageFileNames(directory);
+    const std::size_t total = names.size();
+    const std::size_t step = std::max<std::size_t>(1, total / 100);
+    snapshot.names.reserve(total);
+    snapshot.contents.reserve(total);
+    for (std::size_t i = 0; i < total; ++i) {
+        if (i % step == 0 && progress && !progress(i, total))
+            return snapshot;
+        std::string content;
+        if (!ReadWholeFile(directory + names[i], content))
+            continue;
+        snapshot.names.push_back(names[i]);
+        snapshot.contents.push_back(std::move(content));
+    }
+    if (progress)
+        progress(total, total);
+    return snapshot;
+}
+
+void TSmsQueue::AppendLoaded(std::unique_ptr<TSms> message) {
+    if (!message)
+        return;
+    message->listId = ++sequence_;
+    messages_.push_back(std::move(message));
+}
+
+std::unique_ptr<TSms> TSmsQueue::ReadMessage(const std::string& path,
+                                             const std::string* content) const {
+    auto message = std::make_unique<TSms>(env_.sms);
+    if (!(content ? message->LoadText(path, *content) : message->Load(path)))
+        return nullptr;
+    return message;
+}
+
 void TSmsQueue::LoadFolder() {
     // Files waiting for their commit are not in the listing yet.
     ProcessDurableWrites().Commit();
@@ -63,13 +102,41 @@ void TSmsQueue::LoadFolder() {
     for (std::size_t i = 0; i < total; ++i) {
         if (i % step == 0)
             env_.Progress(i, total);
-        auto message = std::make_unique<TSms>(env_.sms);
-        if (!message->Load(directory_ + names[i]))
-            continue;
-        message->listId = ++sequence_;
-        messages_.push_back(std::move(message));
+        AppendLoaded(ReadMessage(directory_ + names[i], nullptr));
     }
     env_.Progress(total, total);
+    loaded = true;
+}
+
+std::size_t TSmsQueue::ParseSnapshot(FolderSnapshot& snapshot, std::size_t count) {
+    const std::size_t total = snapshot.names.size();
+    const std::size_t end = std::min(total, snapshot.messages.size() + count);
+    snapshot.messages.reserve(total);
+    for (std::size_t i = snapshot.messages.size(); i < end; ++i) {
+        snapshot.messages.push_back(
+            ReadMessage(snapshot.directory + snapshot.names[i], &snapshot.contents[i]));
+        std::string().swap(snapshot.contents[i]);
+    }
+    return total - end;
+}
+
+void TSmsQueue::LoadSnapshot(FolderSnapshot snapshot) {
+    if (snapshot.directory != directory_)
+        snapshot = {};
+    ParseSnapshot(snapshot, snapshot.names.size());
+    // The directory is listed again: a message filed while the snapshot was read is read
+    // now, in its place in name order, and one that left meanwhile is not taken.
+    const std::vector<std::string> names = MessageFileNames(directory_);
+    messages_.reserve(messages_.size() + names.size());
+    std::size_t taken = 0;
+    for (const std::string& name : names) {
+        while (taken < snapshot.names.size() && snapshot.names[taken] < name)
+            ++taken;
+        if (taken < snapshot.names.size() && snapshot.names[taken] == name)
+            AppendLoaded(std::move(snapshot.messages[taken]));
+        else
+            AppendLoaded(ReadMessage(directory_ + name, nullptr));
+    }
     loaded = true;
 }
 
@@ -220,13 +287,21 @@ void TSmsQueue::Clear() {
 }
 
 void TSmsQueue::Reload() {
+    ReplaceMessages([this] { LoadFolder(); });
+}
+
+void TSmsQueue::ReloadSnapshot(FolderSnapshot snapshot) {
+    ReplaceMessages([this, &snapshot] { LoadSnapshot(std::move(snapshot)); });
+}
+
+void TSmsQueue::ReplaceMessages(const std::function<void()>& load) {
     std::vector<std::unique_ptr<TSms>> busy;
     for (auto& message : messages_) {
         if (message->IsBusy())
             busy.push_back(std::move(message));
     }
     messages_.clear();
-    LoadFolder();
+    load();
     for (auto& kept : busy) {
         const auto same = std::find_if(messages_.begin(), messages_.end(),
                                        [&](const auto& read) { return read->path == kept->path; });

@@ -25,6 +25,26 @@ namespace nimbra {
 class TFolderMan;
 class TMessageList;
 
+// The message files of a folder as read from disk, in name order: what a queue loads when the
+// files were read away from the engine's thread. The queue may read the messages out of them a
+// part at a time (ParseSnapshot) before it takes them.
+struct FolderSnapshot {
+    std::string directory;  // with a trailing "/"
+    std::vector<std::string> names;
+    std::vector<std::string> contents;
+    // The messages of the first files, read from their contents; null for a file that did not
+    // load.
+    std::vector<std::unique_ptr<TSms>> messages;
+};
+
+// Reads every "*.sms" file of directory (with a trailing "/") in name order; a file that
+// cannot be read is left out. Touches nothing but the files, so it runs on any thread.
+// progress (optional) is told done of total every hundredth of the way; when it returns false
+// the reading stops and the snapshot holds what was read so far.
+FolderSnapshot ReadFolderSnapshot(
+    const std::string& directory,
+    const std::function<bool(std::size_t, std::size_t)>& progress = {});
+
 // Seconds a day folder that could not take a message is left alone.
 inline constexpr long long kDayFolderRetrySeconds = 600;
 
@@ -51,6 +71,12 @@ public:
     // Reads every "*.sms" file of the directory in name order and appends what loads; a
     // file that does not load is skipped. Meant for an empty queue.
     void LoadFolder();
+    // Reads the messages of up to count more files of the snapshot, without taking them;
+    // gives how many files are left.
+    std::size_t ParseSnapshot(FolderSnapshot& snapshot, std::size_t count);
+    // LoadFolder from a snapshot of the directory; files that came after the snapshot was
+    // taken are read now, so none is missed, and those that went since are left out.
+    void LoadSnapshot(FolderSnapshot snapshot);
 
     struct AddResult {
         // Position of the message in the queue; 0 when the queue is not loaded and the
@@ -77,6 +103,8 @@ public:
     // Reads the directory again. A message a device is sending stays the same object, so
     // that the outcome the device reports still finds it.
     void Reload();
+    // Reload from a snapshot of the directory, as LoadSnapshot reads it.
+    void ReloadSnapshot(FolderSnapshot snapshot);
 
     void Acquire();
     void Release();
@@ -103,6 +131,12 @@ private:
     // Saves the message into its day folder; true when it was written there.
     bool MoveToDayFolder(TSms& message, long long now);
     void RemoveRow(const TSms& message);
+    // The message of a file (its content read already, or not), null when it does not load.
+    std::unique_ptr<TSms> ReadMessage(const std::string& path, const std::string* content) const;
+    // Appends a message that loaded, giving it the next list id.
+    void AppendLoaded(std::unique_ptr<TSms> message);
+    // Replaces the messages by what load reads, keeping a message a device is sending.
+    void ReplaceMessages(const std::function<void()>& load);
 
     StoreEnvironment& env_;
     std::string directory_;

@@ -183,6 +183,20 @@ std::string ChildProcess::Errors() const {
     return ReadFileText(outputDir_ / "stderr");
 }
 
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& program) {
+    namespace fs = std::filesystem;
+    std::vector<pid_t> pids;
+    std::error_code error;
+    const fs::path wanted = fs::canonical(program, error);
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        std::error_code linkError;
+        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
+        if (!linkError && exe == wanted)
+            pids.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return pids;
+}
+
 pid_t ProcessRunning(const std::filesystem::path& program) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {

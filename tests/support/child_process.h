@@ -55,6 +55,9 @@ private:
     int status_ = 0;
 };
 
+// The processes running program now (by their executable), children of the test or not.
+std::vector<pid_t> ProcessesOf(const std::filesystem::path& program);
+
 // A process that runs the program at path (its first command-line word), started by anyone;
 // 0 when none does.
 pid_t ProcessRunning(const std::filesystem::path& program);

@@ -10,7 +10,7 @@ namespace {
 
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 
-std::string Configuration(const std::filesystem::path& socketDir) {
+std::string Configuration(const std::filesystem::path& socketDir, PrivateBus::Users users) {
     return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
            "<busconfig>\n"
@@ -19,7 +19,8 @@ std::string Configuration(const std::filesystem::path& socketDir) {
            socketDir.string() +
            "</listen>\n"
            "  <auth>EXTERNAL</auth>\n"
-           "  <policy context=\"default\">\n"
+           "  <policy context=\"default\">\n" +
+           std::string(users == PrivateBus::Users::Any ? "    <allow user=\"*\"/>\n" : "") +
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
            "    <allow eavesdrop=\"true\"/>\n"
            "    <allow own=\"*\"/>\n"
@@ -29,9 +30,14 @@ std::string Configuration(const std::filesystem::path& socketDir) {
 
 }  // namespace
 
-PrivateBus::PrivateBus() {
+PrivateBus::PrivateBus(Users users) {
     const auto config = dir_ / "bus.conf";
-    WriteFileText(config, Configuration(dir_.path()));
+    WriteFileText(config, Configuration(dir_.path(), users));
+    // The socket's folder is open to the other users too.
+    if (users == Users::Any)
+        std::filesystem::permissions(
+            dir_.path(), std::filesystem::perms::others_exec | std::filesystem::perms::group_exec,
+            std::filesystem::perm_options::add);
     daemon_ = std::make_unique<ChildProcess>(ChildProcess::Options{
         "dbus-daemon",
         {"--config-file=" + config.string(), "--nofork", "--nopidfile", "--print-address=1"},

@@ -14,8 +14,12 @@ namespace nimbra::testing_support {
 // Destroying it ends the daemon.
 class PrivateBus {
 public:
+    enum class Users {
+        Own,  // only the user running the test may connect, as on a session bus
+        Any,  // programs of any user may connect (a test runs some as another user)
+    };
     // Throws std::runtime_error when the daemon cannot be started or names no address.
-    PrivateBus();
+    explicit PrivateBus(Users users = Users::Own);
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;

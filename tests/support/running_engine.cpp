@@ -44,7 +44,8 @@ QString NewConnectionName() {
 
 }  // namespace
 
-RunningEngine::RunningEngine(std::filesystem::path transmit) : transmit_(std::move(transmit)) {}
+RunningEngine::RunningEngine(std::filesystem::path transmit, PrivateBus::Users users)
+    : transmit_(std::move(transmit)), bus_(users) {}
 
 RunningEngine::~RunningEngine() {
     engine_.reset();

@@ -28,8 +28,10 @@ class RunningEngine {
 public:
     using Environment = std::map<std::string, std::optional<std::string>>;
 
-    // transmit: the engine program (the tests get it from the build as TRANSMIT).
-    explicit RunningEngine(std::filesystem::path transmit);
+    // transmit: the engine program (the tests get it from the build as TRANSMIT); users: who
+    // may connect to its bus.
+    explicit RunningEngine(std::filesystem::path transmit,
+                           PrivateBus::Users users = PrivateBus::Users::Own);
     ~RunningEngine();
     RunningEngine(const RunningEngine&) = delete;
     RunningEngine& operator=(const RunningEngine&) = delete;

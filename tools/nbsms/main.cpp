@@ -1,6 +1,7 @@
 // nbsms: sends messages through the running engine, watches its events, reads, deletes and
-// resends stored messages, and starts and stops the server, from the command line. It never
-// starts the engine itself.
+// resends stored messages, starts and stops the server, and administers the engine (folders,
+// devices, plugins, options, language) from the command line. It never starts the engine
+// itself.
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +33,7 @@ int RunOnSessionBus(const nbsms::Invocation& invocation) {
     }
     try {
         return invocation.command->run(nimbra::com::TransmitEngine::Attach(bus),
-                                       invocation.arguments);
+                                       invocation.request);
     } catch (const nimbra::com::TransmitError& e) {
         nbsms::PrintProblem(e.text());
         return nbsms::kExitFailed;
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("nbsms"));
     const nbsms::Invocation invocation = nbsms::ParseCommandLine(QCoreApplication::arguments());
     if (invocation.help) {
-        std::fputs(nbsms::HelpText().toLocal8Bit().constData(), stdout);
+        const QString help =
+            invocation.command ? nbsms::CommandHelpText(*invocation.command) : nbsms::HelpText();
+        std::fputs(help.toLocal8Bit().constData(), stdout);
         return nbsms::kExitOk;
     }
     if (!invocation.error.isEmpty()) {

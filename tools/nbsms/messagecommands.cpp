@@ -21,54 +21,54 @@ QString NoSuchMessage(const QString& messageId) {
 
 }  // namespace
 
-int Get(const nimbra::com::TransmitEngine& engine, const QStringList& arguments) {
+int Get(const nimbra::com::TransmitEngine& engine, const Request& request) {
     TnbMessageServerProxy server(engine);
     QVariant msg;
-    const bool found = Done(server.getMessage(arguments[0], msg));
+    const bool found = Done(server.getMessage(request.arguments[0], msg));
     server.Release();
     if (!found) {
-        PrintProblem(NoSuchMessage(arguments[0]));
+        PrintProblem(NoSuchMessage(request.arguments[0]));
         return kExitFailed;
     }
     PrintLine(msg.toString());
     return kExitOk;
 }
 
-int Delete(const nimbra::com::TransmitEngine& engine, const QStringList& arguments) {
+int Delete(const nimbra::com::TransmitEngine& engine, const Request& request) {
     TnbMessageServerProxy server(engine);
-    const bool deleted = Done(server.deleteMessage(arguments[0]));
+    const bool deleted = Done(server.deleteMessage(request.arguments[0]));
     server.Release();
     if (!deleted) {
         PrintProblem(QStringLiteral("message %1 was not deleted: no stored message has that id, "
                                     "or a device is sending it now")
-                         .arg(arguments[0]));
+                         .arg(request.arguments[0]));
         return kExitFailed;
     }
-    PrintLine(QStringLiteral("deleted %1").arg(arguments[0]));
+    PrintLine(QStringLiteral("deleted %1").arg(request.arguments[0]));
     return kExitOk;
 }
 
-int Resend(const nimbra::com::TransmitEngine& engine, const QStringList& arguments) {
+int Resend(const nimbra::com::TransmitEngine& engine, const Request& request) {
     TnbMessageServerProxy server(engine);
     // The engine says nothing about the resend itself, so the message is looked up first.
     QVariant msg;
-    if (!Done(server.getMessage(arguments[0], msg))) {
+    if (!Done(server.getMessage(request.arguments[0], msg))) {
         server.Release();
-        PrintProblem(NoSuchMessage(arguments[0]));
+        PrintProblem(NoSuchMessage(request.arguments[0]));
         return kExitFailed;
     }
-    const QVariant status = server.reSendMessage(arguments[0]);
+    const QVariant status = server.reSendMessage(request.arguments[0]);
     server.Release();
     if (status.isValid() && !Done(status)) {
-        PrintProblem(
-            QStringLiteral("message %1 was not put back into the Outbox").arg(arguments[0]));
+        PrintProblem(QStringLiteral("message %1 was not put back into the Outbox")
+                         .arg(request.arguments[0]));
         return kExitFailed;
     }
-    PrintLine(QStringLiteral("resend of %1 requested").arg(arguments[0]));
+    PrintLine(QStringLiteral("resend of %1 requested").arg(request.arguments[0]));
     return kExitOk;
 }
 
-int Count(const nimbra::com::TransmitEngine& engine, const QStringList&) {
+int Count(const nimbra::com::TransmitEngine& engine, const Request&) {
     TnbMessageServerProxy server(engine);
     QVariant count;
     const bool answered =
@@ -82,10 +82,10 @@ int Count(const nimbra::com::TransmitEngine& engine, const QStringList&) {
     return kExitOk;
 }
 
-int MassSend(const nimbra::com::TransmitEngine& engine, const QStringList& arguments) {
-    const QFileInfo file(arguments[0]);
+int MassSend(const nimbra::com::TransmitEngine& engine, const Request& request) {
+    const QFileInfo file(request.arguments[0]);
     if (!file.isFile() || !file.isReadable()) {
-        PrintProblem(QStringLiteral("cannot read %1").arg(arguments[0]));
+        PrintProblem(QStringLiteral("cannot read %1").arg(request.arguments[0]));
         return kExitFailed;
     }
     TnbMessageServerProxy server(engine);
@@ -95,10 +95,10 @@ int MassSend(const nimbra::com::TransmitEngine& engine, const QStringList& argum
         Done(server.getSystemInfo(file.absoluteFilePath(), QStringLiteral("masssend"), response));
     server.Release();
     if (!done) {
-        PrintProblem(QStringLiteral("the engine did not queue %1").arg(arguments[0]));
+        PrintProblem(QStringLiteral("the engine did not queue %1").arg(request.arguments[0]));
         return kExitFailed;
     }
-    PrintLine(QStringLiteral("queued the lines of %1").arg(arguments[0]));
+    PrintLine(QStringLiteral("queued the lines of %1").arg(request.arguments[0]));
     return kExitOk;
 }
 

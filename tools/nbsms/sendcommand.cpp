@@ -9,17 +9,17 @@
 
 namespace nbsms {
 
-int Send(const nimbra::com::TransmitEngine& engine, const QStringList& arguments) {
+int Send(const nimbra::com::TransmitEngine& engine, const Request& request) {
     nimbra::com::TnbEasySMSProxy easy(engine);
     QObject::connect(
         &easy, &nimbra::com::TnbEasySMSProxy::Error,
         [](int, const QVariant& errorMessage, int) { PrintProblem(ValueText(errorMessage)); });
     // The engine checks a number when a separator ends it, and drops a last number it cannot
     // use without a word: closing the list makes the last number as checked as the others.
-    QString numbers = arguments[0];
+    QString numbers = request.arguments[0];
     if (!numbers.endsWith(QLatin1Char(',')) && !numbers.endsWith(QLatin1Char(';')))
         numbers += QLatin1Char(';');
-    const QVariant messageId = easy.sendMessage(numbers, arguments[1]);
+    const QVariant messageId = easy.sendMessage(numbers, request.arguments[1]);
     easy.Release();
     if (messageId.toString().isEmpty()) {
         PrintProblem(QStringLiteral("nothing was queued"));

@@ -38,11 +38,11 @@ int StartOrStop(const nimbra::com::TransmitEngine& engine, bool start) {
 
 }  // namespace
 
-int Start(const nimbra::com::TransmitEngine& engine, const QStringList&) {
+int Start(const nimbra::com::TransmitEngine& engine, const Request&) {
     return StartOrStop(engine, true);
 }
 
-int Stop(const nimbra::com::TransmitEngine& engine, const QStringList&) {
+int Stop(const nimbra::com::TransmitEngine& engine, const Request&) {
     return StartOrStop(engine, false);
 }
 

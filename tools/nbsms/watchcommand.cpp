@@ -18,28 +18,12 @@ namespace {
 
 using nimbra::com::TnbMessageServerProxy;
 
-// One field of an event line: line breaks and other control characters of a message (which
-// comes from the network) stay visible but neither break the line nor reach the terminal.
 QString Field(const QString& text) {
-    QString field;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\'))
-            field += QStringLiteral("\\\\");
-        else if (c == QLatin1Char('\n'))
-            field += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\r'))
-            field += QStringLiteral("\\r");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7f ||
-                 (c.unicode() >= 0x80 && c.unicode() < 0xa0))
-            field += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            field += c;
-    }
-    return field;
+    return EscapedField(text);
 }
 
 QString Field(const QVariant& value) {
-    return Field(ValueText(value));
+    return EscapedField(ValueText(value));
 }
 
 void PrintEvent(const QString& name, const QStringList& fields = {}) {
@@ -87,7 +71,7 @@ void PrintEvents(TnbMessageServerProxy& server) {
 
 }  // namespace
 
-int Watch(const nimbra::com::TransmitEngine& engine, const QStringList&) {
+int Watch(const nimbra::com::TransmitEngine& engine, const Request&) {
     TnbMessageServerProxy server(engine);
     PrintEvents(server);
     // The engine closes: the client lets go of its object, as every client must.

@@ -2,7 +2,6 @@
 // message-centre simulator over loopback TCP; messages go out with the command-line client or
 // a client object of the engine, and come back as events and files.
 
-#include <filesystem>
 #include <map>
 #include <ostream>
 #include <random>
@@ -15,8 +14,6 @@
 namespace nimbra::testing_support {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The driver's reconnect delay, after which a rebuilt link is awaited.
 constexpr int kReconnectMs = 15000;
 
@@ -27,20 +24,6 @@ std::string RandomHex(unsigned seed, int count) {
     for (int i = 0; i < count; ++i)
         bytes += static_cast<char>(random() & 0xFF);
     return Hex(bytes);
-}
-
-// The processes running program.
-std::vector<pid_t> ProcessesOf(const fs::path& program) {
-    std::vector<pid_t> pids;
-    std::error_code error;
-    const fs::path wanted = fs::canonical(program, error);
-    for (const auto& entry : fs::directory_iterator("/proc", error)) {
-        std::error_code linkError;
-        const fs::path exe = fs::read_symlink(entry.path() / "exe", linkError);
-        if (!linkError && exe == wanted)
-            pids.push_back(std::stoi(entry.path().filename().string()));
-    }
-    return pids;
 }
 
 TEST_F(SmppEndToEndTest, AMessageGoesOutWithItsReceiptAndAnIncomingOneLandsInTheInbox) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "atomicfile.h"
 #include "settingskeys.h"
@@ -84,6 +85,15 @@ std::string EngineTest::ReadHomeFile(const std::string& relative) const {
     std::string text;
     ReadWholeFile(Home(relative), text);
     return text;
+}
+
+void EngineTest::Place(const std::string& relative, const std::string& content) const {
+    fs::create_directories((home / relative).parent_path());
+    std::ofstream(home / relative, std::ios::binary) << content;
+}
+
+std::string EngineTest::Absolute(const std::string& relative) const {
+    return fs::absolute(Home(relative)).string();
 }
 
 void EngineTest::WriteOption(const std::string& name, const std::string& value) const {

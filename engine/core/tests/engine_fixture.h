@@ -141,6 +141,10 @@ protected:
     // Sets the test clock to seconds after kEngineNow.
     void SecondsLater(double seconds) { now = kEngineNow + seconds / 86400.0; }
     std::string Home(const std::string& relative) const { return (home / relative).string(); }
+    // A file under the home, with its folder.
+    void Place(const std::string& relative, const std::string& content = "program") const;
+    // The full path of a file under the home, as the engine starts programs.
+    std::string Absolute(const std::string& relative) const;
     void WriteOption(const std::string& name, const std::string& value) const;
 
     ScopedSettingsDir settings;

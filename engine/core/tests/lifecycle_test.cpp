@@ -12,17 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class LifecycleTest : public EngineTest {
-protected:
-    // A file under the home, with its folder.
-    void Place(const std::string& relative, const std::string& content = "program") const {
-        fs::create_directories((home / relative).parent_path());
-        std::ofstream(home / relative, std::ios::binary) << content;
-    }
-    std::string Absolute(const std::string& relative) const {
-        return fs::absolute(Home(relative)).string();
-    }
-};
+class LifecycleTest : public EngineTest {};
 
 TEST_F(LifecycleTest, InitCreatesTheFoldersLogsAndButtonStates) {
     StartEngine();

@@ -10,6 +10,7 @@
 #include "child_process.h"
 #include "codepage.h"
 #include "file_text.h"
+#include "nbsms_runner.h"
 #include "private_bus.h"
 #include "running_engine.h"
 #include "temp_dir.h"
@@ -21,23 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kTimeout = 20s;
-
-struct Outcome {
-    std::optional<int> exitCode;
-    std::string output;
-    std::string errors;
-};
-
-Outcome RunToEnd(const ChildProcess::Options& options) {
-    ChildProcess nbsms(options);
-    EXPECT_TRUE(nbsms.WaitForExit(kTimeout));
-    return {nbsms.ExitCode(), nbsms.Output(), nbsms.Errors()};
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+constexpr auto kTimeout = kNbsmsTimeout;
 
 std::string Record(const std::string& receiver, const std::string& text) {
     TGsmSms sms;

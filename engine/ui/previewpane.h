@@ -1,0 +1,47 @@
+#pragma once
+// The preview of the selected message: "From:", "To:", "Note:", "Date:" with their values,
+// on the right the operator, the reference, the message id and the "Unicode" marker when they
+// apply, the text, and the picture of a picture message, 128 pixels wide.
+#include <QPixmap>
+#include <QWidget>
+
+#include "previewcontent.h"
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace nimbra::ui {
+
+class PreviewPane final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewPane(QWidget* parent = nullptr);
+
+    void Show(const PreviewContent& content);
+    void Clear();
+    // What is shown: the text (also for printing) and the fields.
+    QString Text() const;
+    QString From() const;
+    QString To() const;
+    QString Note() const;
+    QString Date() const;
+    // The picture of a picture message, null when none is shown.
+    QPixmap Picture() const;
+    QString PictureText() const;
+
+private:
+    void ShowPicture(const std::string& path);
+
+    QLabel* fromValue_;
+    QLabel* toValue_;
+    QLabel* noteValue_;
+    QLabel* dateValue_;
+    QLabel* operatorLabel_;
+    QLabel* referenceLabel_;
+    QLabel* idLabel_;
+    QLabel* unicodeLabel_;
+    QPlainTextEdit* text_;
+    QLabel* picture_;
+};
+
+}  // namespace nimbra::ui
