@@ -24,12 +24,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "linkinterfaces.h"
+#include "periodic.h"
 #include "unCimdCodec.h"
 
 namespace nimbra::cimd {
@@ -150,7 +150,7 @@ private:
     // The reference of the last concatenated message.
     std::uint8_t concatenation_;
     std::filesystem::path home_;
-    std::optional<long long> cleanedAtMs_;
+    driver::Periodic cleanup_{60 * 60 * 1000};
     std::mutex outgoingMutex_;
     std::string outSender_;
     std::string outReceiver_;

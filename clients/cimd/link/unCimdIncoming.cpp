@@ -162,11 +162,8 @@ std::string TCIMDclient::MessageReference(const std::string& receiver,
 
 // References of parts sent a week ago; once an hour.
 void TCIMDclient::RemoveOldPartReferences() {
-    constexpr long long kEveryMs = 60 * 60 * 1000;
-    if (home_.empty() || (cleanedAtMs_ && clock_.ElapsedMs() - *cleanedAtMs_ < kEveryMs))
-        return;
-    cleanedAtMs_ = clock_.ElapsedMs();
-    driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
+    if (!home_.empty() && cleanup_.Due(clock_.ElapsedMs()))
+        driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
 }
 
 }  // namespace nimbra::cimd

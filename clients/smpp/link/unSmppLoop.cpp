@@ -99,10 +99,8 @@ void Tsmppclient::Dispatch(driver::ByteTransport& link, const std::string& pdu) 
 
 // Parts of messages that never completed and ids of parts sent a week ago; once an hour.
 void Tsmppclient::RemoveOldFiles() {
-    constexpr long long kEveryMs = 60 * 60 * 1000;
-    if (home_.empty() || (cleanedAtMs_ && clock_.ElapsedMs() - *cleanedAtMs_ < kEveryMs))
+    if (home_.empty() || !cleanup_.Due(clock_.ElapsedMs()))
         return;
-    cleanedAtMs_ = clock_.ElapsedMs();
     driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
     PduPartStore(home_ / kPartsFolderName)
         .RemoveWrittenBefore(std::filesystem::file_time_type::clock::now() - kPartFileMaxAge);
