@@ -136,8 +136,18 @@ struct PduDecodeResult {
     std::string timestamp;      // service centre time stamp
     std::string dischargeTime;  // status reports only
     std::string reference;      // status reports only: TP-MR in decimal
-    std::string status;         // status reports only: TP-ST in decimal
+    std::string status;         // status reports only: ReportStatus of TP-ST
 };
+
+// The outcome a status report carries in its `status`. TP-ST 0 (received by the recipient)
+// and 1 (forwarded to it, the centre cannot confirm the delivery) end the transfer with the
+// message delivered: "0". Any other value is TP-ST in decimal: 0x20-0x3F while the centre
+// still tries to deliver (IsReportStillTrying), and for the final outcomes without delivery
+// (2, replaced by another message; the errors after which the centre tries no more, 0x40-0x7F;
+// the reserved and centre-specific values).
+std::string ReportStatus(int tpStatus);
+// True for the status of a report that only says the centre is still trying.
+bool IsReportStillTrying(std::string_view status);
 
 class TsmsPduCodec {
 public:

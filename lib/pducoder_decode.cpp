@@ -25,6 +25,10 @@ using pdu::ReadAddressField;
 
 constexpr int kMtiDeliver = 0;
 constexpr int kMtiStatusReport = 2;
+constexpr int kTpStatusReceived = 0x00;
+constexpr int kTpStatusForwarded = 0x01;
+constexpr int kTpStatusTryingFirst = 0x20;
+constexpr int kTpStatusTryingLast = 0x3F;
 constexpr int kDcsBusinessCard = 0xF5;
 constexpr std::uint8_t kCr = 13;
 constexpr std::size_t kTimeStampChars = 14;
@@ -229,16 +233,26 @@ PduDecodeResult TpduDecoder::DecodeStatusReport(std::string_view tpdu) const {
     result.timestamp = TimeStampText(tpdu.substr(stamps, kTimeStampChars));
     result.dischargeTime = TimeStampText(tpdu.substr(stamps + kTimeStampChars, kTimeStampChars));
     result.reference = std::to_string(reference);
-    result.status = std::to_string(status);
-    if (status == 0) {
-        result.kind = kTypeDeliveryReport;
-        result.text = "Delivery report (" + result.sender + "," + result.dischargeTime + "," +
-                      result.reference + "," + result.status + ")";
-    }
+    result.status = ReportStatus(status);
+    result.kind = kTypeDeliveryReport;
+    result.text = "Delivery report (" + result.sender + "," + result.dischargeTime + "," +
+                  result.reference + "," + result.status + ")";
     return result;
 }
 
 }  // namespace
+
+std::string ReportStatus(int tpStatus) {
+    return tpStatus == kTpStatusReceived || tpStatus == kTpStatusForwarded
+               ? std::string(kStatusDelivered)
+               : std::to_string(tpStatus);
+}
+
+bool IsReportStillTrying(std::string_view status) {
+    int value = 0;
+    return ParseInt32(status, value) && value >= kTpStatusTryingFirst &&
+           value <= kTpStatusTryingLast;
+}
 
 std::string TsmsPduCodec::Unpack7Bit(std::string_view hex, int maxSeptets, bool convert) const {
     pdu::SeptetReader reader(hex);

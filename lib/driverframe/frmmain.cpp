@@ -10,6 +10,7 @@
 #include "qansi.h"
 #include "radiofields.h"
 #include "settingsstore.h"
+#include "timescale.h"
 
 namespace nimbra::driver {
 
@@ -23,6 +24,7 @@ const std::string kCommunicationItem = " Communication";
 TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
     : DriverWindow(engine),
       config_(config),
+      timeScale_(ProcessTimeScale()),
       mailbox_([this](int slot) { Post(WM_DRV_MAILBOX, slot); }),
       log_(mailbox_,
            {.operatorName = [this] { return Field(kFieldOperator); },
@@ -38,7 +40,7 @@ TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
         Post(WM_DRV_FIELD_CHANGED, 0, 1, std::move(value), std::move(name));
     });
     retryTimer_.setSingleShot(true);
-    retryTimer_.setInterval(config_.retryIntervalMs);
+    retryTimer_.setInterval(ScaledMs(config_.retryIntervalMs, timeScale_));
     connect(&retryTimer_, &QTimer::timeout, this, &TfrmMain::RetryTimerFired);
 }
 
@@ -205,7 +207,7 @@ void TfrmMain::OnShutDown() {
 }
 
 void TfrmMain::StartRetryTimer(int delayMs) {
-    retryTimer_.start(delayMs > 0 ? delayMs : config_.retryIntervalMs);
+    retryTimer_.start(ScaledMs(delayMs > 0 ? delayMs : config_.retryIntervalMs, timeScale_));
 }
 
 void TfrmMain::StopRetryTimer() {

@@ -41,7 +41,8 @@ public:
     const std::string& realName() const { return realName_; }
     const std::string& engineFolder() const { return engineFolder_; }
     DriverLink& link() { return *link_; }
-    // The one-shot timer that rebuilds the link (FrameConfig::retryIntervalMs).
+    // The one-shot timer that rebuilds the link (FrameConfig::retryIntervalMs, shortened by
+    // the time scale).
     const QTimer& retryTimer() const { return retryTimer_; }
     void Log(std::string_view level, std::string_view line) override;
 
@@ -88,6 +89,8 @@ private:
     std::string DeviceText() const;
 
     const FrameConfig& config_;
+    // The retry timer's waits are shortened by the drivers' time scale.
+    const double timeScale_;
     FieldStore fields_;
     TPostafiok mailbox_;
     DriverLog log_;

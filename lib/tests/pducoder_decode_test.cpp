@@ -125,36 +125,48 @@ TEST_F(PduDecodeTest, SevenBitWithoutConversion) {
     EXPECT_EQ(r.text, "\0\x1B(\x02\x06"s);
 }
 
-TEST_F(PduDecodeTest, StatusReports) {
+// Every well-formed status report is a report; its status is "0" when the message was
+// delivered, else the TP-ST code, which IsReportStillTrying tells apart while the centre
+// still tries.
+TEST_F(PduDecodeTest, StatusReportsCarryTheirOutcome) {
     struct Case {
         std::string tpdu;
-        std::string kind;
         std::string sender;
         std::string reference;
         std::string status;
+        bool stillTrying;
     };
     const std::string stamps = "7090215101218070902151017180";
     const Case cases[] = {
-        {"06000B910221815716F2" + stamps + "00", std::string(kTypeDeliveryReport), "+20121875612",
-         "0", "0"},
-        {"062A0B810221815716F2" + stamps + "00", std::string(kTypeDeliveryReport), "20121875612",
-         "42", "0"},
-        {"06FF0B910221815716F2" + stamps + "30", "Passz", "+20121875612", "255", "48"},
-        {"06000B910221815716F2" + stamps + "01", "Passz", "+20121875612", "0", "1"},
+        // Received by the recipient, and forwarded to it without confirmation.
+        {"06000B910221815716F2" + stamps + "00", "+20121875612", "0", "0", false},
+        {"062A0B810221815716F2" + stamps + "01", "20121875612", "42", "0", false},
+        // Replaced by the centre: the text sent never arrives.
+        {"06000B910221815716F2" + stamps + "02", "+20121875612", "0", "2", false},
+        // Reserved and centre-specific values of a completed transfer.
+        {"06000B910221815716F2" + stamps + "03", "+20121875612", "0", "3", false},
+        {"06000B910221815716F2" + stamps + "1F", "+20121875612", "0", "31", false},
+        // Congestion, still trying; and the centre-specific still-trying values.
+        {"06070B910221815716F2" + stamps + "20", "+20121875612", "7", "32", true},
+        {"06FF0B910221815716F2" + stamps + "3F", "+20121875612", "255", "63", true},
+        // Incompatible destination; congestion, no more tries; reserved values.
+        {"06070B910221815716F2" + stamps + "41", "+20121875612", "7", "65", false},
+        {"06070B910221815716F2" + stamps + "60", "+20121875612", "7", "96", false},
+        {"06070B910221815716F2" + stamps + "7F", "+20121875612", "7", "127", false},
+        {"06070B910221815716F2" + stamps + "80", "+20121875612", "7", "128", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tpdu);
         const PduDecodeResult r = Decode("00" + c.tpdu);
-        EXPECT_EQ(r.kind, c.kind);
+        EXPECT_EQ(r.kind, kTypeDeliveryReport);
         EXPECT_EQ(r.sender, c.sender);
         EXPECT_EQ(r.reference, c.reference);
         EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(IsReportStillTrying(r.status), c.stillTrying);
         EXPECT_EQ(r.timestamp, "2007-09-12 15:10:12");
         EXPECT_EQ(r.dischargeTime, "2007-09-12 15:10:17");
-        if (c.kind == kTypeDeliveryReport) {
-            EXPECT_EQ(r.text, "Delivery report (" + c.sender + ",2007-09-12 15:10:17," +
-                                  c.reference + ",0)");
-        }
+        EXPECT_EQ(r.text, "Delivery report (" + c.sender + ",2007-09-12 15:10:17," + c.reference +
+                              "," + c.status + ")");
     }
 }
 
@@ -213,7 +225,8 @@ TEST_F(PduDecodeTest, IsPdu) {
         {"0011223344556 77", false, false},
         {hello, true, true},
         {hello + "\n", true, true},
-        {Octets("0006000B910221815716F27090215101218070902151017180 30"), true, false},
+        // A report of any outcome is something to deliver.
+        {Octets("0006000B910221815716F27090215101218070902151017180 30"), true, true},
     };
     for (const Case& c : cases) {
         TsmsPduCodec codec(references_, options_);

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "Transmit_TLB.h"
+#include "driver_time_scale.h"
 #include "running_engine.h"
 #include "simulator_process.h"
 
@@ -41,6 +42,7 @@ class EngineWithDriver {
 public:
     static constexpr int kTimeoutMs = 20000;
 
+    // The drivers it starts wait kDriverTestTimeScale of their designed times.
     EngineWithDriver(Programs programs, DriverUnderTest driver);
 
     // Starts the simulator with options, then the engine with the driver pointed at it.
@@ -81,6 +83,7 @@ public:
         return delivered.contains(QString::fromStdString(id));
     }
 
+    ScopedDriverTimeScale timeScale;
     RunningEngine engine;
     std::unique_ptr<SimulatorProcess> simulator;
     std::unique_ptr<com::TnbMessageServerProxy> client;

@@ -16,6 +16,18 @@ void WriteFileText(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string FileLine(const std::filesystem::path& path, std::size_t number) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    for (std::size_t i = 0; i < number; ++i) {
+        if (!std::getline(in, line))
+            return {};
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
 int MessageFileCount(const std::filesystem::path& folder) {
     int count = 0;
     std::error_code error;

@@ -26,6 +26,10 @@ TCIMDclient::TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events,
       // does not begin with the references it used before.
       concatenation_(static_cast<std::uint8_t>(clock.Now())) {}
 
+void TCIMDclient::SetHomeFolder(const std::filesystem::path& folder) {
+    home_ = folder;
+}
+
 std::string TCIMDclient::ReadPacket(driver::ByteTransport& link, std::string_view terminator,
                                     int seconds) {
     return ReadUntil(link, terminator, seconds, OnStop::Return);

@@ -22,13 +22,14 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "linkinterfaces.h"
+#include "periodic.h"
 #include "unCimdCodec.h"
 
 namespace nimbra::cimd {
@@ -54,9 +55,17 @@ inline constexpr std::string_view kResponseTimeout = "eResponseTimeout";
 // Seconds a submit waits for its response when the field holds no usable value.
 inline constexpr int kDefaultResponseTimeout = 60;
 
+// The folder below the engine's program folder where the references of the later parts of
+// long messages are kept, for the status reports that name them.
+inline constexpr std::string_view kPartIdsFolder = "cimdids";
+
 class TCIMDclient {
 public:
     TCIMDclient(driver::LinkFields& fields, driver::LinkEvents& events, driver::LinkClock& clock);
+
+    // The engine's program folder, for the references of sent parts. Without one, a status
+    // report about a later part of a long message names that part.
+    void SetHomeFolder(const std::filesystem::path& folder);
 
     // Runs the login exchange on a connected transport (or only logs the virtual login when
     // the login sequence is skipped). True when logged in. Runs whether or not stop is set.
@@ -105,8 +114,11 @@ private:
     void SendNextPart(driver::ByteTransport& link);
     // Ends the message in flight as failed: logs line (when not empty) and reports it.
     void FailMessage(std::string_view line);
-    // The reference of the message a part's reference belongs to (itself for a first part).
-    std::string MessageReference(const std::string& partReference) const;
+    // The reference of the message the part sent to receiver under partReference belongs to
+    // (itself for a first part).
+    std::string MessageReference(const std::string& receiver,
+                                 const std::string& partReference) const;
+    void RemoveOldPartReferences();
     void CheckLink(driver::ByteTransport& link);
     void HandlePacket(driver::ByteTransport& link, std::string_view text);
     void HandlePacketsIn(driver::ByteTransport& link, std::string_view text);
@@ -134,11 +146,11 @@ private:
     std::vector<TParamList> parts_;
     std::size_t nextPart_ = 0;
     std::string firstReference_;
+    std::string partsReceiver_;
     // The reference of the last concatenated message.
     std::uint8_t concatenation_;
-    // The references of later parts with their message's reference, so that a status report
-    // about any part speaks about the message; the oldest are forgotten first.
-    std::map<std::string, std::string> partOwners_;
+    std::filesystem::path home_;
+    driver::Periodic cleanup_{60 * 60 * 1000};
     std::mutex outgoingMutex_;
     std::string outSender_;
     std::string outReceiver_;

@@ -1,4 +1,5 @@
 // What the client does with each packet it receives.
+#include "partidmap.h"
 #include "unCimd.h"
 #include "unGSMSMS.h"
 #include "unStrings.h"
@@ -10,9 +11,12 @@ namespace {
 // The status code (061) of a status report about a delivered message.
 constexpr std::string_view kStatusCodeDelivered = "4";
 
-// Later parts' references kept for their status reports: time stamps of a second apart at
-// least, so a few hours of continuous sending.
-constexpr std::size_t kRememberedParts = 10000;
+// A message centre's reference is its time stamp, unique only for one destination address:
+// the parts' references are kept with the last six digits of the address, which stay the
+// same however the centre writes the number.
+std::string PartKey(const std::string& receiver, const std::string& reference) {
+    return RightChars(DigitsOnly(receiver), 6) + "-" + reference;
+}
 
 // Packet numbers compare as numbers: "003" of a standard packet is the client's 3.
 bool SamePacketNumber(const std::string& a, const std::string& b) {
@@ -97,7 +101,7 @@ void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& 
     record.operatorName = fields_.Get(fields::kOperator);
     record.sender = fields_.Get(fields::kSender);
     record.receiver = receiver;
-    record.reference = MessageReference(timeStamp);
+    record.reference = MessageReference(receiver, timeStamp);
     record.status = status.empty() ? "" : delivered ? std::string(kStatusDelivered) : status;
     record.text = delivered ? "Message delivered to: " + receiver
                             : "Message not delivered to: " + receiver + " (status " + status + ")";
@@ -128,10 +132,9 @@ void TCIMDclient::OnSubmitResponse(driver::ByteTransport& link, const TParamList
     const std::string reference = packet.valueOf("060");
     if (nextPart_ <= 1) {
         firstReference_ = reference;
-    } else {
-        partOwners_[reference] = firstReference_;
-        if (partOwners_.size() > kRememberedParts)
-            partOwners_.erase(partOwners_.begin());
+    } else if (!home_.empty()) {
+        driver::PartIdMap(home_ / kPartIdsFolder)
+            .Remember(PartKey(partsReceiver_, reference), firstReference_);
     }
     if (nextPart_ < parts_.size()) {
         if (stop || !link.IsUp()) {
@@ -148,9 +151,19 @@ void TCIMDclient::OnSubmitResponse(driver::ByteTransport& link, const TParamList
     events_.Sent(firstReference_);
 }
 
-std::string TCIMDclient::MessageReference(const std::string& partReference) const {
-    const auto owner = partOwners_.find(partReference);
-    return owner == partOwners_.end() ? partReference : owner->second;
+std::string TCIMDclient::MessageReference(const std::string& receiver,
+                                          const std::string& partReference) const {
+    if (home_.empty())
+        return partReference;
+    const std::string key = PartKey(receiver, partReference);
+    const std::string first = driver::PartIdMap(home_ / kPartIdsFolder).FirstIdOf(key);
+    return first == key ? partReference : first;
+}
+
+// References of parts sent a week ago; once an hour.
+void TCIMDclient::RemoveOldPartReferences() {
+    if (!home_.empty() && cleanup_.Due(clock_.ElapsedMs()))
+        driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
 }
 
 }  // namespace nimbra::cimd

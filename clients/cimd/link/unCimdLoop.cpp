@@ -33,6 +33,7 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
     const int responseTimeout = ResponseTimeout();
     const std::string_view endOfPacket = PacketEnd();
     while (!stop && (link.IsUp() || buffer_.find(endOfPacket) != std::string::npos)) {
+        RemoveOldPartReferences();
         const std::string text = ReadPacket(link, endOfPacket, kReadSeconds);
         if (!text.empty())
             HandlePacket(link, text);
@@ -98,6 +99,7 @@ void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
     }
     nextPart_ = 0;
     firstReference_.clear();
+    partsReceiver_ = receiver;
     if (parts_.empty()) {
         FailMessage("Message too long: it would take more than 255 parts");
         return;

@@ -93,6 +93,7 @@ void CimdLink::Start() {
     services_.Log("1", plan.bound ? where + " with source port " + plan.sourcePort : where);
     client_.stop = false;
     client_.logoutRequested = false;
+    client_.SetHomeFolder(services_.EngineFolder());
     linkLost_ = false;
     thread_.Run(std::make_unique<TUcpClientThread>(client_, services_, std::move(plan), linkLost_));
 }

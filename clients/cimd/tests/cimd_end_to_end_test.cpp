@@ -113,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         SubmitFailure{"GeneralError", "--general-error", "General error response received"}),
     CaseName<SubmitFailure>);
 
-// The retry timer's interval, three seconds, is the driver's configuration's (shown in the
-// link's own tests).
+// The retry timer's interval, three seconds (a fifth of it with the tests' time scale), is the
+// driver's configuration's (shown in the link's own tests).
 TEST_F(CimdEndToEndTest, ADroppedLinkIsRebuilt) {
     ASSERT_TRUE(StartAll({}));
     ASSERT_TRUE(simulator->WaitForCount("logins", 1, kTimeout));

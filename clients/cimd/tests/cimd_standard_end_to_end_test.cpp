@@ -37,12 +37,6 @@ protected:
     bool SentInTime(const std::string& id) {
         return ProcessEventsUntil([&] { return Sent(id); }, kTimeoutMs);
     }
-    // Line `number` (from 1) of a stored message file.
-    static std::string FileLine(const fs::path& file, std::size_t number) {
-        const std::string text = ReadFileText(file);
-        const std::vector<std::string_view> lines = TextLines(text);
-        return number <= lines.size() ? std::string(lines[number - 1]) : std::string();
-    }
 };
 
 struct SessionCase {

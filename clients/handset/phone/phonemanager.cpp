@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "pducoder.h"
 #include "unStrings.h"
 
 namespace nimbra::handset {
@@ -94,16 +95,20 @@ void TPhoneManager::Read() {
     }
     TGsmSms record;
     if (phone_.ReadSms(slot, record)) {
-        // A report of a message not (yet) delivered only says the network still tries or gave
-        // up; the engine hears of deliveries alone.
-        const bool handOver = record.type != kTypeDeliveryReport || record.status == "0";
-        if (handOver) {
+        // A report that only says the centre still tries is no outcome: it is logged and
+        // leaves the device, and the report the centre sends when it delivers or gives up
+        // decides. Every other report reaches the engine with its outcome in its status.
+        if (record.type == kTypeDeliveryReport && IsReportStillTrying(record.status)) {
+            events_.Info("Status report for " + record.reference + " to " + record.sender + ": " +
+                         record.status + " (not final)");
+            phone_.DeleteSms(slot);
+        } else {
             shared_.receivedPending = true;
             record.operatorName = operatorName_;
             events_.Received(record.ToText());
+            if (settings_.PortChecked(port::kDeleteRead))
+                phone_.DeleteSms(slot);
         }
-        if (settings_.PortChecked(port::kDeleteRead))
-            phone_.DeleteSms(slot);
     }
     ++readIndex_;
 }

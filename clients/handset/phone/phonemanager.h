@@ -51,6 +51,7 @@ public:
     virtual void Sent(std::string reference) = 0;   // the outgoing message went out
     virtual void Failed() = 0;                      // it did not
     virtual void Received(std::string record) = 0;  // a message or report, as record text
+    virtual void Info(std::string line) = 0;        // a line for the engine's log
     virtual void Reconnect() = 0;                   // the manager ended for a reconnect
 };
 

@@ -76,6 +76,8 @@ bool TdmPhone::ReadSms(int, TGsmSms& record) {
             record.text = decoded.text;
             record.receiver = own;
             record.receivedTime = decoded.timestamp;
+            record.reference = decoded.reference;
+            record.status = decoded.status;
         }
         return true;
     }

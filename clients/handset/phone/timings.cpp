@@ -1,26 +1,9 @@
 #include "timings.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
-#include <string>
-
 namespace nimbra::handset {
 
-std::optional<double> TimeScaleFromText(std::string_view text) {
-    double factor = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), factor);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-        !(factor > 0) || factor > 1)
-        return std::nullopt;
-    return factor;
-}
-
 ModemTimings ScaledTimings(double factor) {
-    const auto scale = [factor](int ms) {
-        return std::max(1, static_cast<int>(std::lround(ms * factor)));
-    };
+    const auto scale = [factor](int ms) { return driver::ScaledMs(ms, factor); };
     ModemTimings t;
     t.commandTimeoutMs = scale(t.commandTimeoutMs);
     t.autodetectTimeoutMs = scale(t.autodetectTimeoutMs);
@@ -34,11 +17,7 @@ ModemTimings ScaledTimings(double factor) {
 }
 
 ModemTimings ProcessTimings() {
-    const char* text = std::getenv(kTimeScaleVariable);
-    if (!text)
-        return {};
-    const std::optional<double> factor = TimeScaleFromText(text);
-    return factor ? ScaledTimings(*factor) : ModemTimings{};
+    return ScaledTimings(driver::ProcessTimeScale());
 }
 
 }  // namespace nimbra::handset

@@ -442,6 +442,9 @@ void TfrmHandset::Failed() {
 void TfrmHandset::Received(std::string record) {
     Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
 }
+void TfrmHandset::Info(std::string line) {
+    Post(driver::WM_DRV_DEVICEINFO, 0, 1, std::move(line));
+}
 void TfrmHandset::Reconnect() {
     Post(WM_DRV_RECONNECT);
 }

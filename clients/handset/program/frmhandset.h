@@ -68,6 +68,7 @@ public:
     void Sent(std::string reference) override;
     void Failed() override;
     void Received(std::string record) override;
+    void Info(std::string line) override;
     void Reconnect() override;
 
 protected:

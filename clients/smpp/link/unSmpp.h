@@ -34,6 +34,7 @@
 
 #include "backoff.h"
 #include "linkinterfaces.h"
+#include "periodic.h"
 #include "unGSMSMS.h"
 #include "unSmppCodec.h"
 
@@ -187,7 +188,7 @@ private:
     // Numbers the parts of concatenated messages.
     std::uint16_t nextReference_;
     std::filesystem::path home_;
-    std::optional<long long> cleanedAtMs_;
+    driver::Periodic cleanup_{60 * 60 * 1000};
     // Guards pending, the outgoing record and the submission.
     mutable std::mutex outgoingMutex_;
     TGsmSms outgoing_;

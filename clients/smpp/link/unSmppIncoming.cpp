@@ -37,8 +37,9 @@ void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts, 
             return;
         }
         record.type = kTypeDeliveryReport;
-        record.reference =
-            home_.empty() ? receipt->id : PartIdMap(home_ / kPartIdsFolder).FirstIdOf(receipt->id);
+        record.reference = home_.empty()
+                               ? receipt->id
+                               : driver::PartIdMap(home_ / kPartIdsFolder).FirstIdOf(receipt->id);
         record.status = receipt->Status();
     }
     events_.Received(record.ToText());

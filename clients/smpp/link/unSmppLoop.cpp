@@ -99,13 +99,11 @@ void Tsmppclient::Dispatch(driver::ByteTransport& link, const std::string& pdu) 
 
 // Parts of messages that never completed and ids of parts sent a week ago; once an hour.
 void Tsmppclient::RemoveOldFiles() {
-    constexpr long long kEveryMs = 60 * 60 * 1000;
-    if (home_.empty() || (cleanedAtMs_ && clock_.ElapsedMs() - *cleanedAtMs_ < kEveryMs))
+    if (home_.empty() || !cleanup_.Due(clock_.ElapsedMs()))
         return;
-    cleanedAtMs_ = clock_.ElapsedMs();
-    const auto now = std::filesystem::file_time_type::clock::now();
-    PartIdMap(home_ / kPartIdsFolder).RemoveWrittenBefore(now - kPartIdMaxAge);
-    PduPartStore(home_ / kPartsFolderName).RemoveWrittenBefore(now - kPartFileMaxAge);
+    driver::PartIdMap(home_ / kPartIdsFolder).RemoveOld();
+    PduPartStore(home_ / kPartsFolderName)
+        .RemoveWrittenBefore(std::filesystem::file_time_type::clock::now() - kPartFileMaxAge);
 }
 
 // The centre takes the link down: it gets its answer, and the link is rebuilt later.
@@ -144,7 +142,7 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
         firstId = partsGone ? submission.ids.front() : std::string();
         // A receipt for this part may come before the message's last part is accepted.
         if (accepted && submission.ids.size() > 1 && !home_.empty())
-            PartIdMap(home_ / kPartIdsFolder).Remember(messageId, firstId);
+            driver::PartIdMap(home_ / kPartIdsFolder).Remember(messageId, firstId);
         // A busy answer after parts have gone: this part goes again after the pause.
         if (!accepted && IsTemporaryRefusal(status) && partsGone)
             --submission.next;

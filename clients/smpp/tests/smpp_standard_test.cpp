@@ -28,13 +28,6 @@ protected:
         std::error_code error;
         return std::filesystem::exists(path, error) ? ReadFileText(path) : std::string();
     }
-    // The line of a stored message, counted from 0.
-    static std::string LineOf(const std::string& file, int index) {
-        std::size_t at = 0;
-        for (int line = 0; line < index && at != std::string::npos; ++line)
-            at = file.find("\r\n", at) + 2;
-        return file.substr(at, file.find("\r\n", at) - at);
-    }
     bool SimulatorLogged(const std::string& text) { return simulator->WaitForLog(text, kTimeout); }
 };
 
@@ -63,7 +56,7 @@ TEST_F(SmppStandardTest, AFourHundredCharacterTextGoesAsThreePartsAndIsDelivered
     const std::string firstId = MessageIdOf(answers[0]);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
                                    kTimeoutMs));
-    EXPECT_EQ(LineOf(ReadFileText(FileHolding(Folder("Sent Items"), id)), 7), firstId);
+    EXPECT_EQ(FileLine(FileHolding(Folder("Sent Items"), id), 8), firstId);
 
     ASSERT_TRUE(simulator->WaitForCount("acks", 3, kTimeout)) << simulator->Log();
     ASSERT_TRUE(ProcessEventsUntil(
@@ -136,10 +129,9 @@ TEST_F(SmppStandardTest, AnUndeliverableReceiptCarriesItsOutcomeAndDoesNotConfir
     // The engine keeps the outcome with the message and does not confirm it.
     const std::filesystem::path file = FileHolding(Folder("Sent Items"), id);
     ASSERT_FALSE(file.empty());
-    EXPECT_TRUE(
-        ProcessEventsUntil([&] { return LineOf(ReadFileText(file), 8) == "UNDELIV"; }, kTimeoutMs))
+    EXPECT_TRUE(ProcessEventsUntil([&] { return FileLine(file, 9) == "UNDELIV"; }, kTimeoutMs))
         << ReadFileText(file);
-    EXPECT_NE(LineOf(ReadFileText(file), 11), "12");
+    EXPECT_NE(FileLine(file, 12), "12");
     EXPECT_FALSE(Delivered(id));
     EXPECT_TRUE(received.isEmpty());
 }
@@ -163,7 +155,7 @@ TEST_F(SmppStandardTest, ThrottledAnswersLeaveTheRetriesAndTheMessageIsSent) {
         << ScreenLog();
     ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
                                    kTimeoutMs));
-    EXPECT_EQ(LineOf(ReadFileText(FileHolding(Folder("Sent Items"), id)), 4), "3");
+    EXPECT_EQ(FileLine(FileHolding(Folder("Sent Items"), id), 5), "3");
 }
 
 TEST_F(SmppStandardTest, AnAlphanumericSenderGoesAsTonFiveNpiZero) {

@@ -28,6 +28,7 @@
 #include "keypath.h"
 #include "running_engine.h"
 #include "settingsstore.h"
+#include "timescale.h"
 #include "unGSMSMS.h"
 
 namespace nimbra::driver {
@@ -421,6 +422,21 @@ TEST_F(FrameEngineTest, TheLinksRetryRequestsArmTheTimerOnlyWhileTheEngineWantsT
     ASSERT_TRUE(ProcessEventsUntil([&] { return driver->script.Count("EngineDisconnect") == 1; },
                                    kTimeoutMs));
     EXPECT_FALSE(armedAfter(requests[0]));
+}
+
+// Tests shorten the link's rebuild with the drivers' time scale, also the delays a link asks
+// for (its back-off after refused binds).
+TEST_F(FrameEngineTest, TheTimeScaleShortensEveryRetryWait) {
+    ::setenv(kTimeScaleVariable, "0.5", 1);
+    ASSERT_NO_FATAL_FAILURE(StartAll());
+    ::unsetenv(kTimeScaleVariable);
+    TfrmMain& frame = *driver->main;
+    EXPECT_EQ(frame.retryTimer().interval(), kHourMs / 2);
+    frame.StartRetryTimer(8000);
+    EXPECT_EQ(frame.retryTimer().interval(), 4000);
+    frame.StartRetryTimer();
+    EXPECT_EQ(frame.retryTimer().interval(), kHourMs / 2);
+    frame.StopRetryTimer();
 }
 
 TEST_F(FrameEngineTest, TheRetryTimerRestartsTheLinkWhenItFires) {

@@ -7,6 +7,7 @@
 
 #include "case_name.h"
 #include "link_fakes.h"
+#include "temp_dir.h"
 #include "unCimd.h"
 
 namespace nimbra::cimd::testing {
@@ -23,6 +24,8 @@ inline constexpr std::string_view kLoginOk = "51:1\t\r\n>";
 
 class LinkTest : public ::testing::Test {
 protected:
+    LinkTest() { client.SetHomeFolder(home.path()); }
+
     // Greeting, login packet (number 1) and a successful answer.
     void LogIn() {
         link.Arrive(clock.ms + 100, std::string(kGreeting));
@@ -40,6 +43,7 @@ protected:
         client.Submit("+3620111", std::move(receiver), std::move(text));
     }
 
+    testing_support::TempDir home;
     FakeClock clock;
     ScriptedTransport link{clock};
     MapFields fields{{"eUser", "user"},       {"ePass", "pw"},      {"eOperator", "T-mobile"},

@@ -27,6 +27,14 @@ protected:
         link.ReplyTo(kStx + "01:", Framed("51:001\t"));
         ASSERT_TRUE(client.Login(link));
     }
+    // Logs in and hands over a text of more than one part: the centre accepts the first part
+    // with the time stamp 240101120000 and answers the second with secondAnswer.
+    void TransmitLongText(const std::string& text, const std::string& secondAnswer) {
+        LogInStandard();
+        Transmit("+3650444", text);
+        link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
+        link.ReplyTo(kStx + "03:005", Framed(secondAnswer));
+    }
 };
 
 struct LoginCase {
@@ -180,10 +188,7 @@ TEST_F(StandardTest, TheLogoutWaitsForItsFramedAnswer) {
 // A long text goes as the parts of a concatenated message, one submit after the other; the
 // message is sent when the last part was accepted, and its reference is the first part's.
 TEST_F(StandardTest, ALongTextGoesInPartsAndCountsAsSentOnce) {
-    LogInStandard();
-    Transmit("+3650444", std::string(161, 'a'));
-    link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
-    link.ReplyTo(kStx + "03:005", Framed("53:005\t060:240101120001\t"));
+    TransmitLongText(std::string(161, 'a'), "53:005\t060:240101120001\t");
     // The status report of the second part speaks about the message.
     link.Arrive(clock.ms + 5000, Framed("23:002\t021:+3650444\t060:240101120001\t061:4\t"));
     RunUntil(clock.ms + 8000);
@@ -204,11 +209,34 @@ TEST_F(StandardTest, ALongTextGoesInPartsAndCountsAsSentOnce) {
     EXPECT_FALSE(client.busy);
 }
 
+// The parts' references are kept on disk: after a restart, the report about the second part
+// still names the message, whatever form of the number the centre writes; a report about
+// another number with the same time stamp names only itself.
+TEST_F(StandardTest, AReportAboutALaterPartAfterARestartNamesTheMessage) {
+    TransmitLongText(std::string(161, 'a'), "53:005\t060:240101120001\t");
+    RunUntil(clock.ms + 8000);
+    ASSERT_EQ(events.outcomes, std::vector<std::string>{"sent:240101120000"});
+
+    FakeClock laterClock;
+    ScriptedTransport later(laterClock);
+    RecordingEvents laterEvents;
+    TCIMDclient restarted(fields, laterEvents, laterClock);
+    restarted.SetHomeFolder(home.path());
+    later.ReplyTo(kStx + "01:", Framed("51:001\t"));
+    ASSERT_TRUE(restarted.Login(later));
+    later.Arrive(laterClock.ms + 500, Framed("23:002\t021:003650444\t060:240101120001\t061:4\t"));
+    later.Arrive(laterClock.ms + 900, Framed("23:004\t021:+3650555\t060:240101120001\t061:4\t"));
+    later.CloseAt(laterClock.ms + 4000);
+    restarted.ThreadLoop(later);
+
+    ASSERT_EQ(laterEvents.received.size(), 2u);
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).reference, "240101120000");
+    EXPECT_EQ(laterEvents.ReceivedRecord(0).status, "0");
+    EXPECT_EQ(laterEvents.ReceivedRecord(1).reference, "240101120001");
+}
+
 TEST_F(StandardTest, ARefusedPartFailsTheWholeMessageOnce) {
-    LogInStandard();
-    Transmit("+3650444", std::string(400, 'b'));
-    link.ReplyTo(kStx + "03:003", Framed("53:003\t060:240101120000\t"));
-    link.ReplyTo(kStx + "03:005", Framed("53:005\t900:11\t"));
+    TransmitLongText(std::string(400, 'b'), "53:005\t900:11\t");
     RunUntil(clock.ms + 8000);
 
     EXPECT_EQ(link.FirstWriteAt(kStx + "03:007"), -1);

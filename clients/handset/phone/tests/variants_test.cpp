@@ -180,6 +180,17 @@ TEST(TestPhone, HoldsOneMessageAndKeepsTheSentList) {
     ASSERT_TRUE(phone.ReadSms(1, decoded));
     EXPECT_EQ(decoded.sender, "+12345678901");
     EXPECT_EQ(decoded.text, "from a pdu");
+    // A status report keeps its reference and outcome: a failure never reads as a delivery.
+    phone.Receive("",
+                  "_PDU_000611"
+                  "0B912143658709F1" +
+                      test::SemiOctetStamp("05-03-12 10:20:30") +
+                      test::SemiOctetStamp("05-03-12 10:21:00") + "41");
+    TGsmSms report;
+    ASSERT_TRUE(phone.ReadSms(1, report));
+    EXPECT_EQ(report.type, kTypeDeliveryReport);
+    EXPECT_EQ(report.reference, "17");
+    EXPECT_EQ(report.status, "65");
 
     TGsmSms out;
     out.receiver = "+3630";

@@ -5,13 +5,11 @@
 #include <filesystem>
 
 #include "link_fixture.h"
-#include "partidmap.h"
 
 namespace nimbra::smpp::testing {
 namespace {
 
 using namespace std::string_literals;
-using namespace std::chrono_literals;
 
 const std::string kLongText(400, 'a');
 
@@ -159,32 +157,6 @@ TEST_F(LongMessage, AReceiptBeforeTheLastPartIsAcceptedNamesTheFirstPart) {
     ASSERT_EQ(events.received.size(), 1u);
     EXPECT_EQ(events.ReceivedRecord(0).reference, "P1");
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:P1"});
-}
-
-TEST(PartIdMap, KeepsIdsByTheirNumberAndForgetsOldOnes) {
-    testing_support::TempDir home;
-    const PartIdMap map(home / "ids");
-    map.Remember("0000002A", "00000029");
-    map.Remember("1234", "1233");
-    map.Remember("a/b", "first");
-    map.Remember("same", "same");
-    EXPECT_EQ(PartIdMap(home / "ids").FirstIdOf("0000002A"), "00000029");
-    // The same numbers in the other form.
-    EXPECT_EQ(map.FirstIdOf("42"), "00000029");
-    EXPECT_EQ(map.FirstIdOf("4D2"), "1233");
-    EXPECT_EQ(map.FirstIdOf("a/b"), "first");
-    EXPECT_EQ(map.FirstIdOf("unknown"), "unknown");
-    EXPECT_EQ(map.FirstIdOf(""), "");
-    // As written, and as the numbers they stand for.
-    EXPECT_EQ(FilesIn(home / "ids"), 6u);
-
-    const auto now = std::filesystem::file_time_type::clock::now();
-    for (const char* name : {"1234.partid", "=1234.partid", "=4D2.partid"})
-        std::filesystem::last_write_time(home / "ids" / name, now - kPartIdMaxAge - 1h);
-    map.RemoveWrittenBefore(now - kPartIdMaxAge);
-    EXPECT_EQ(FilesIn(home / "ids"), 3u);
-    EXPECT_EQ(map.FirstIdOf("1234"), "1234");
-    EXPECT_EQ(map.FirstIdOf("a/b"), "first");
 }
 
 // Two parts of a UCS2 message, the second first: one message, the header nowhere.

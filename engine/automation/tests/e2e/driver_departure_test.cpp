@@ -10,6 +10,7 @@
 
 #include "Transmit_TLB.h"
 #include "child_process.h"
+#include "driver_time_scale.h"
 #include "event_wait.h"
 #include "file_text.h"
 #include "keypath.h"
@@ -33,6 +34,7 @@ protected:
         return std::filesystem::exists(path) ? ReadFileText(path) : std::string();
     }
 
+    ScopedDriverTimeScale timeScale;
     RunningEngine engine{TRANSMIT};
 };
 

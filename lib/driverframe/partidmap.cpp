@@ -1,5 +1,6 @@
 #include "partidmap.h"
 
+#include <algorithm>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -7,7 +8,7 @@
 #include "atomicfile.h"
 #include "unStrings.h"
 
-namespace nimbra::smpp {
+namespace nimbra::driver {
 
 namespace {
 
@@ -46,36 +47,59 @@ std::vector<std::string> Names(std::string_view id) {
     return names;
 }
 
+bool IsId(std::string_view text) {
+    return !text.empty() && text.size() <= kMaxIdLength &&
+           std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 }  // namespace
+
+PartIdMap::PartIdMap(std::filesystem::path folder, Clock clock)
+    : folder_(std::move(folder)), clock_(std::move(clock)) {}
 
 std::filesystem::path PartIdMap::PathOf(std::string_view name) const {
     return folder_ / (std::string(name) + std::string(kSuffix));
 }
 
+std::filesystem::file_time_type PartIdMap::Now() const {
+    return clock_ ? clock_() : std::filesystem::file_time_type::clock::now();
+}
+
 void PartIdMap::Remember(std::string_view partId, std::string_view firstId) const {
-    if (partId.empty() || partId.size() > kMaxIdLength || partId == firstId)
+    if (!IsId(partId) || !IsId(firstId) || partId == firstId)
         return;
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error)
         return;
-    for (const std::string& name : Names(partId))
-        WriteFileAtomically(PathOf(name).string(), firstId);
+    const auto now = Now();
+    for (const std::string& name : Names(partId)) {
+        const std::filesystem::path path = PathOf(name);
+        if (WriteFileAtomically(path.string(), firstId))
+            std::filesystem::last_write_time(path, now, error);
+    }
 }
 
 std::string PartIdMap::FirstIdOf(std::string_view id) const {
-    if (id.empty() || id.size() > kMaxIdLength)
+    if (!IsId(id))
         return std::string(id);
+    const auto oldest = Now() - kPartIdMaxAge;
     for (const std::string& name : Names(id)) {
+        const std::filesystem::path path = PathOf(name);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error) ||
+            std::filesystem::last_write_time(path, error) < oldest || error)
+            continue;
         std::string firstId;
-        if (ReadWholeFile(PathOf(name).string(), firstId) && !firstId.empty() &&
-            firstId.size() <= kMaxIdLength)
+        if (ReadWholeFile(path.string(), firstId) && IsId(firstId))
             return firstId;
     }
     return std::string(id);
 }
 
-void PartIdMap::RemoveWrittenBefore(std::filesystem::file_time_type limit) const {
+void PartIdMap::RemoveOld() const {
+    const auto oldest = Now() - kPartIdMaxAge;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end;
          it.increment(error)) {
@@ -84,9 +108,9 @@ void PartIdMap::RemoveWrittenBefore(std::filesystem::file_time_type limit) const
         if (name.find(kSuffix) == std::string::npos)
             continue;
         std::error_code ignored;
-        if (it->is_regular_file(ignored) && it->last_write_time(ignored) < limit)
+        if (it->is_regular_file(ignored) && it->last_write_time(ignored) < oldest)
             std::filesystem::remove(it->path(), ignored);
     }
 }
 
-}  // namespace nimbra::smpp
+}  // namespace nimbra::driver
