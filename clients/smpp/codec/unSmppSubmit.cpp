@@ -144,7 +144,7 @@ TypedAddress TypeAddress(std::string_view address) {
 
 std::string RelativeValidity(int minutes) {
     minutes = std::clamp(minutes, 0, kMaxValidityMinutes);
-    char text[20];
+    char text[32];
     std::snprintf(text, sizeof text, "0000%02d%02d%02d00000R", minutes / (24 * 60),
                   minutes / 60 % 24, minutes % 60);
     return text;
