@@ -70,8 +70,8 @@ TfrmTestPhone::TfrmTestPhone(std::function<TdmPhone*()> phone, QWidget* parent)
 
     connect(receive, &QPushButton::clicked, this, &TfrmTestPhone::bReceiveClick);
     connect(cbDontsend_, &QCheckBox::toggled, this, [this](bool on) {
-        if (TdmPhone* phone = phone_())
-            phone->SetDontSend(on);
+        if (TdmPhone* connected = phone_())
+            connected->SetDontSend(on);
     });
     refresh_ = new QTimer(this);
     refresh_->setInterval(kRefreshMs);
