@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -34,6 +35,7 @@
 #include "settingsstore.h"
 #include "simulator_process.h"
 #include "timings.h"
+#include "translation.h"
 
 namespace nimbra::handset::testing {
 namespace {
@@ -363,6 +365,34 @@ TEST_F(HandsetWindowsTest, TheTestPhoneSendsAndReceivesThroughTheEngine) {
                    sent.back().contains(QStringLiteral("Refused"));
         },
         kTimeoutMs));
+}
+
+TEST_F(HandsetWindowsTest, TheWindowsTakeTheirTextsFromTheLanguageSections) {
+    HandsetWindows& windows = Windows();
+    // The English texts are written out for translators (the main window shows none).
+    const fs::path english = engine_.home() / "Languages" / "English";
+    for (const char* section :
+         {"handset_comport", "handset_preferences", "handset_signal", "handset_testphone"})
+        EXPECT_TRUE(fs::exists(english / (std::string(section) + ".txt"))) << section;
+    EXPECT_NE(testing_support::ReadFileText(english / "handset_preferences.txt")
+                  .find("Caption=Test connection"),
+              std::string::npos);
+
+    const fs::path german = engine_.home() / "Languages" / "German";
+    fs::create_directories(german);
+    testing_support::WriteFileText(german / "handset_preferences.txt",
+                                   "[bTest]\r\nCaption=Verbindung testen\r\n");
+    testing_support::WriteFileText(german / "handset_comport.txt",
+                                   "[tsServer]\r\nCaption=Server\r\n");
+    testing_support::WriteFileText(german / "handset_testphone.txt",
+                                   "[bReceive]\r\nCaption=Empfangen\r\n");
+    ProcessLanguage().SetLanguage("German");
+    windows.LanguageChanged();
+    EXPECT_EQ(Child<QPushButton>(Prefs(), "bTest")->text(), QStringLiteral("Verbindung testen"));
+    EXPECT_EQ(Comport().findChild<QTabWidget*>()->tabText(1), QStringLiteral("Server"));
+    EXPECT_EQ(Child<QPushButton>(windows.testPhone(), "bReceive")->text(),
+              QStringLiteral("Empfangen"));
+    ProcessLanguage().SetLanguage("English");
 }
 
 }  // namespace
