@@ -157,6 +157,8 @@ void TfrmHandset::Connect(bool testOnly) {
     if (model == kAutodetectModel) {
         if (runMode_ != kServiceMode) {
             ShowMessage(Translate("Please configure your GSM device!"));
+            if (windows_)
+                windows_->MenuItemClick(realName_ + " " + Translate("Configuration"));
             Post(WM_DRV_CONNECT_RESULT, 0, 0);
         }
         return;

@@ -75,6 +75,7 @@ TfrmPrefPhone::TfrmPrefPhone(TfrmHandset& driver, TfrmComport& comport, QWidget*
     eAutodetect_ = Named(new QLineEdit(this), "eAutodetect");
     eAutodetect_->setReadOnly(true);
     eAutodetect_->setFrame(false);
+    eAutodetect_->setStyleSheet(QStringLiteral("background: transparent"));
     eOperator_ =
         Named(new QLineEdit(QString::fromLatin1(pref::kOperatorDefault), this), pref::kOperator);
     eOperator_->setToolTip(

@@ -311,6 +311,14 @@ TEST_F(HandsetWindowsTest, MenuItemsOpenTheirWindows) {
     windows.MenuItemClick("Something else");
 }
 
+TEST_F(HandsetWindowsTest, AStartWithoutAModelOpensThePreferences) {
+    Windows();
+    StartServer();
+    EXPECT_TRUE(Told("Please configure your GSM device!"));
+    EXPECT_TRUE(Prefs().isVisible());
+    EXPECT_EQ(Prefs().windowTitle(), QStringLiteral("GSM Device1 Configuration"));
+}
+
 TEST_F(HandsetWindowsTest, TheTestPhoneSendsAndReceivesThroughTheEngine) {
     SetPref("cbGSM", "Dummy phone (for developers)");
     SetPref("driverRG", "3");
