@@ -373,6 +373,11 @@ TEST_F(HandsetWindowsTest, TheTestPhoneSendsAndReceivesThroughTheEngine) {
                    sent.back().contains(QStringLiteral("Refused"));
         },
         kTimeoutMs));
+
+    // Stopping the server disconnects the phone: its window and the signal window close.
+    client_->stopServer();
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] { return !phone.isVisible() && !windows.signal().isVisible(); }, kTimeoutMs));
 }
 
 TEST_F(HandsetWindowsTest, TheWindowsTakeTheirTextsFromTheLanguageSections) {
