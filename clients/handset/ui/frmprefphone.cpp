@@ -257,7 +257,10 @@ void TfrmPrefPhone::bTestClick() {
 }
 
 void TfrmPrefPhone::bAutodetectClick() {
+    // Not a model change: the port settings stay as they are until the device is found.
+    loading_ = true;
     cbGSM_->setEditText(Latin(kAutodetectModel));
+    loading_ = false;
     bTestClick();
 }
 
