@@ -25,6 +25,8 @@
 #include <QTreeView>
 
 #include "aboutform.h"
+#include "addressbookform.h"
+#include "composer.h"
 #include "exitform.h"
 #include "folderdialogs.h"
 #include "folderloader.h"
@@ -69,6 +71,16 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
             return QFileDialog::getSaveFileName(this, title, QString(), filters, &filter);
         };
     }
+    if (!hooks_.tell) {
+        hooks_.tell = [](const QString& message) {
+            QMessageBox::information(nullptr, QString::fromLatin1(kProductName), message);
+        };
+    }
+    if (!hooks_.openFileName) {
+        hooks_.openFileName = [this](const QString& title, const QString& filter) {
+            return QFileDialog::getOpenFileName(this, title, QString(), filter);
+        };
+    }
     notifier_ = std::make_unique<WindowNotifier>(hooks_.ask);
     trayMode_ = ReadPluginSetting(settings::kServerSection, kTrayModeValue, "0") == "1";
 
@@ -95,6 +107,15 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
     aboutForm_ = new AboutForm(this);
     folderForm_ = new FolderForm(this);
     renameForm_ = new RenameForm(this);
+    AddressbookHooks bookHooks;
+    bookHooks.ask = hooks_.ask;
+    bookHooks.openFileName = hooks_.openFileName;
+    bookHooks.saveFileName = [this](const QString& title, const QString& filter) {
+        QString chosen = filter;
+        return hooks_.saveFileName(title, filter, chosen);
+    };
+    addressbook_ = new TfrmAddressbook(
+        engine_.AddressBook(), [this] { return NewComposer(); }, bookHooks, this);
     LoadSortOrder();
     ConnectEngine();
     resize(780, 560);
@@ -109,6 +130,11 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
 
 TNbsmForm::~TNbsmForm() {
     SaveSortOrder();
+    // Composers and the address book go before the engine they show.
+    for (TfrmComposer* composer : findChildren<TfrmComposer*>())
+        delete composer;
+    delete addressbook_;
+    addressbook_ = nullptr;
     loader_->Cancel();
     DisconnectEngine();
 }
@@ -236,8 +262,11 @@ void TNbsmForm::WindowRequest(WindowMessage message) {
         case WindowMessage::RestartListSort:
             messageModel_->Resort();
             break;
+        case WindowMessage::OpenComposer:
+            CreateMessage();
+            break;
         default:
-            // The composer and the server options come with their windows.
+            // The server options come with their window.
             break;
     }
 }
@@ -312,6 +341,7 @@ void TNbsmForm::TranslateAll() {
     TranslateWindow(renameForm_, "RenameForm");
     TranslateWindow(folderForm_, "FolderForm");
     TranslateWindow(aboutForm_, "AboutForm");
+    addressbook_->Translate();
     messageModel_->RetranslateHeaders();
     folderModel_->RetranslateHeader();
     UpdateTitle();
