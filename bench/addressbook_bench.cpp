@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                 book.ContactCount(), loaded, shown, loaded + shown);
 
     start = Clock::now();
-    window.ContactList()->sortByColumn(kNameColumn, Qt::AscendingOrder);
+    window.SortByColumn(kNameColumn);
     window.ContactList()->viewport()->repaint();
     std::printf("sort by name: %.3f s\n", SecondsSince(start));
 

@@ -162,8 +162,11 @@ QWidget* TfrmAddressbook::CreateParts() {
     list_->setModel(model_);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setSortingEnabled(true);
+    // Sorting sorts the book itself: only when a title is clicked, never when the view asks.
+    list_->horizontalHeader()->setSectionsClickable(true);
     list_->horizontalHeader()->setSortIndicatorShown(false);
+    connect(list_->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TfrmAddressbook::SortByColumn);
     list_->verticalHeader()->hide();
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->setShowGrid(false);
@@ -206,6 +209,12 @@ QWidget* TfrmAddressbook::CreateParts() {
     sides->setStretchFactor(1, 1);
     sides->setSizes({170, 550});
     return sides;
+}
+
+void TfrmAddressbook::SortByColumn(int column) {
+    sortAscending_ = column != sortColumn_ || !sortAscending_;
+    sortColumn_ = column;
+    model_->sort(column, sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 TfrmComposer* TfrmAddressbook::TiedComposer() const {

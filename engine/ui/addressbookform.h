@@ -73,6 +73,8 @@ public:
     TfrmContact* ContactEditor() const { return editor_; }
     TfrmGroupName* GroupDialog() const { return groupDialog_; }
     QAction* FindAction(const QString& objectName) const;
+    // A click on a column title of the list.
+    void SortByColumn(int column);
     // The group tree's item of a pre-order group number.
     QTreeWidgetItem* GroupItem(std::size_t index) const;
     void Translate();
@@ -101,6 +103,9 @@ private:
     bool listFocused_ = true;
     bool fillingTree_ = false;
     bool checkingGroup_ = false;
+    // The column last sorted by and its direction: clicking it again reverses the order.
+    int sortColumn_ = -1;
+    bool sortAscending_ = false;
 
     ContactsModel* model_ = nullptr;
     QTableView* list_ = nullptr;

@@ -24,7 +24,8 @@ ComposerCounters CountText(std::u16string_view text, bool unicode) {
     counters.characters = MessageLength(counted);
     const int limit = PartCount(counted) < 2 ? SinglePartLimit(counted) : PartLimit(counted);
     counters.messages = counters.characters == 0 ? 1 : (counters.characters - 1) / limit + 1;
-    counters.left = limit - counters.characters % limit;
+    // What still fits into the messages counted: none when the last one is full.
+    counters.left = limit * counters.messages - counters.characters;
     return counters;
 }
 
@@ -35,11 +36,12 @@ Recipients ReadRecipients(std::string_view to, std::string_view cc) {
     Recipients recipients;
     std::string entry;
     const auto take = [&recipients](const std::string& typed) {
+        // Blanks around an entry are the separators', not the number's.
         std::string trimmed = TrimBlanks(typed);
         if (!NormalizePhoneNumber(trimmed).empty())
             recipients.taken.push_back(std::move(trimmed));
         else if (!trimmed.empty())
-            recipients.rejected.push_back(typed);
+            recipients.rejected.push_back(std::move(trimmed));
     };
     for (const char c : fields) {
         if (c != ',' && c != ';') {

@@ -19,7 +19,7 @@ std::u16string WithoutLineBreaks(std::u16string_view text);
 struct ComposerCounters {
     int characters = 0;  // in counted positions (two for an extension character)
     int messages = 1;
-    int left = 0;  // characters left in the last message
+    int left = 0;  // characters that still fit into the last message
 };
 
 // The counters of a text (line breaks are not counted) sent plain or as Unicode. A plain
@@ -29,7 +29,7 @@ ComposerCounters CountText(std::u16string_view text, bool unicode);
 // The entries of the recipient fields, in order.
 struct Recipients {
     std::vector<std::string> taken;     // as typed, blanks trimmed
-    std::vector<std::string> rejected;  // not a phone number, as typed
+    std::vector<std::string> rejected;  // not a phone number, blanks trimmed
 };
 
 // Reads to + ";" + cc: "," and ";" end an entry; an entry with a phone number in it is

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -287,6 +288,28 @@ TEST_F(AddressbookTest, ContinueWritesTheCheckedContactsIntoTheTiedComposer) {
     book->hide();
     window->FindAction("Numbers1")->trigger();
     EXPECT_EQ(book->CountPanel()->text(), "Selected: 0");
+}
+
+TEST_F(AddressbookTest, ClickingATitleSortsTheBookAndClickingItAgainReversesIt) {
+    StartEngine();
+    engine->AddressBook().AddContact(MakeContact("anna", "+3620111", "", ""));
+    engine->AddressBook().AddContact(MakeContact("Bela", "+3620222", "", ""));
+    OpenBook();
+    // Opening the window leaves the order as loaded.
+    EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"NIMBRA", "anna", "Bela"}));
+    QHeaderView* titles = book->ContactList()->horizontalHeader();
+    const auto clickTitle = [titles](int column) {
+        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
+                          QPoint(titles->sectionViewportPosition(column) + 10,
+                                 titles->height() / 2));
+    };
+    clickTitle(kNameColumn);
+    EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"anna", "Bela", "NIMBRA"}));
+    clickTitle(kNameColumn);
+    EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"NIMBRA", "Bela", "anna"}));
+    EXPECT_EQ(book->Contacts()->index(0, kNameColumn).data().toString(), "NIMBRA");
+    clickTitle(kPhoneColumn);
+    EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"anna", "Bela", "NIMBRA"}));
 }
 
 TEST_F(AddressbookTest, SelectAllMarksEveryContactAndDeleteAsksFirst) {

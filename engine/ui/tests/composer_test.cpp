@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,16 @@ namespace nimbra::testing_support {
 namespace {
 
 using ui::TfrmComposer;
+
+// Types text that QTest's key table does not hold (letters outside Latin-1) into a widget.
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
 
 class ComposerTest : public WindowTest {
 protected:
@@ -64,7 +76,8 @@ protected:
 
     // Runs the posted deletion of closed windows.
     static bool Closed(const QPointer<TfrmComposer>& composer) {
-        return ProcessEventsUntil([&composer] { return composer.isNull(); }, 5000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return composer.isNull();
     }
 
     std::vector<QString> questions;
@@ -83,7 +96,7 @@ TEST_F(ComposerTest, CountersFollowTheTextAtThePartBoundaries) {
     composer->SetText(QString(161, 'a'));
     EXPECT_EQ(Panels(composer), "Character: 161 | SMS: 2 | Characters left: 145");
     composer->SetText(QString(153, '[') + "\r\n");
-    EXPECT_EQ(Panels(composer), "Character: 306 | SMS: 2 | Characters left: 153");
+    EXPECT_EQ(Panels(composer), "Character: 306 | SMS: 2 | Characters left: 0");
     QTest::keyClick(composer->TextField(), Qt::Key_A);
     EXPECT_EQ(Panels(composer), "Character: 307 | SMS: 3 | Characters left: 152");
 }
@@ -91,11 +104,11 @@ TEST_F(ComposerTest, CountersFollowTheTextAtThePartBoundaries) {
 TEST_F(ComposerTest, TheUnicodeQuestionIsAskedOncePerWindow) {
     OpenWindow();
     TfrmComposer* composer = Composer();
-    QTest::keyClicks(composer->TextField(), QString::fromUtf8("Привет"));
+    Type(composer->TextField(), QString::fromUtf8("Привет"));
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0], QString::fromLatin1(ui::kUnicodeQuestion));
     EXPECT_FALSE(composer->Unicode());
-    QTest::keyClicks(composer->TextField(), QString::fromUtf8("ж ж"));
+    Type(composer->TextField(), QString::fromUtf8("ж ж"));
     EXPECT_EQ(questions.size(), 1u);
 
     // Another window asks again; yes counts in Unicode positions.
@@ -181,7 +194,7 @@ TEST_F(ComposerTest, SendingQueuesAMessagePerValidRecipientAndReportsTheInvalidO
     composer->SetText("Hello\r\nthere");
     composer->FindAction("tbSend")->trigger();
     EXPECT_EQ(told, (std::vector<QString>{
-                        "The phone number must be in international format: \" nonsense\""}));
+                        "The phone number must be in international format: \"nonsense\""}));
     const std::vector<TSms*> outbox = Outbox();
     ASSERT_EQ(outbox.size(), 2u);
     EXPECT_EQ(outbox[0]->to, "Anna (+3620111)");
