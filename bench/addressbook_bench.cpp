@@ -32,10 +32,9 @@ void WriteBook(const std::string& path, int count) {
     std::vector<Contact> contacts;
     contacts.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        contacts.push_back(MakeContact("Contact " + std::to_string((i * 7919) % count),
-                                       "+4930" + std::to_string(1000000 + i),
-                                       "met at the fair; order " + std::to_string(i),
-                                       groups[i % 4]));
+        contacts.push_back(MakeContact(
+            "Contact " + std::to_string((i * 7919) % count), "+4930" + std::to_string(1000000 + i),
+            "met at the fair; order " + std::to_string(i), groups[i % 4]));
     }
     WriteContactsFile(path, contacts);
 }
@@ -62,9 +61,10 @@ int main(int argc, char** argv) {
     window.ContactList()->viewport()->repaint();
     QApplication::processEvents();
     const double shown = SecondsSince(start);
-    std::printf("%zu contacts: file read in %.3f s; window open and painted in %.3f s; "
-                "together %.3f s\n",
-                book.ContactCount(), loaded, shown, loaded + shown);
+    std::printf(
+        "%zu contacts: file read in %.3f s; window open and painted in %.3f s; "
+        "together %.3f s\n",
+        book.ContactCount(), loaded, shown, loaded + shown);
 
     start = Clock::now();
     window.SortByColumn(kNameColumn);

@@ -102,8 +102,8 @@ TfrmAddressbook::~TfrmAddressbook() {
 }
 
 void TfrmAddressbook::CreateActions() {
-    QAction* newContact =
-        NewAction(this, "NewContact1", "&New Contact", "contact-new", QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction* newContact = NewAction(this, "NewContact1", "&New Contact", "contact-new",
+                                    QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(newContact, &QAction::triggered, this, &TfrmAddressbook::NewContact);
     QAction* newGroup =
         NewAction(this, "NewGroup1", "&New Group", "group-new", QKeySequence(Qt::CTRL | Qt::Key_G));
@@ -258,8 +258,8 @@ void TfrmAddressbook::FillTree() {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         const bool checked = node.picture == kCheckedPicture;
         item->setCheckState(0, depth > 0 && checked ? Qt::Checked : Qt::Unchecked);
-        item->setIcon(0, NamedIcon(depth == 0 ? QStringLiteral("addressbook")
-                                              : QStringLiteral("group")));
+        item->setIcon(
+            0, NamedIcon(depth == 0 ? QStringLiteral("addressbook") : QStringLiteral("group")));
         if (depth == 0) {
             QFont bold = item->font(0);
             bold.setBold(true);
@@ -429,8 +429,8 @@ std::string TfrmAddressbook::EditContactFor(const std::string& text) {
             result = EditorEntry(contact);
         }
     } else {
-        const Contact fresh = MakeContact(TAddressBook::NameFromEntry(text),
-                                          NormalizePhoneNumber(text), "", "");
+        const Contact fresh =
+            MakeContact(TAddressBook::NameFromEntry(text), NormalizePhoneNumber(text), "", "");
         Contact added;
         if (EditContact(fresh, added)) {
             book_.AddContact(added);

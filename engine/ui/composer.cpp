@@ -112,19 +112,18 @@ TfrmComposer::TfrmComposer(Engine& engine, ComposerLinks links, ComposerHooks ho
     }
 
     // Both switches as the operator left them.
-    actViewOperator_->setChecked(
-        ReadPluginSetting(settings::kComposerSection, settings::kComposerOperatorValue, "0") ==
-        "1");
+    actViewOperator_->setChecked(ReadPluginSetting(settings::kComposerSection,
+                                                   settings::kComposerOperatorValue, "0") == "1");
     actUnicode_->setChecked(
-        ReadPluginSetting(settings::kUnicodeSection, settings::kComposerUnicodeValue, "0") ==
-        "1");
+        ReadPluginSetting(settings::kUnicodeSection, settings::kComposerUnicodeValue, "0") == "1");
     FillOperators();
     ShowFromRow();
     resize(520, 420);
 }
 
 void TfrmComposer::CreateActions() {
-    actSend_ = NewAction(this, "tbSend", "Send", "message-send", QKeySequence(Qt::CTRL | Qt::Key_Return));
+    actSend_ =
+        NewAction(this, "tbSend", "Send", "message-send", QKeySequence(Qt::CTRL | Qt::Key_Return));
     connect(actSend_, &QAction::triggered, this, &TfrmComposer::Send);
     actViewOperator_ = NewAction(this, "tbOperator", "&View operator");
     actViewOperator_->setCheckable(true);
@@ -299,8 +298,7 @@ void TfrmComposer::SetViewOperator(bool on) {
 
 void TfrmComposer::SetUnicode(bool on) {
     actUnicode_->setChecked(on);
-    WritePluginSetting(settings::kUnicodeSection, settings::kComposerUnicodeValue,
-                       on ? "1" : "0");
+    WritePluginSetting(settings::kUnicodeSection, settings::kComposerUnicodeValue, on ? "1" : "0");
     UpdateCounters();
 }
 

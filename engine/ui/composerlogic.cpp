@@ -75,8 +75,7 @@ std::string MessageFileText(const MessageFile& file) {
     const std::string text = AnsiCanHold(file.text) && !file.text.starts_with(u"_UCS2_")
                                  ? WideToAnsi(file.text)
                                  : std::string(kUcs2Marker) + WideToHex(file.text);
-    return file.to + "\r\n" + EscapeLineBreaks(file.cc) + "\r\n" + EscapeLineBreaks(text) +
-           "\r\n";
+    return file.to + "\r\n" + EscapeLineBreaks(file.cc) + "\r\n" + EscapeLineBreaks(text) + "\r\n";
 }
 
 std::optional<MessageFile> ParseMessageFile(std::string_view content) {

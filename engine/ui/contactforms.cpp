@@ -112,8 +112,8 @@ TfrmGroupName::TfrmGroupName(QWidget* parent) : QDialog(parent), name_(new QLine
     auto* box = new QGroupBox(QStringLiteral(" Contact Group "), this);
     box->setObjectName(QStringLiteral("gbGroup"));
     auto* inner = new QVBoxLayout(box);
-    inner->addWidget(
-        NamedLabel("lblSpecify", QStringLiteral("Please specify the name of the contact group"), box));
+    inner->addWidget(NamedLabel(
+        "lblSpecify", QStringLiteral("Please specify the name of the contact group"), box));
     auto* fields = new QFormLayout;
     fields->addRow(NamedLabel("lblGroupName", QStringLiteral("Group name:"), box), name_);
     inner->addLayout(fields);

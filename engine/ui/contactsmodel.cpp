@@ -31,7 +31,8 @@ QVariant ContactsModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         QString cell = QFromAnsi(contact[static_cast<std::size_t>(index.column())]);
         if (role == Qt::DisplayRole)
-            cell.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+            cell.replace(QLatin1String("\r\n"), QLatin1String(" "))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
         return cell;
     }
     return {};
@@ -40,8 +41,7 @@ QVariant ContactsModel::data(const QModelIndex& index, int role) const {
 bool ContactsModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || index.column() != kMarkColumn || role != Qt::CheckStateRole)
         return false;
-    book_.SetContactChecked(static_cast<std::size_t>(index.row()),
-                            value.toInt() == Qt::Checked);
+    book_.SetContactChecked(static_cast<std::size_t>(index.row()), value.toInt() == Qt::Checked);
     emit marksChanged();
     return true;
 }

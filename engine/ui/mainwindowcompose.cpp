@@ -97,8 +97,8 @@ void TNbsmForm::EditPreviewContact(bool from) {
     const bool outgoing = messageModel_->Outgoing();
     const QModelIndex current = messageView_->currentIndex();
     if (const TSms* message = current.isValid() ? messageModel_->MessageAt(current.row()) : nullptr)
-        preview_->SetNote(QFromAnsi(
-            engine_.AddressBook().NoteOf(outgoing ? message->to : message->from)));
+        preview_->SetNote(
+            QFromAnsi(engine_.AddressBook().NoteOf(outgoing ? message->to : message->from)));
     // The number column shows the originator outside the outgoing folders, the destination
     // in them: its cells of the same number show the new name.
     if (from == outgoing || before.empty())

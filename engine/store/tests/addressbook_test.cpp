@@ -381,9 +381,6 @@ TEST_F(AddressBookTest, AContactsFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_EQ(ReadFileText(home_ / "rescue.csv"), ContactsFileText(book_.Contacts()));
 }
 
-}  // namespace
-}  // namespace nimbra
-
 TEST_F(AddressBookTest, EveryChangeIsToldWithItsKind) {
     book_.LoadAddressBook();
     std::vector<BookChange> told;
@@ -400,3 +397,6 @@ TEST_F(AddressBookTest, EveryChangeIsToldWithItsKind) {
                                              BookChange::kGroups, BookChange::kGroups,
                                              BookChange::kContacts}));
 }
+
+}  // namespace
+}  // namespace nimbra

@@ -115,8 +115,7 @@ TEST_F(AddressbookTest, AFreshInstallationShowsItsGroupsAndTheSampleContact) {
     EXPECT_EQ(root->child(2)->text(0), "Distributors");
     ASSERT_EQ(book->Contacts()->rowCount(), 1);
     EXPECT_EQ(book->Contacts()->index(0, kNameColumn).data().toString(), "NIMBRA");
-    EXPECT_EQ(book->Contacts()->headerData(kPhoneColumn, Qt::Horizontal, Qt::DisplayRole),
-              "Phone");
+    EXPECT_EQ(book->Contacts()->headerData(kPhoneColumn, Qt::Horizontal, Qt::DisplayRole), "Phone");
     EXPECT_EQ(book->CountPanel()->text(), "Selected: 0");
 }
 
@@ -179,9 +178,8 @@ TEST_F(AddressbookTest, RenamingAGroupMovesItsContactsAndDeletingItMovesThemToTh
     SelectGroup(1);
     book->FindAction("tbDelete")->trigger();
     EXPECT_EQ(questions.back(), "Are you sure you want to delete the selected group?");
-    EXPECT_EQ(Cells(kGroupColumn),
-              (std::vector<std::string>{"All contacts", "All contacts", "Customers",
-                                        "All contacts"}));
+    EXPECT_EQ(Cells(kGroupColumn), (std::vector<std::string>{"All contacts", "All contacts",
+                                                             "Customers", "All contacts"}));
     EXPECT_EQ(book->GroupTree()->topLevelItem(0)->childCount(), 2);
     EXPECT_EQ(ReadHomeFile("Groups").find("Family"), std::string::npos);
 
@@ -202,7 +200,8 @@ TEST_F(AddressbookTest, ImportReadsAFileAsSpreadsheetProgramsWriteIt) {
     // Semicolons, quoted cells with doubled quotes, CR LF, Windows-1252 letters.
     WriteFileText(home / "export.csv",
                   "\"\";\"Name\";\"Phone\";\"Note\";\"Group\"\r\n"
-                  ";\"Kov\xE1" "cs, J\xE1nos\";+3620111;\"said \"\"hi\"\"; twice\";Friends\r\n"
+                  ";\"Kov\xE1"
+                  "cs, J\xE1nos\";+3620111;\"said \"\"hi\"\"; twice\";Friends\r\n"
                   ";M\xFCller;+4930222;;\"Customers\"\r\n"
                   "true;\xC9va;+3630333;caf\xE9;\r\n");
     chosenFile = QString::fromStdString(Home("export.csv"));
@@ -212,7 +211,8 @@ TEST_F(AddressbookTest, ImportReadsAFileAsSpreadsheetProgramsWriteIt) {
               QString::fromUtf8("Kovács, János"));
     EXPECT_EQ(book->Contacts()->index(1, kNoteColumn).data().toString(), "said \"hi\"; twice");
     EXPECT_EQ(book->Contacts()->index(1, kGroupColumn).data().toString(), "Friends");
-    EXPECT_EQ(book->Contacts()->index(2, kNameColumn).data().toString(), QString::fromUtf8("Müller"));
+    EXPECT_EQ(book->Contacts()->index(2, kNameColumn).data().toString(),
+              QString::fromUtf8("Müller"));
     EXPECT_EQ(book->Contacts()->index(3, kNameColumn).data().toString(), QString::fromUtf8("Éva"));
     EXPECT_EQ(book->Contacts()->index(3, kMarkColumn).data(Qt::CheckStateRole).toInt(),
               Qt::Checked);
@@ -223,7 +223,10 @@ TEST_F(AddressbookTest, ExportWritesTheContactsFileFormatByteForByte) {
     StartEngine();
     TAddressBook& data = engine->AddressBook();
     data.DeleteContacts({0});
-    data.AddContact(MakeContact("Kov\xE1" "cs, J\xE1nos", "+3620111", "said \"hi\"; twice", "Friends"));
+    data.AddContact(
+        MakeContact("Kov\xE1"
+                    "cs, J\xE1nos",
+                    "+3620111", "said \"hi\"; twice", "Friends"));
     data.AddContact(MakeContact("Plain", "+3620222", "two\r\nlines", "All contacts", true));
     data.AddContact(MakeContact("", "+3620333", "", ""));
     OpenBook();
@@ -231,7 +234,8 @@ TEST_F(AddressbookTest, ExportWritesTheContactsFileFormatByteForByte) {
     book->FindAction("Exportcsv1")->trigger();
     const std::string expected =
         ";Name;Phone;Note;Group\r\n"
-        ";\"Kov\xE1" "cs, J\xE1nos\";+3620111;\"said \"\"hi\"\"; twice\";Friends\r\n"
+        ";\"Kov\xE1"
+        "cs, J\xE1nos\";+3620111;\"said \"\"hi\"\"; twice\";Friends\r\n"
         ";Plain;+3620222;two  lines;All contacts\r\n"
         ";;+3620333;;\r\n";
     EXPECT_EQ(ReadHomeFile("out.csv"), expected);
@@ -299,9 +303,9 @@ TEST_F(AddressbookTest, ClickingATitleSortsTheBookAndClickingItAgainReversesIt) 
     EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"NIMBRA", "anna", "Bela"}));
     QHeaderView* titles = book->ContactList()->horizontalHeader();
     const auto clickTitle = [titles](int column) {
-        QTest::mouseClick(titles->viewport(), Qt::LeftButton, {},
-                          QPoint(titles->sectionViewportPosition(column) + 10,
-                                 titles->height() / 2));
+        QTest::mouseClick(
+            titles->viewport(), Qt::LeftButton, {},
+            QPoint(titles->sectionViewportPosition(column) + 10, titles->height() / 2));
     };
     clickTitle(kNameColumn);
     EXPECT_EQ(Cells(kNameColumn), (std::vector<std::string>{"anna", "Bela", "NIMBRA"}));

@@ -5,8 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -193,8 +193,9 @@ TEST_F(ComposerTest, SendingQueuesAMessagePerValidRecipientAndReportsTheInvalidO
     composer->SetRecipients("Anna (+3620111), nonsense", "+3620222");
     composer->SetText("Hello\r\nthere");
     composer->FindAction("tbSend")->trigger();
-    EXPECT_EQ(told, (std::vector<QString>{
-                        "The phone number must be in international format: \"nonsense\""}));
+    EXPECT_EQ(
+        told,
+        (std::vector<QString>{"The phone number must be in international format: \"nonsense\""}));
     const std::vector<TSms*> outbox = Outbox();
     ASSERT_EQ(outbox.size(), 2u);
     EXPECT_EQ(outbox[0]->to, "Anna (+3620111)");
