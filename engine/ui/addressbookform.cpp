@@ -35,7 +35,7 @@ namespace {
 
 // The pre-order number of the group an item shows.
 constexpr int kGroupIndexRole = Qt::UserRole;
-constexpr int kColumnWidths[kContactColumns] = {24, 110, 110, 230, 90};
+constexpr int kColumnWidths[kContactColumns] = {24, 110, 110, 200, 100};
 
 QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon = nullptr,
                    const QKeySequence& shortcut = {}) {
@@ -175,8 +175,10 @@ QWidget* TfrmAddressbook::CreateParts() {
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int column = 0; column < static_cast<int>(kContactColumns); ++column)
         list_->horizontalHeader()->resizeSection(column, kColumnWidths[column]);
+    // The note takes what the window has to spare.
     list_->horizontalHeader()->setSectionResizeMode(kMarkColumn, QHeaderView::Fixed);
-    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->horizontalHeader()->setSectionResizeMode(kNoteColumn, QHeaderView::Stretch);
+    list_->horizontalHeader()->setStretchLastSection(false);
     list_->installEventFilter(this);
     connect(model_, &ContactsModel::marksChanged, this, &TfrmAddressbook::ShowCount);
     connect(list_, &QTableView::doubleClicked, this, [this] {

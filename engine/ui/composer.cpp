@@ -101,13 +101,18 @@ TfrmComposer::TfrmComposer(Engine& engine, ComposerLinks links, ComposerHooks ho
     CreateActions();
     CreateMenusAndToolbar();
     setCentralWidget(CreateFields());
+    // The counters keep their width while they count; the state text takes the rest.
+    const char* widest[3] = {"Character: 0000", "SMS: 00", "Characters left: 000"};
     for (int panel = 0; panel < 4; ++panel) {
         panels_[panel] = new QLabel(this);
         panels_[panel]->setFrameShape(QFrame::StyledPanel);
         panels_[panel]->setFrameShadow(QFrame::Sunken);
         panels_[panel]->setContentsMargins(4, 0, 4, 0);
-        if (panel < 3)
-            panels_[panel]->setMinimumWidth(panel == 2 ? 130 : 100);
+        if (panel < 3) {
+            panels_[panel]->setMinimumWidth(panels_[panel]->fontMetrics().horizontalAdvance(
+                                                QString::fromLatin1(widest[panel])) +
+                                            12);
+        }
         statusBar()->addWidget(panels_[panel], panel == 3 ? 1 : 0);
     }
 
