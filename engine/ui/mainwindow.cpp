@@ -52,7 +52,7 @@ std::string SystemPicture() {
 }  // namespace
 
 TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
-    : engine_(engine), hooks_(std::move(hooks)) {
+    : engine_(engine), hooks_(std::move(hooks)), givenHooks_(hooks_) {
     setObjectName(QStringLiteral("MainForm"));
     if (!hooks_.ask) {
         hooks_.ask = [this](const QString& question) {
@@ -69,16 +69,6 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
         hooks_.saveFileName = [this](const QString& title, const QString& filters,
                                      QString& filter) {
             return QFileDialog::getSaveFileName(this, title, QString(), filters, &filter);
-        };
-    }
-    if (!hooks_.tell) {
-        hooks_.tell = [](const QString& message) {
-            QMessageBox::information(nullptr, QString::fromLatin1(kProductName), message);
-        };
-    }
-    if (!hooks_.openFileName) {
-        hooks_.openFileName = [this](const QString& title, const QString& filter) {
-            return QFileDialog::getOpenFileName(this, title, QString(), filter);
         };
     }
     notifier_ = std::make_unique<WindowNotifier>(hooks_.ask);
@@ -108,12 +98,14 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
     folderForm_ = new FolderForm(this);
     renameForm_ = new RenameForm(this);
     AddressbookHooks bookHooks;
-    bookHooks.ask = hooks_.ask;
-    bookHooks.openFileName = hooks_.openFileName;
-    bookHooks.saveFileName = [this](const QString& title, const QString& filter) {
-        QString chosen = filter;
-        return hooks_.saveFileName(title, filter, chosen);
-    };
+    bookHooks.ask = givenHooks_.ask;
+    bookHooks.openFileName = givenHooks_.openFileName;
+    if (givenHooks_.saveFileName) {
+        bookHooks.saveFileName = [this](const QString& title, const QString& filter) {
+            QString chosen = filter;
+            return givenHooks_.saveFileName(title, filter, chosen);
+        };
+    }
     addressbook_ = new TfrmAddressbook(
         engine_.AddressBook(), [this] { return NewComposer(); }, bookHooks, this);
     LoadSortOrder();

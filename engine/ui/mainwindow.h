@@ -54,10 +54,10 @@ struct WindowHooks {
     // desktop's file dialog.
     std::function<QString(const QString& title, const QString& filters, QString& filter)>
         saveFileName;
-    // A message for the operator (the composer's). Default: a modal message box.
+    // A message for the operator from a composer. Default: the composer's message box.
     std::function<void(const QString& message)> tell;
-    // The file to open, asked with a title and a filter; empty when cancelled. Default: the
-    // desktop's file dialog.
+    // The file a composer or the address book opens, asked with a title and a filter; empty
+    // when cancelled. Default: their file dialog.
     std::function<QString(const QString& title, const QString& filter)> openFileName;
 };
 
@@ -197,6 +197,9 @@ private:
 
     Engine& engine_;
     WindowHooks hooks_;
+    // The hooks as the caller gave them: the composers and the address book ask and tell
+    // through their own message boxes where the caller gave none.
+    WindowHooks givenHooks_;
     std::unique_ptr<WindowNotifier> notifier_;
     FolderLoader* loader_;
     // The files of the folder selected, being read into messages.

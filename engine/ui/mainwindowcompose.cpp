@@ -30,13 +30,15 @@ TfrmComposer* TNbsmForm::NewComposer() {
     links.newComposer = [this] { CreateMessage(); };
     links.numbers = [this](TfrmComposer* composer) { addressbook_->ShowTiedTo(composer); };
     ComposerHooks hooks;
-    hooks.ask = hooks_.ask;
-    hooks.tell = hooks_.tell;
-    hooks.openFileName = hooks_.openFileName;
-    hooks.saveFileName = [this](const QString& title, const QString& filter) {
-        QString chosen = filter;
-        return hooks_.saveFileName(title, filter, chosen);
-    };
+    hooks.ask = givenHooks_.ask;
+    hooks.tell = givenHooks_.tell;
+    hooks.openFileName = givenHooks_.openFileName;
+    if (givenHooks_.saveFileName) {
+        hooks.saveFileName = [this](const QString& title, const QString& filter) {
+            QString chosen = filter;
+            return givenHooks_.saveFileName(title, filter, chosen);
+        };
+    }
     return new TfrmComposer(engine_, std::move(links), std::move(hooks), this);
 }
 
