@@ -117,6 +117,13 @@ TEST_F(AddressbookTest, AFreshInstallationShowsItsGroupsAndTheSampleContact) {
     EXPECT_EQ(book->Contacts()->index(0, kNameColumn).data().toString(), "NIMBRA");
     EXPECT_EQ(book->Contacts()->headerData(kPhoneColumn, Qt::Horizontal, Qt::DisplayRole), "Phone");
     EXPECT_EQ(book->CountPanel()->text(), "Selected: 0");
+    // The windows' texts fill their language files.
+    EXPECT_NE(ReadHomeFile("Languages/English/AddressbookForm.txt").find("Caption=&Continue"),
+              std::string::npos);
+    EXPECT_NE(ReadHomeFile("Languages/English/ContactForm.txt").find("Caption=&Ok"),
+              std::string::npos);
+    EXPECT_NE(ReadHomeFile("Languages/English/GroupNameForm.txt").find("Caption=Group name:"),
+              std::string::npos);
 }
 
 TEST_F(AddressbookTest, TheContactEditorTurnsParenthesesIntoBrackets) {
@@ -128,14 +135,14 @@ TEST_F(AddressbookTest, TheContactEditorTurnsParenthesesIntoBrackets) {
         // An empty group field gets the whole book's name.
         EXPECT_EQ(editor->GroupField()->currentText(), "All contacts");
         EXPECT_EQ(editor->GroupField()->count(), 4);
-        editor->NameField()->setFocus();
-        QTest::keyClicks(editor->NameField(), "Jo (work)");
-        QTest::keyClick(editor->NameField(), Qt::Key_Tab);
-        shownName = editor->NameField()->text();
         editor->MobileField()->setText("+3620111");
         editor->NoteField()->setPlainText("met (twice)");
         editor->GroupField()->setCurrentText("Friends");
-        editor->accept();
+        // Finishing the name (Enter, which also presses the default "&Ok").
+        QTest::keyClicks(editor->NameField(), "Jo (work)");
+        QTest::keyClick(editor->NameField(), Qt::Key_Return);
+        shownName = editor->NameField()->text();
+        EXPECT_EQ(editor->result(), QDialog::Accepted);
     });
     book->FindAction("tbNewContact")->trigger();
     EXPECT_EQ(shownName, "Jo [work]");
