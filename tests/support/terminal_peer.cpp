@@ -23,6 +23,14 @@ TerminalPeer::TerminalPeer(const std::string& path, std::chrono::milliseconds ti
     }
 }
 
+bool TerminalPeer::SetSpeed(int baud) {
+    termios settings{};
+    // glibc takes the speed in baud as well as its B constant.
+    return fd_ >= 0 && ::tcgetattr(fd_, &settings) == 0 &&
+           ::cfsetspeed(&settings, static_cast<speed_t>(baud)) == 0 &&
+           ::tcsetattr(fd_, TCSANOW, &settings) == 0;
+}
+
 bool TerminalPeer::Send(const std::string& bytes) {
     std::size_t written = 0;
     while (fd_ >= 0 && written < bytes.size()) {

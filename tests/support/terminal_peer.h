@@ -17,6 +17,8 @@ public:
     bool open() const { return fd_ >= 0; }
     // False when not all bytes could be written.
     bool Send(const std::string& bytes);
+    // Sets the line speed in baud, as a driver's serial port does; false when refused.
+    bool SetSpeed(int baud);
 };
 
 }  // namespace nimbra::testing_support

@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     if (!error.isEmpty())
         return Fail(error, kExitFailed);
     modemsim::ModemHost host(modem, port, clock, log);
+    host.SetLineSpeed(options.modem.lineSpeed);
     modemsim::ModemControl commands(modem, host, port, plug);
     simkit::ControlPort controlPort(commands);
     if (!controlPort.Listen(options.controlPort, error))

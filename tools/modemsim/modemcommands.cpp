@@ -188,8 +188,12 @@ Modem::Reply Modem::Identity(const AtCommand& command, const std::string& value)
 Modem::Reply Modem::Format(const AtCommand& command) {
     switch (command.form) {
         case Form::kRead:
+            if (!settings_.offersPdu && !settings_.offersText)
+                return Error();
             return Ok({std::string("+CMGF: ") + (pduMode_ ? "0" : "1")});
         case Form::kTest: {
+            if (!settings_.offersPdu && !settings_.offersText)
+                return Error();
             const std::string formats = settings_.offersPdu && settings_.offersText ? "0,1"
                                         : settings_.offersPdu                       ? "0"
                                                                                     : "1";

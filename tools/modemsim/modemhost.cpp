@@ -37,6 +37,15 @@ ModemHost::ModemHost(Modem& modem, PtyPort& port, const SystemClock& clock, simk
 
 void ModemHost::Received(const QByteArray& bytes) {
     log_.Packet(session_, simkit::PacketLog::Direction::Received, Readable(bytes));
+    if (lineSpeed_ != 0) {
+        const int speed = port_.LineSpeed();
+        if (speed != lineSpeed_) {
+            log_.Note(session_, QStringLiteral("not heard at %1 baud (the modem listens at %2)")
+                                    .arg(speed)
+                                    .arg(lineSpeed_));
+            return;
+        }
+    }
     modem_.Receive(std::string_view(bytes.constData(), bytes.size()));
     Flush();
 }

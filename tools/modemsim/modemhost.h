@@ -28,6 +28,9 @@ public:
     // modem.
     void Flush();
     int session() const { return session_; }
+    // Non-zero: what arrives while the driver's end is set to another speed is not heard (a
+    // modem fixed at one line speed hears only noise at the others).
+    void SetLineSpeed(int baud) { lineSpeed_ = baud; }
 
 private:
     void Received(const QByteArray& bytes);
@@ -40,6 +43,7 @@ private:
     simkit::PacketLog& log_;
     QTimer* timer_;
     int session_ = 0;
+    int lineSpeed_ = 0;
 };
 
 }  // namespace modemsim

@@ -88,7 +88,9 @@ ParsedModemOptions ParseModemOptions(const QStringList& arguments) {
     const QCommandLineOption textMode =
         Flag("text-mode", "Start in text mode (as after AT+CMGF=1).");
     const QCommandLineOption formats =
-        Valued("formats", "Message formats offered by AT+CMGF: pdu, text or both (default).",
+        Valued("formats",
+               "Message formats offered by AT+CMGF: pdu, text, both (default) or none (a "
+               "device without short messages).",
                "which", "both");
     const QCommandLineOption smsc =
         Valued("smsc", "Service centre number (default +36209000000).", "number");
@@ -141,13 +143,18 @@ ParsedModemOptions ParseModemOptions(const QStringList& arguments) {
                "prefix");
     const QCommandLineOption faultCount =
         Valued("fault-count", "Only the next N such command lines get the fault.", "n");
+    const QCommandLineOption speed =
+        Valued("speed",
+               "Hear the driver only while its end of the terminal is set to this speed in baud "
+               "(default: any speed).",
+               "baud");
     const QCommandLineOption delay =
         Valued("delay", "Answer every command this many milliseconds late.", "ms");
     parser.addOptions(
         {link,           controlPort, log,          noEcho,     textMode,    formats,      smsc,
          simSlots,       phoneSlots,  firstIndex,   store,      emptySlot,   manufacturer, model,
          revision,       signal,      registration, cnmi,       reportDelay, noReport,     reply,
-         firstReference, fault,       faultOn,      faultCount, delay});
+         firstReference, fault,       faultOn,      faultCount, delay,       speed});
 
     ParsedModemOptions parsed;
     ModemOptions& options = parsed.options;
@@ -177,12 +184,12 @@ ParsedModemOptions ParseModemOptions(const QStringList& arguments) {
     modem.pduMode = !parser.isSet(textMode);
     const QString offered = parser.value(formats);
     if (offered != QLatin1String("both") && offered != QLatin1String("pdu") &&
-        offered != QLatin1String("text")) {
-        error = QStringLiteral("--formats wants pdu, text or both");
+        offered != QLatin1String("text") && offered != QLatin1String("none")) {
+        error = QStringLiteral("--formats wants pdu, text, both or none");
         return parsed;
     }
-    modem.offersPdu = offered != QLatin1String("text");
-    modem.offersText = offered != QLatin1String("pdu");
+    modem.offersPdu = offered == QLatin1String("both") || offered == QLatin1String("pdu");
+    modem.offersText = offered == QLatin1String("both") || offered == QLatin1String("text");
     if (parser.isSet(smsc))
         modem.serviceCentre = Ansi(parser.value(smsc));
     if (!ReadCount(parser, simSlots, 0, 1000, modem.simSlots, error) ||
@@ -193,7 +200,8 @@ ParsedModemOptions ParseModemOptions(const QStringList& arguments) {
         !ReadCount(parser, reportDelay, 0, 3600000, modem.reportDelayMs, error) ||
         !ReadCount(parser, firstReference, 1, 255, modem.firstReference, error) ||
         !ReadCount(parser, faultCount, 1, 1000000, modem.fault.remaining, error) ||
-        !ReadCount(parser, delay, 0, 3600000, modem.delayMs, error)) {
+        !ReadCount(parser, delay, 0, 3600000, modem.delayMs, error) ||
+        !ReadCount(parser, speed, 0, 4000000, modem.lineSpeed, error)) {
         return parsed;
     }
     if (parser.isSet(store)) {

@@ -42,9 +42,10 @@ enum class EmptySlot {
 
 struct ModemSettings {
     bool echo = true;
-    bool pduMode = true;  // the message format at start and after ATZ
-    bool offersPdu = true;
+    bool pduMode = true;    // the message format at start and after ATZ
+    bool offersPdu = true;  // neither offered: no short messages at all (AT+CMGF gives ERROR)
     bool offersText = true;
+    int lineSpeed = 0;  // non-zero: only what the driver writes at this speed (baud) is heard
     std::string serviceCentre = "+36209000000";
     int simSlots = 20;
     int phoneSlots = 30;

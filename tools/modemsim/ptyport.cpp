@@ -31,7 +31,30 @@ bool HungUp(int master) {
     return ::poll(&poller, 1, 0) > 0 && (poller.revents & POLLHUP) != 0;
 }
 
+struct SpeedCode {
+    speed_t code;
+    int baud;
+};
+
+constexpr SpeedCode kSpeeds[] = {
+    {B110, 110},       {B300, 300},       {B600, 600},       {B1200, 1200},     {B2400, 2400},
+    {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
+    {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+};
+
 }  // namespace
+
+int PtyPort::LineSpeed() const {
+    termios settings{};
+    if (master_ < 0 || ::tcgetattr(master_, &settings) != 0)
+        return 0;
+    const speed_t code = ::cfgetospeed(&settings);
+    for (const SpeedCode& speed : kSpeeds) {
+        if (speed.code == code)
+            return speed.baud;
+    }
+    return 0;
+}
 
 PtyPort::PtyPort(QObject* parent) : QObject(parent), peerWatch_(new QTimer(this)) {
     peerWatch_->setInterval(kPeerWatchMs);

@@ -31,6 +31,9 @@ public:
     // The terminal device the driver opens.
     QString devicePath() const { return devicePath_; }
     bool peerOpen() const { return peerOpen_; }
+    // The speed in baud the driver set on its end (a pseudo-terminal keeps one set of line
+    // settings for both ends); 0 when it is not a standard speed or the port is closed.
+    int LineSpeed() const;
 
     // Bytes for the driver; dropped (false) while nobody has the port open.
     bool Write(const QByteArray& bytes);

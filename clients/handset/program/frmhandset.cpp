@@ -106,8 +106,27 @@ std::string TfrmHandset::Translate(const std::string& text) {
     return nimbra::Translate(text);
 }
 
+HandsetSettings& TfrmHandset::ConnectionSettings() const {
+    return connectionSettings_ ? *connectionSettings_ : *settings_;
+}
+
 std::string TfrmHandset::ModelAndPort() const {
-    return settings_->Model() + ", " + settings_->PortName();
+    const HandsetSettings& settings = ConnectionSettings();
+    return settings.Model() + ", " + settings.PortName();
+}
+
+void TfrmHandset::CreateWindows() {
+    if (windowFactory_ && settings_)
+        windows_ = windowFactory_(*this);
+}
+
+void TfrmHandset::PreferencesSaved() {
+    if (!settings_)
+        return;
+    EngineCall([this] {
+        phone().sendInfo("operator", QFromAnsi(settings_->OperatorName()));
+        phone().deviceInfo(QFromAnsi("@" + settings_->Model() + "," + settings_->PortName()));
+    });
 }
 
 void TfrmHandset::SetAutostart(bool value) {
@@ -121,16 +140,25 @@ void TfrmHandset::nbSMSPhone1Connect() {
     Connect(false);
 }
 
-void TfrmHandset::TestConnection() {
+void TfrmHandset::TestConnection(OverlaySettings::Values preferences) {
+    testValues_ = std::move(preferences);
     Connect(true);
 }
 
 void TfrmHandset::Connect(bool testOnly) {
     if (!settings_ || IsShutDown())
         return;
-    if (settings_->Model() == kAutodetectModel) {
+    std::string model = settings_->Model();
+    if (testOnly) {
+        const auto it = testValues_.find(pref::kModel);
+        if (it != testValues_.end())
+            model = it->second;
+    }
+    if (model == kAutodetectModel) {
         if (runMode_ != kServiceMode) {
             ShowMessage(Translate("Please configure your GSM device!"));
+            if (windows_)
+                windows_->MenuItemClick(realName_ + " " + Translate("Configuration"));
             Post(WM_DRV_CONNECT_RESULT, 0, 0);
         }
         return;
@@ -148,20 +176,27 @@ void TfrmHandset::Connect(bool testOnly) {
 }
 
 void TfrmHandset::StartConnection() {
+    connectionSettings_ = settings_.get();
+    if (testMode_) {
+        testSource_ = std::make_unique<OverlaySettings>(store_, realName_, testValues_);
+        testSettings_ = std::make_unique<HandsetSettings>(*testSource_, realName_);
+        connectionSettings_ = testSettings_.get();
+    }
+    HandsetSettings& settings = *connectionSettings_;
     PduCodecOptions codec;
-    codec.convert7Bit = settings_->PortChecked(port::kConvertGsmChars);
-    codec.includeSmsc = settings_->PortChecked(port::kIncludeServiceCentre);
-    codec.decodePdu = settings_->PortChecked(port::kDecodePdu);
+    codec.convert7Bit = settings.PortChecked(port::kConvertGsmChars);
+    codec.includeSmsc = settings.PortChecked(port::kIncludeServiceCentre);
+    codec.decodePdu = settings.PortChecked(port::kDecodePdu);
     SetPduCodecOptions(codec);
-    portLog_.Configure(settings_->PortChecked(port::kViewLog),
-                       settings_->PortChecked(port::kLogToFile),
+    portLog_.Configure(settings.PortChecked(port::kViewLog), settings.PortChecked(port::kLogToFile),
                        engineFolder_ + "/logs/comlog_" + realName_ + ".txt");
 
-    const HandsetSettings* settings = settings_.get();
-    port_ = std::make_unique<TCommPortDriver>([settings] { return settings->LineSettings(); });
+    const HandsetSettings* lineSettings = &settings;
+    port_ =
+        std::make_unique<TCommPortDriver>([lineSettings] { return lineSettings->LineSettings(); });
     port_->SetLogHandler([this](std::string line) { portLog_.Line(line); });
-    phone_ = CreatePhone(settings_->DriverIndex(),
-                         {*port_, Clock(), portLog_, timings_, *settings_, *this, references_});
+    phone_ = CreatePhone(settings.DriverIndex(),
+                         {*port_, Clock(), portLog_, timings_, settings, *this, references_});
     TPhone* model = phone_.get();
     port_->SetReceiveHandler([model](std::string_view bytes) { model->OnReceiveData(bytes); });
 
@@ -173,7 +208,7 @@ void TfrmHandset::StartConnection() {
     shared_.active = true;
     shared_.reconnectRequested = false;
     session_ = std::make_unique<HandsetSession>(
-        *phone_, *settings_, shared_, *this, testMode_,
+        *phone_, settings, shared_, *this, testMode_,
         [this](bool ok) { Post(WM_DRV_CONNECT_RESULT, ok ? 1 : 0, 0); },
         [this] { Post(WM_DRV_SESSION_ENDED); });
     session_->start();
@@ -207,16 +242,25 @@ void TfrmHandset::ConnectionResult(bool ok) {
         testMode_ = false;
         ShowMessage(Translate("Successfully connected to the device"));
         SetAutostart(true);
+        if (windows_)
+            windows_->TestFinished();
     } else if (ok) {
         called = EngineCall([this] {
             phone().connectionSuccess();
             phone().deviceInfo(QFromAnsi(Translate("Connected to device")));
         });
         SetAutostart(true);
+        if (windows_) {
+            windows_->Connected(
+                realName_ + " (" + settings_->Model() + "," + settings_->PortName() + ")",
+                settings_->PrefChecked(pref::kNetworkMonitoring));
+        }
     } else {
         if (testMode_) {
             testMode_ = false;
             ShowMessage(Translate("Could not connect to the device"));
+            if (windows_)
+                windows_->TestFinished();
         }
         called = EngineCall([this] {
             phone().connectionFailed();
@@ -243,6 +287,8 @@ void TfrmHandset::SessionEnded() {
     phone_.reset();
     if (IsShutDown())
         return;
+    if (windows_)
+        windows_->Disconnected();
     if (reconnecting_) {
         reconnectTimer_.start(timings_.reconnectPauseMs);
         return;
@@ -326,16 +372,21 @@ void TfrmHandset::GiveBackUnsent() {
 
 // --- the engine's other events -------------------------------------------------------------
 
-void TfrmHandset::nbSMSPhone1MenuItemClick(const QString&) {
+void TfrmHandset::nbSMSPhone1MenuItemClick(const QString& name) {
     // The configuration, test phone and file phone windows answer their menu items.
+    if (windows_)
+        windows_->MenuItemClick(QToAnsi(name));
 }
 
 void TfrmHandset::nbSMSPhone1info(const QString& name) {
     const std::string msg = QToAnsi(name);
     if (msg.find("setlang") != std::string::npos) {
         const std::string language = TextInParentheses(msg);
-        if (!language.empty())
+        if (!language.empty()) {
             ProcessLanguage().SetLanguage(language);
+            if (windows_)
+                windows_->LanguageChanged();
+        }
     } else if (msg == "devicename" && settings_) {
         Post(WM_DRV_DEVICEINFO, 0, 1, "@" + settings_->Model() + "," + settings_->PortName());
     }
@@ -493,9 +544,13 @@ void TfrmHandset::HandleMessage(const driver::DriverMessage& message) {
                 phone().registerMenuItem(QFromAnsi(text));
                 phone().unlock();
             });
+            if (windows_)
+                windows_->PhoneMenuItem(text, true);
             break;
         case WM_DRV_UNREGISTER_MENU:
             EngineCall([&] { phone().unRegisterMenuItem(QFromAnsi(text)); });
+            if (windows_)
+                windows_->PhoneMenuItem(text, false);
             break;
         default:
             break;

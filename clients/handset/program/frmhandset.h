@@ -14,6 +14,7 @@
 // went away and did not come back, or the engine disconnected first).
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@
 #include "commportdriver.h"
 #include "driverwindow.h"
 #include "handsetsession.h"
+#include "handsetwindowhooks.h"
+#include "overlaysettings.h"
 #include "pdureferencesetting.h"
 #include "phonemanager.h"
 #include "portlogfile.h"
@@ -40,6 +43,11 @@ public:
     ~TfrmHandset() override;
 
     bool FormCreate() override;
+    // The other windows, made by the factory the program gives (none in tests that do not).
+    using WindowFactory = std::function<std::unique_ptr<HandsetWindowHooks>(TfrmHandset&)>;
+    void SetWindowFactory(WindowFactory factory) { windowFactory_ = std::move(factory); }
+    void CreateWindows() override;
+    HandsetWindowHooks* windows() { return windows_.get(); }
 
     const std::string& realName() const { return realName_; }
     // The phone object of the current connection, or none.
@@ -53,7 +61,17 @@ public:
     enum class CommandType { Command, Text, Message };
     bool bModemClick(const std::string& text, CommandType type);
     // "Test connection": connects, reports the outcome to the operator and disconnects.
-    void TestConnection();
+    // preferences: values of the preferences window not yet kept, which the test uses in
+    // front of the stored ones.
+    void TestConnection(OverlaySettings::Values preferences = {});
+    bool testRunning() const { return testMode_; }
+    // The preferences were kept: the engine hears the operator and the device text.
+    void PreferencesSaved();
+    // The settings as stored.
+    HandsetSettings* settings() { return settings_.get(); }
+    SettingsSource& store() { return store_; }
+    // "Service" when the engine runs as a service.
+    const std::string& runMode() const { return runMode_; }
 
     // PhoneHost: from any thread.
     void RequestReconnect() override { shared_.reconnectRequested = true; }
@@ -98,6 +116,8 @@ private:
     void JoinConsole();
     void SetAutostart(bool value);
     std::string ModelAndPort() const;
+    // The settings of the connection being made: a test's own, else the stored ones.
+    HandsetSettings& ConnectionSettings() const;
 
     const QString engineService_;
     StoredSettings store_;
@@ -125,6 +145,16 @@ private:
     bool reconnecting_ = false;
     bool testMode_ = false;
     QTimer reconnectTimer_;
+
+    // A test's settings: the preferences window's values in front of the store. Made when the
+    // test's connection starts and kept until the next one (its phone reads them).
+    OverlaySettings::Values testValues_;
+    std::unique_ptr<OverlaySettings> testSource_;
+    std::unique_ptr<HandsetSettings> testSettings_;
+    HandsetSettings* connectionSettings_ = nullptr;
+
+    WindowFactory windowFactory_;
+    std::unique_ptr<HandsetWindowHooks> windows_;
 };
 
 }  // namespace nimbra::handset

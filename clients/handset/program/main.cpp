@@ -3,10 +3,15 @@
 
 #include "driverprogram.h"
 #include "frmhandset.h"
+#include "handsetwindows.h"
 
 int main(int argc, char** argv) {
     return nimbra::driver::RunDriverProgram(
         argc, argv, [](const nimbra::com::TransmitEngine& engine) {
-            return std::make_unique<nimbra::handset::TfrmHandset>(engine);
+            auto window = std::make_unique<nimbra::handset::TfrmHandset>(engine);
+            window->SetWindowFactory([](nimbra::handset::TfrmHandset& driver) {
+                return std::make_unique<nimbra::handset::HandsetWindows>(driver);
+            });
+            return window;
         });
 }

@@ -68,6 +68,40 @@ TEST(ModemsimTest, AnswersTheCommandsOfTheDriverOnItsTerminal) {
     EXPECT_EQ(modem.Count("opens"), 1);
 }
 
+TEST(ModemsimTest, AModemAtOneSpeedHearsOnlyThatSpeedAndNamesItself) {
+    Modem modem(MODEMSIM, {"--speed", "9600", "--manufacturer", "+GMI: ACME", "--model", "GSM900",
+                           "--formats", "none"});
+    TerminalPeer port(modem.device());
+    ASSERT_TRUE(port.open()) << modem.device();
+    ASSERT_TRUE(port.SetSpeed(19200));
+    ASSERT_TRUE(port.Send("ATZ\r"));
+    EXPECT_TRUE(modem.WaitForLog("not heard at 19200 baud", kTimeout));
+    ASSERT_TRUE(port.SetSpeed(9600));
+    const std::vector<Step> steps = {
+        {"AT+GMI\r", "AT+GMI\r\r\n+GMI: ACME\r\n" + kOk},
+        {"ATI\r", "ATI\r\r\nGSM900\r\n" + kOk},
+        {"AT+CMGF=?\r", "AT+CMGF=?\r\r\nERROR\r\n"},
+        {"AT+CMGF=0\r", "AT+CMGF=0\r\r\nERROR\r\n"},
+    };
+    for (const Step& step : steps) {
+        ASSERT_TRUE(port.Send(step.send));
+        EXPECT_EQ(port.ReadBytes(step.answer.size()), step.answer) << step.send;
+    }
+    EXPECT_EQ(modem.Count("commands"), 4) << "the line at the wrong speed was not heard";
+}
+
+TEST(ModemsimTest, OffersTheMessageFormatsItIsToldOf) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"both", "(0,1)"}, {"pdu", "(0)"}, {"text", "(1)"}};
+    for (const auto& [formats, offered] : cases) {
+        Modem modem(MODEMSIM, {"--no-echo", "--formats", formats});
+        TerminalPeer port(modem.device());
+        ASSERT_TRUE(port.Send("AT+CMGF=?\r"));
+        const std::string answer = "\r\n+CMGF: " + offered + "\r\n" + kOk;
+        EXPECT_EQ(port.ReadBytes(answer.size()), answer) << formats;
+    }
+}
+
 class ModemsimMessageTest : public ::testing::Test {
 protected:
     // What AT+CMGR shows in a slot, decoded by the project's codec.
