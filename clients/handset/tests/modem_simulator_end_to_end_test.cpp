@@ -39,7 +39,8 @@ const std::string kRecipient = "+36301234567";
 std::string SentField(const std::string& line, const std::string& name) {
     if (name == "text") {
         const std::size_t at = line.find(" text=");
-        return at == std::string::npos ? std::string() : line.substr(at + 6, line.find('\n') - at - 6);
+        return at == std::string::npos ? std::string()
+                                       : line.substr(at + 6, line.find('\n') - at - 6);
     }
     std::smatch match;
     if (std::regex_search(line, match, std::regex(" " + name + "=(\\S*)")))
@@ -59,8 +60,7 @@ protected:
 
     // The driver knows the modem by a link that goes with it, so that an unplugged modem's
     // terminal, free again, is never taken for it. The modem's references start at 42.
-    void Start(std::vector<std::string> modemOptions,
-               std::map<std::string, std::string> prefs = {},
+    void Start(std::vector<std::string> modemOptions, std::map<std::string, std::string> prefs = {},
                std::map<std::string, std::string> portSettings = {}) {
         link_ = folder_.path() / "modem";
         modemOptions.insert(modemOptions.end(),
@@ -130,8 +130,7 @@ TEST_F(ModemSimulatorEndToEnd, AMessageGoesOutItsStatusReportAndAReplyComeBack) 
     EXPECT_EQ(SentField(sent, "report"), "1");
     EXPECT_EQ(SentField(sent, "part"), "1/1");
     const std::string length = SentField(sent, "length");
-    EXPECT_NE(modem_->Log().find("AT+CMGS=" + length + "\\r"), std::string::npos)
-        << modem_->Log();
+    EXPECT_NE(modem_->Log().find("AT+CMGS=" + length + "\\r"), std::string::npos) << modem_->Log();
 
     // "+CMGS: 42" is the reference in Sent Items, from the device's own number.
     const std::filesystem::path file = WaitForFile("Sent Items", "Hello modem");
