@@ -1,8 +1,8 @@
-// Messages a minute through the handset driver: the real engine and the real driver with a
-// scripted modem on a pseudo-terminal that answers every command at once. The messages are
-// queued through a client object; the clock runs until all of them are in Sent Items. Then
-// the driver's CPU time over a while with nothing to send and receiving on (it reads the
-// device's memory slot by slot all the time).
+// Messages a minute through the handset driver: the real engine and the real driver with the
+// modem simulator program on a pseudo-terminal, answering every command at once and making no
+// status reports. The messages are queued through a client object; the clock runs until all
+// of them are in Sent Items. Then the driver's CPU time over a while with nothing to send and
+// receiving on (it reads the device's memory slot by slot all the time).
 //
 //   handset_throughput_bench [message count] [idle seconds]      (defaults: 10, 20)
 //
@@ -28,7 +28,7 @@
 #include "file_text.h"
 #include "keypath.h"
 #include "running_engine.h"
-#include "scripted_modem.h"
+#include "simulator_process.h"
 #include "unGSMSMS.h"
 #include "wait.h"
 
@@ -58,7 +58,7 @@ long long CpuMs(pid_t pid) {
 }
 
 void Run(int count, int idleSeconds) {
-    nimbra::handset::testing::ScriptedModem modem;
+    nimbra::testing_support::ModemSimulatorProcess modem(MODEMSIM, {"--no-report"});
     RunningEngine engine(TRANSMIT);
     const fs::path driver = engine.home() / "Devices/handset";
     fs::create_directories(engine.home() / "Devices");
@@ -66,7 +66,7 @@ void Run(int count, int idleSeconds) {
     fs::permissions(driver, fs::perms::owner_all);
     const std::string section = nimbra::PluginKeyPath("GSM Device1");
     engine.WriteSetting(section, "cbGSM", "Siemens M20");
-    engine.WriteSetting(section, "lbComPort", modem.path());
+    engine.WriteSetting(section, "lbComPort", modem.device());
     engine.Start();
 
     nimbra::com::TnbMessageServerProxy client(
@@ -108,11 +108,12 @@ void Run(int count, int idleSeconds) {
     if (pid == 0)
         throw std::runtime_error("the driver's process was not found");
     const long long before = CpuMs(pid);
-    const int readsBefore = modem.Count("AT+CMGR=");
+    const int commandsBefore = modem.Count("commands");
     WaitUntil([] { return false; }, std::chrono::seconds(idleSeconds));
     const long long used = CpuMs(pid) - before;
-    std::printf("handset idle, receiving on: %lld ms CPU in %d s (%.2f%%), %d slots read\n", used,
-                idleSeconds, used / (idleSeconds * 10.0), modem.Count("AT+CMGR=") - readsBefore);
+    std::printf("handset idle, receiving on: %lld ms CPU in %d s (%.2f%%), %d commands answered\n",
+                used, idleSeconds, used / (idleSeconds * 10.0),
+                modem.Count("commands") - commandsBefore);
 }
 
 }  // namespace
