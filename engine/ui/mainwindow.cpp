@@ -31,6 +31,7 @@
 #include "foldertreemodel.h"
 #include "icons.h"
 #include "messagelistmodel.h"
+#include "preferencesform.h"
 #include "qansi.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
@@ -95,6 +96,11 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
     aboutForm_ = new AboutForm(this);
     folderForm_ = new FolderForm(this);
     renameForm_ = new RenameForm(this);
+    prefForm_ = new TfrmPref(engine_, this);
+    // A new date format shows at once in the list.
+    prefForm_->onApplied = [this] {
+        messageModel_->SetDateFormat(engine_.Options().dateFormat, SystemPicture());
+    };
     LoadSortOrder();
     ConnectEngine();
     resize(780, 560);
@@ -271,6 +277,12 @@ void TNbsmForm::AskToExit() {
         engine_.Exit();
 }
 
+void TNbsmForm::ShowPreferences(bool plugins) {
+    if (prefForm_->isVisible())
+        return;
+    prefForm_->Execute(plugins ? TfrmPref::PluginPage : TfrmPref::DevicePage);
+}
+
 void TNbsmForm::closeEvent(QCloseEvent* event) {
     if (engine_.HasShutDown()) {
         event->accept();
@@ -312,6 +324,7 @@ void TNbsmForm::TranslateAll() {
     TranslateWindow(renameForm_, "RenameForm");
     TranslateWindow(folderForm_, "FolderForm");
     TranslateWindow(aboutForm_, "AboutForm");
+    TranslateWindow(prefForm_, "PrefForm");
     messageModel_->RetranslateHeaders();
     folderModel_->RetranslateHeader();
     UpdateTitle();

@@ -41,6 +41,12 @@ void OnNextModal(std::function<void(QWidget*)> act) {
     timer->start(10);
 }
 
+void DropModalWaits() {
+    for (const QPointer<QTimer>& timer : Waiting())
+        delete timer.data();
+    Waiting().clear();
+}
+
 void AnswerNextBox(int button) {
     OnNextModal([button](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);

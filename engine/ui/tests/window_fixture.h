@@ -17,6 +17,8 @@ namespace nimbra::testing_support {
 
 // Calls act with the next modal window once it is open; gives up after a few seconds.
 void OnNextModal(std::function<void(QWidget*)> act);
+// Forgets the waits for modal windows that have not come (a window that may or may not ask).
+void DropModalWaits();
 // Answers the next message box with button (QMessageBox::Yes, No, ...).
 void AnswerNextBox(int button);
 
