@@ -55,6 +55,19 @@ void AnswerNextBox(int button) {
     });
 }
 
+std::vector<std::string> ListEntries(const QListWidget* list) {
+    std::vector<std::string> entries;
+    for (int row = 0; row < list->count(); ++row)
+        entries.push_back(list->item(row)->text().toStdString());
+    return entries;
+}
+
+void SelectEntry(QListWidget* list, const std::string& entry) {
+    const auto found = list->findItems(QString::fromStdString(entry), Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << entry;
+    list->setCurrentItem(found.front());
+}
+
 void WindowTest::SetUp() {
     WriteOption("eInstalledNumber", "0");
     testing_support::WriteFileText(home / "Languages.txt", "English\r\nGerman\r\n");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <QListWidget>
 #include <QModelIndex>
 #include <QUrl>
 
@@ -21,6 +22,11 @@ void OnNextModal(std::function<void(QWidget*)> act);
 void DropModalWaits();
 // Answers the next message box with button (QMessageBox::Yes, No, ...).
 void AnswerNextBox(int button);
+
+// The texts of a list's entries, in order.
+std::vector<std::string> ListEntries(const QListWidget* list);
+// Makes the entry of that text the list's current and selected one.
+void SelectEntry(QListWidget* list, const std::string& entry);
 
 class WindowTest : public EngineTest {
 protected:
