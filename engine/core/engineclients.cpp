@@ -10,7 +10,6 @@
 
 namespace nimbra {
 
-
 std::shared_ptr<TnbMessageServer> Engine::CreateMessageServer() {
     auto client = std::make_shared<TnbMessageServer>(*this, NextTag());
     AddClient(client);

@@ -94,8 +94,7 @@ TfrmPref::TfrmPref(Engine& engine, QWidget* parent) : QDialog(parent), engine_(e
     connect(Button("bFilterOutConfig"), &QPushButton::clicked, this,
             [this] { ConfigureFilter(false); });
     connect(cbFilterIn_, &QComboBox::currentIndexChanged, this, [this] { FilterChosen(true); });
-    connect(cbFilterOut_, &QComboBox::currentIndexChanged, this,
-            [this] { FilterChosen(false); });
+    connect(cbFilterOut_, &QComboBox::currentIndexChanged, this, [this] { FilterChosen(false); });
     for (QListWidget* list : {lbHandsets_, lbCOMPlugins_})
         connect(list, &QListWidget::itemSelectionChanged, this, &TfrmPref::UpdateButtons);
 }
@@ -136,8 +135,8 @@ QWidget* TfrmPref::CreateDevicePage() {
     lbHandsets_ = NewList(installed, "lbHandsets");
     auto* installedLayout = new QHBoxLayout(installed);
     installedLayout->addWidget(lbHandsets_, 1);
-    installedLayout->addLayout(ButtonColumn(
-        {NewButton("bConfigure", "Configure"), NewButton("bUninstall", "Uninstall")}));
+    installedLayout->addLayout(
+        ButtonColumn({NewButton("bConfigure", "Configure"), NewButton("bUninstall", "Uninstall")}));
 
     QGroupBox* install = NewGroup(page, "gbInstall", "Install a new device");
     cbDeviceType_ = NewChoice(install, "cbDeviceType");
@@ -267,12 +266,12 @@ QWidget* TfrmPref::CreateFilterPage() {
     cbFilterIn_ = NewChoice(filters, "cbFilterIn");
     cbFilterOut_ = NewChoice(filters, "cbFilterOut");
     auto* filterLayout = new QGridLayout(filters);
-    filterLayout->addWidget(NewLabel(filters, "lblFilterIn", "Incoming message filter:"), 0, 0,
-                            1, 2);
+    filterLayout->addWidget(NewLabel(filters, "lblFilterIn", "Incoming message filter:"), 0, 0, 1,
+                            2);
     filterLayout->addWidget(cbFilterIn_, 1, 0);
     filterLayout->addWidget(NewButton("bFilterInConfig", "Configuration"), 1, 1);
-    filterLayout->addWidget(NewLabel(filters, "lblFilterOut", "Outgoing message filter:"), 2, 0,
-                            1, 2);
+    filterLayout->addWidget(NewLabel(filters, "lblFilterOut", "Outgoing message filter:"), 2, 0, 1,
+                            2);
     filterLayout->addWidget(cbFilterOut_, 3, 0);
     filterLayout->addWidget(NewButton("bFilterOutConfig", "Configuration"), 3, 1);
     filterLayout->setColumnStretch(0, 1);
@@ -292,6 +291,7 @@ QWidget* TfrmPref::CreateFilterPage() {
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(about);
+    layout->addSpacing(6);
     layout->addWidget(filters);
     layout->addWidget(dates);
     layout->addStretch(1);

@@ -150,7 +150,7 @@ TEST(DeviceKindOfNameTest, ReadsTheKindFromAListedName) {
         const char* kind;
     };
     const Case cases[] = {
-        {"smpp2", "smpp"},   {"CIMD2 Connection 1", "cimd"}, {"ucp1", "ucp"},
+        {"smpp2", "smpp"},    {"CIMD2 Connection 1", "cimd"}, {"ucp1", "ucp"},
         {"UCP-smpp1", "ucp"}, {"GSM Device 1", "gsm"},        {"Nokia", "gsm"},
         {"", "gsm"},
     };

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
         const nimbra::com::TransmitEngine engine = nimbra::com::TransmitEngine::Attach();
         nimbra::com::TnbMessageServerProxy server(engine);
         const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        const QString clicked = QCoreApplication::applicationFilePath() + QStringLiteral(".clicked");
+        const QString clicked =
+            QCoreApplication::applicationFilePath() + QStringLiteral(".clicked");
         QObject::connect(&server, &nimbra::com::TnbMessageServerProxy::MenuItemClick,
                          [clicked](const QVariant& caption) {
                              QFile file(clicked);

@@ -68,6 +68,7 @@ protected:
         Install(SMPP_PROGRAM, home_ / "Devices" / "smpp");
         Install(TEST_PLUGIN, home_ / "Plugins" / "optionsplugin");
         Install(SIGNATURE_FILTER, home_ / "OutFilters" / "signature.so");
+        WriteFileText(home_ / "Languages.txt", "English\r\n");
         WritePluginSetting(settings::kServerSection, "eInstalledNumber", "0");
         WritePluginSetting(settings::kServerSection, "cbWav", "0");
 
@@ -157,15 +158,18 @@ TEST_F(PreferencesEndToEndTest, AnInstalledSmppConnectionLogsInAndUninstallEndsI
     Child<QComboBox>("cbDeviceType")->setCurrentIndex(2);
     form_->Button("bInstall")->click();
     EXPECT_EQ(Stored("eSMPPInstalledNumber"), "1");
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Entries("lbHandsets") == Texts{"smpp1"}; },
-                                   kTimeoutMs));
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return Entries("lbHandsets") == Texts{"smpp1"}; }, kTimeoutMs));
     EXPECT_EQ(ProcessesOf(smpp), 1);
 
     // A second one is the next smppN.
     form_->Button("bInstall")->click();
     EXPECT_EQ(Stored("eSMPPInstalledNumber"), "2");
     ASSERT_TRUE(ProcessEventsUntil(
-        [&] { return Entries("lbHandsets") == Texts{"smpp1", "smpp2"}; }, kTimeoutMs));
+        [&] {
+            return Entries("lbHandsets") == Texts{"smpp1", "smpp2"};
+        },
+        kTimeoutMs));
 
     Select("lbHandsets", "smpp1");
     form_->Button("bUninstall")->click();
@@ -192,7 +196,9 @@ TEST_F(PreferencesEndToEndTest, AnInstalledPluginStartsIsConfiguredAndUninstalle
     form_->Button("bPluginInstall")->click();
     EXPECT_EQ(Stored("lbCOMPlugins"), "optionsplugin");
     ASSERT_TRUE(ProcessEventsUntil(
-        [&] { return Entries("lbCOMClients") == Texts{"optionsplugin 1"} && PluginCommandRegistered(); },
+        [&] {
+            return Entries("lbCOMClients") == Texts{"optionsplugin 1"} && PluginCommandRegistered();
+        },
         kTimeoutMs));
 
     Select("lbCOMPlugins", "optionsplugin");

@@ -247,12 +247,22 @@ TEST_F(PreferencesTest, OkSavesExactlyTheListedOptionsAndAppliesThemAtOnce) {
     EXPECT_FALSE(engine->preferencesOpen);
 
     const std::map<std::string, std::string> expected = {
-        {"eSendRetries", "3"},   {"eResendDelay", "7"},   {"eDateFormat", "dd.mm.yyyy hh:nn"},
-        {"cbSaveAuto", "1"},     {"cbContact", "All contacts"},
-        {"cbAutoSort", "0"},     {"cbDailyLog", "1"},     {"cbStartup2", "1"},
-        {"eAutoStart", "12"},    {"cbShmon", "1"},        {"cbtips", "1"},
-        {"cbWav", "0"},          {"lbCOMPlugins", ""},    {"cbFilterIn", "No filter is installed"},
-        {"cbFilterOut", "No filter is installed"},        {"eInstalledNumber", "0"},
+        {"eSendRetries", "3"},
+        {"eResendDelay", "7"},
+        {"eDateFormat", "dd.mm.yyyy hh:nn"},
+        {"cbSaveAuto", "1"},
+        {"cbContact", "All contacts"},
+        {"cbAutoSort", "0"},
+        {"cbDailyLog", "1"},
+        {"cbStartup2", "1"},
+        {"eAutoStart", "12"},
+        {"cbShmon", "1"},
+        {"cbtips", "1"},
+        {"cbWav", "0"},
+        {"lbCOMPlugins", ""},
+        {"cbFilterIn", "No filter is installed"},
+        {"cbFilterOut", "No filter is installed"},
+        {"eInstalledNumber", "0"},
         {"eOlder", "30"},
     };
     for (const auto& [name, value] : expected)
@@ -404,7 +414,10 @@ TEST_F(PreferencesTest, TheDeviceListFollowsLoginsAndItsEntriesUninstallAndConfi
     host.RunPosted();
     EXPECT_EQ(last.sink->events, (Texts{"unInstall", "ServerShutdown"}));
     EXPECT_TRUE(ProcessEventsUntil(
-        [&] { return Entries("lbHandsets") == Texts{"smpp1", "cimd1"}; }, 5000));
+        [&] {
+            return Entries("lbHandsets") == Texts{"smpp1", "cimd1"};
+        },
+        5000));
     EXPECT_TRUE(cimd.sink->events.empty() || cimd.sink->events.back() != "unInstall");
 
     // A device that leaves goes from the list.
@@ -443,7 +456,8 @@ TEST_F(PreferencesTest, PluginsInstallConfigureAndUninstallWithTheActiveListFoll
     RecordingServerSink sink;
     wall->SetSink(&sink);
     wall->login("wall");
-    ASSERT_TRUE(ProcessEventsUntil([&] { return Entries("lbCOMClients") == Texts{"wall 1"}; }, 5000));
+    ASSERT_TRUE(
+        ProcessEventsUntil([&] { return Entries("lbCOMClients") == Texts{"wall 1"}; }, 5000));
 
     Select("lbCOMPlugins", "wall");
     EXPECT_EQ(Click("bPluginConfigure"), "Cannot locate configuration screen");
