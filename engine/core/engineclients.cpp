@@ -5,23 +5,10 @@
 #include <filesystem>
 
 #include "engine.h"
+#include "installation.h"
 #include "unStrings.h"
 
 namespace nimbra {
-
-namespace {
-
-// A plugin's name as compared at uninstall: upper case, without a ".EXE" suffix, so that a
-// plugin that logs in with its file name matches the installed name either way.
-std::string PluginKey(const std::string& name) {
-    std::string key = UpperAscii(name);
-    constexpr std::string_view kSuffix = ".EXE";
-    if (key.size() > kSuffix.size() && key.ends_with(kSuffix))
-        key.resize(key.size() - kSuffix.size());
-    return key;
-}
-
-}  // namespace
 
 std::shared_ptr<TnbMessageServer> Engine::CreateMessageServer() {
     auto client = std::make_shared<TnbMessageServer>(*this, NextTag());

@@ -114,6 +114,67 @@ void UninstallPlugin(Engine& engine, const std::string& name) {
     engine.UninstallPlugin(name);
 }
 
+int DeviceKindOfName(const std::string& realName) {
+    const std::string lower = LowerAnsi(realName);
+    for (const char* word : {"ucp", "cimd", "smpp"}) {
+        if (lower.find(word) != std::string::npos)
+            return DeviceKindIndex(word);
+    }
+    return DeviceKindIndex("gsm");
+}
+
+bool ConfigureDevice(Engine& engine, const std::string& realName) {
+    if (realName.empty())
+        return false;
+    const std::string prefix = realName + " ";
+    const auto& items = engine.Menu().Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].separator && items[i].caption.starts_with(prefix)) {
+            engine.ClickServerMenuItem(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PluginKey(const std::string& name) {
+    std::string key = UpperAscii(name);
+    constexpr std::string_view kSuffix = ".EXE";
+    if (key.size() > kSuffix.size() && key.ends_with(kSuffix))
+        key.resize(key.size() - kSuffix.size());
+    return key;
+}
+
+bool ConfigurePlugin(Engine& engine, const std::string& name) {
+    const std::string key = PluginKey(name);
+    const TnbMessageServer* plugin = nullptr;
+    for (const auto& client : engine.Clients()) {
+        const auto* server = dynamic_cast<const TnbMessageServer*>(client.get());
+        if (server && server->IsLive() && PluginKey(server->clientName) == key) {
+            plugin = server;
+            break;
+        }
+    }
+    if (!plugin)
+        return false;
+    if (plugin->firstCommand.empty())
+        throw AdminRefusal("Cannot locate configuration screen");
+    // A click may change the menu; the command is looked up again after each.
+    const std::string command = plugin->firstCommand;
+    for (std::size_t i = 0; i < engine.PluginMenu().Items().size(); ++i) {
+        const ServerMenu::Item& item = engine.PluginMenu().Items()[i];
+        if (!item.separator && item.caption == command)
+            engine.ClickPluginMenuItem(i);
+    }
+    return true;
+}
+
+void SaveInstallation(Engine& engine) {
+    WritePluginSetting(settings::kServerSection, kDeviceKinds[0].countOption,
+                       engine.Options().installed[0]);
+    SavePlugins(engine);
+}
+
 std::vector<InstalledDevice> InstalledDevices(Engine& engine) {
     engine.Devices().DropNotLive();
     std::vector<InstalledDevice> devices;

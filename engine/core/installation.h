@@ -24,6 +24,28 @@ int InstallDevice(Engine& engine, int kindIndex);
 // neither an installed count nor a device logged in. Gives the new count.
 int UninstallDevice(Engine& engine, int kindIndex);
 
+// The kind index of a listed device, from its name as the options window reads it: "ucp",
+// then "cimd", then "smpp" anywhere in it (in any case); any other name is a GSM device.
+int DeviceKindOfName(const std::string& realName);
+
+// Raises MenuItemClick on the logged-in device of that name with its configuration command:
+// the first command of the Server menu whose caption is the name followed by a space (a
+// driver registers realName + " Configuration" first). False when there is none.
+bool ConfigureDevice(Engine& engine, const std::string& realName);
+
+// A plugin's name as clients and the installed list are compared: upper case, without an
+// ".EXE" suffix, so that a plugin that logs in with its file name matches either way.
+std::string PluginKey(const std::string& name);
+
+// Raises MenuItemClick with the first command the running plugin registered, on every Plugins
+// menu command of that caption. AdminRefusal "Cannot locate configuration screen" when it
+// registered none; false when the plugin does not run.
+bool ConfigurePlugin(Engine& engine, const std::string& name);
+
+// Writes the GSM device count and the plugin list as they stand, as OK of the options window
+// saves them with the options it edits.
+void SaveInstallation(Engine& engine);
+
 // Adds a program of the Plugins folder to the installed plugins, starts it and saves the list.
 void InstallPlugin(Engine& engine, const std::string& name);
 // Ends the plugin's client (ServerShutdown), takes the name off the list and saves it.

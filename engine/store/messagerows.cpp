@@ -11,6 +11,38 @@ namespace {
 
 constexpr std::string_view kUnicodeMarker = "_UCS2_";
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int Number(std::string_view s, std::size_t at, std::size_t length) {
+    int value = 0;
+    for (std::size_t i = at; i < at + length; ++i)
+        value = value * 10 + (s[i] - '0');
+    return value;
+}
+
+// The stored form "yyyy-mm-dd hh:nn:ss" read directly, as sorting reads every row's; 0 when
+// the text is not in that form.
+TDateTime StoredTime(std::string_view s) {
+    constexpr std::string_view kLayout = "dddd-dd-dd dd:dd:dd";
+    if (s.size() != kLayout.size())
+        return 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (kLayout[i] == 'd' ? !IsDigit(s[i]) : s[i] != kLayout[i])
+            return 0;
+    }
+    TDateTime at = 0;
+    const CivilDateTime c{Number(s, 0, 4),
+                          Number(s, 5, 2),
+                          Number(s, 8, 2),
+                          Number(s, 11, 2),
+                          Number(s, 14, 2),
+                          Number(s, 17, 2),
+                          0};
+    return TryEncodeDateTime(c, at) ? at : 0;
+}
+
 }  // namespace
 
 std::string IconCell(const TSms& message) {
@@ -41,7 +73,9 @@ bool ReceivedAt(const TSms& message, TDateTime now, TDateTime& at) {
         at = now;
         return true;
     }
-    at = ParseDateTime(kStoredTimePicture, message.receivedTime, now);
+    at = StoredTime(message.receivedTime);
+    if (at == 0)
+        at = ParseDateTime(kStoredTimePicture, message.receivedTime, now);
     return at != 0;
 }
 

@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "codepage.h"
-#include "datepicture.h"
 #include "unStrings.h"
 
 namespace nimbra::ui {
@@ -90,38 +89,6 @@ std::u16string IconKey(const TSms& message, const CellFormat&) {
     return AnsiToWide(IconCell(message));
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int Number(std::string_view s, std::size_t at, std::size_t length) {
-    int value = 0;
-    for (std::size_t i = at; i < at + length; ++i)
-        value = value * 10 + (s[i] - '0');
-    return value;
-}
-
-// The stored form "yyyy-mm-dd hh:nn:ss" read directly, as sorting reads every row's; 0 when
-// the text is not in that form.
-TDateTime StoredTime(std::string_view s) {
-    constexpr std::string_view kLayout = "dddd-dd-dd dd:dd:dd";
-    if (s.size() != kLayout.size())
-        return 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (kLayout[i] == 'd' ? !IsDigit(s[i]) : s[i] != kLayout[i])
-            return 0;
-    }
-    TDateTime at = 0;
-    const CivilDateTime c{Number(s, 0, 4),
-                          Number(s, 5, 2),
-                          Number(s, 8, 2),
-                          Number(s, 11, 2),
-                          Number(s, 14, 2),
-                          Number(s, 17, 2),
-                          0};
-    return TryEncodeDateTime(c, at) ? at : 0;
-}
-
 std::pair<int, TDateTime> TimeKey(const TSms& message, const CellFormat& format) {
     TDateTime at = 0;
     return ReceivedAt(message, format.now, at) ? std::make_pair(1, at) : std::make_pair(0, 0.0);
@@ -132,53 +99,6 @@ int ListIdKey(const TSms& message, const CellFormat&) {
 }
 
 }  // namespace
-
-std::string IconCell(const TSms& message) {
-    return "<idx:" + std::to_string(message.iconIndex) + ">";
-}
-
-const std::string& PhoneCell(const TSms& message, bool outgoing) {
-    return outgoing || message.from.empty() ? message.to : message.from;
-}
-
-bool IsUnicodeText(const std::string& text) {
-    return text.starts_with(kUnicodeMarker);
-}
-
-std::u16string DecodedText(const std::string& text) {
-    return IsUnicodeText(text) ? HexToWide(text.substr(kUnicodeMarker.size())) : AnsiToWide(text);
-}
-
-std::u16string ShownText(const std::string& text) {
-    std::u16string shown = DecodedText(text);
-    std::replace_if(
-        shown.begin(), shown.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
-    return shown;
-}
-
-bool ReceivedAt(const TSms& message, TDateTime now, TDateTime& at) {
-    if (TrimBlanks(message.receivedTime).empty()) {
-        at = now;
-        return true;
-    }
-    at = StoredTime(message.receivedTime);
-    if (at == 0)
-        at = ParseDateTime(kStoredTimePicture, message.receivedTime, now);
-    return at != 0;
-}
-
-std::string TimeCell(const TSms& message, const CellFormat& format) {
-    TDateTime at = 0;
-    if (!ReceivedAt(message, format.now, at))
-        return message.receivedTime;
-    return FormatDateTime(format.datePicture, at, format.systemPicture);
-}
-
-std::vector<std::string> RowCells(const TSms& message, const CellFormat& format) {
-    return {IconCell(message), PhoneCell(message, format.outgoing),
-            WideToAnsi(ShownText(message.text)), TimeCell(message, format),
-            std::to_string(message.listId)};
-}
 
 void SortMessages(std::vector<const TSms*>& messages, int column, bool ascending,
                   const CellFormat& format) {

@@ -33,6 +33,7 @@
 #include "foldertreemodel.h"
 #include "icons.h"
 #include "messagelistmodel.h"
+#include "preferencesform.h"
 #include "qansi.h"
 #include "settingskeys.h"
 #include "settingsstore.h"
@@ -108,6 +109,11 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
     }
     addressbook_ = new TfrmAddressbook(
         engine_.AddressBook(), [this] { return NewComposer(); }, bookHooks, this);
+    prefForm_ = new TfrmPref(engine_, this);
+    // A new date format shows at once in the list.
+    prefForm_->onApplied = [this] {
+        messageModel_->SetDateFormat(engine_.Options().dateFormat, SystemPicture());
+    };
     LoadSortOrder();
     ConnectEngine();
     resize(780, 560);
@@ -292,6 +298,12 @@ void TNbsmForm::AskToExit() {
         engine_.Exit();
 }
 
+void TNbsmForm::ShowPreferences(bool plugins) {
+    if (prefForm_->isVisible())
+        return;
+    prefForm_->Execute(plugins ? TfrmPref::PluginPage : TfrmPref::DevicePage);
+}
+
 void TNbsmForm::closeEvent(QCloseEvent* event) {
     if (engine_.HasShutDown()) {
         event->accept();
@@ -334,6 +346,7 @@ void TNbsmForm::TranslateAll() {
     TranslateWindow(folderForm_, "FolderForm");
     TranslateWindow(aboutForm_, "AboutForm");
     addressbook_->Translate();
+    TranslateWindow(prefForm_, "PrefForm");
     messageModel_->RetranslateHeaders();
     folderModel_->RetranslateHeader();
     UpdateTitle();

@@ -39,6 +39,7 @@ class FolderTreeModel;
 class MessageListModel;
 class PreviewPane;
 class RenameForm;
+class TfrmPref;
 class WindowNotifier;
 
 // What the window asks of the desktop; tests give their own.
@@ -109,6 +110,8 @@ public:
     void MinimiseToTray();
     // The exit question; OK closes the engine.
     void AskToExit();
+    // The server options window, modal, on its first page or (plugins) its Plugins page.
+    void ShowPreferences(bool plugins);
     // Moves messages (list ids of the folder shown) to the folder at a tree index, with the
     // progress bar; gives how many moved.
     int MoveMessages(const std::vector<int>& listIds, int target);
@@ -130,6 +133,7 @@ public:
     QAction* FindAction(const QString& objectName) const;
     bool ReadingFolder() const;
     bool TrayMode() const { return trayMode_; }
+    TfrmPref* Preferences() const { return prefForm_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -248,10 +252,13 @@ private:
     QAction* actExport_ = nullptr;
     QAction* actAbout_ = nullptr;
     QAction* actShow_ = nullptr;
+    QAction* actPreferences_ = nullptr;
+    QAction* actInstallPlugins_ = nullptr;
     ExitForm* exitForm_ = nullptr;
     AboutForm* aboutForm_ = nullptr;
     FolderForm* folderForm_ = nullptr;
     RenameForm* renameForm_ = nullptr;
+    TfrmPref* prefForm_ = nullptr;
     bool controlsUpdatePending_ = false;
 };
 

@@ -12,7 +12,6 @@
 #include <QTreeView>
 
 #include "atomicfile.h"
-#include "csvexport.h"
 #include "mainwindow.h"
 #include "messagelistmodel.h"
 #include "previewpane.h"

@@ -122,6 +122,10 @@ void TNbsmForm::CreateActions() {
     connect(actExport_, &QAction::triggered, this, &TNbsmForm::ExportMessages);
     actAbout_ = NewAction(this, "About1", "&About...");
     connect(actAbout_, &QAction::triggered, this, [this] { aboutForm_->exec(); });
+    actPreferences_ = NewAction(this, "Preferences1", "&Preferences...");
+    connect(actPreferences_, &QAction::triggered, this, [this] { ShowPreferences(false); });
+    actInstallPlugins_ = NewAction(this, "Installplugins1", "Install plugins");
+    connect(actInstallPlugins_, &QAction::triggered, this, [this] { ShowPreferences(true); });
     actShow_ = NewAction(this, "TrayShow1", "&Show");
     connect(actShow_, &QAction::triggered, this, &TNbsmForm::ShowWindow);
     // Available once a message is selected.
@@ -146,7 +150,11 @@ void TNbsmForm::CreateMenus() {
     serverMenu_ = NewMenu(this, "Server1", "&Server");
     serverMenu_->addAction(actStart_);
     serverMenu_->addAction(actStop_);
+    serverMenu_->addSeparator();
+    serverMenu_->addAction(actPreferences_);
     pluginMenu_ = NewMenu(this, "Plugins1", "&Plugins");
+    pluginMenu_->addAction(actInstallPlugins_);
+    pluginMenu_->addSeparator();
     languageMenu_ = NewMenu(this, "Language1", "&Language");
     helpMenu_ = NewMenu(this, "Help1", "&Help");
     for (QMenu* menu : {file, edit, serverMenu_, pluginMenu_, languageMenu_, helpMenu_})

@@ -144,6 +144,64 @@ TEST_F(InstallationTest, PluginsOfThePluginsFolderAreInstalledStartedAndUninstal
               "The plugin is not installed: billboard");
 }
 
+TEST(DeviceKindOfNameTest, ReadsTheKindFromAListedName) {
+    struct Case {
+        const char* name;
+        const char* kind;
+    };
+    const Case cases[] = {
+        {"smpp2", "smpp"},    {"CIMD2 Connection 1", "cimd"}, {"ucp1", "ucp"},
+        {"UCP-smpp1", "ucp"}, {"GSM Device 1", "gsm"},        {"Nokia", "gsm"},
+        {"", "gsm"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DeviceKindOfName(c.name), DeviceKindIndex(c.kind)) << c.name;
+}
+
+TEST_F(InstallationTest, ConfigureClicksTheConfigurationCommandOfTheNamedDeviceOnly) {
+    StartEngine();
+    Device& first = AddDevice("smpp");
+    for (int i = 2; i <= 10; ++i)
+        AddDevice("smpp");
+    Device& tenth = devices.back();
+    // Registered before smpp1's: a caption that merely begins with "smpp1" is not smpp1's.
+    tenth.phone->registerMenuItem("smpp10 Configuration");
+    first.phone->registerMenuItem("smpp1 Configuration");
+    first.phone->registerMenuItem("smpp1 Communication");
+
+    EXPECT_TRUE(ConfigureDevice(*engine, "smpp1"));
+    EXPECT_EQ(first.sink->events.back(), "MenuItemClick:smpp1 Configuration");
+    EXPECT_TRUE(tenth.sink->events.empty());
+    EXPECT_FALSE(ConfigureDevice(*engine, "smpp2"));
+    EXPECT_FALSE(ConfigureDevice(*engine, ""));
+}
+
+TEST_F(InstallationTest, ConfigurePluginClicksItsFirstCommandOrSaysThereIsNone) {
+    StartEngine();
+    auto plugin = engine->CreateMessageServer();
+    RecordingServerSink sink;
+    plugin->SetSink(&sink);
+    plugin->login("wall");
+    EXPECT_FALSE(ConfigurePlugin(*engine, "ticker"));
+    EXPECT_EQ(RefusalOf([&] { ConfigurePlugin(*engine, "WALL"); }),
+              "Cannot locate configuration screen");
+    plugin->registerMenuItem("Wall settings");
+    plugin->registerMenuItem("Wall moderation");
+    EXPECT_TRUE(ConfigurePlugin(*engine, "wall.exe"));
+    EXPECT_EQ(sink.events, Texts{"MenuItemClick:Wall settings"});
+    plugin->SetSink(nullptr);
+}
+
+TEST_F(InstallationTest, SaveInstallationWritesTheGsmCountAndThePluginList) {
+    StartEngine();
+    engine->Options().plugins = {"wall", "ticker"};
+    engine->Options().installed[0] = "2";
+    SaveInstallation(*engine);
+    EXPECT_EQ(StoredOption("eInstalledNumber"), "2");
+    EXPECT_EQ(StoredOption("lbCOMPlugins"), "wall\r\nticker");
+    EXPECT_EQ(StoredOption("eSMPPInstalledNumber"), "(none)");
+}
+
 TEST_F(InstallationTest, TheDeviceListingShowsStateOperatorAndPaneLine) {
     StartEngine();
     StartServer();

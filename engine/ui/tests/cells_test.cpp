@@ -1,5 +1,6 @@
 // What the message list and the preview show, in plain C++: dates written through a picture,
-// the cells of a row, the sort order, the export lines and the preview's fields.
+// the cells of a row, the sort order, the export lines and the preview's fields (the dates,
+// cells and lines are the shared ones of the library and the store, as the window uses them).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,8 +8,7 @@
 #include <vector>
 
 #include "addressbook.h"
-#include "csvexport.h"
-#include "datepicture.h"
+#include "dateformat.h"
 #include "listcells.h"
 #include "previewcontent.h"
 #include "temp_dir.h"

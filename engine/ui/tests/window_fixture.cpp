@@ -41,12 +41,31 @@ void OnNextModal(std::function<void(QWidget*)> act) {
     timer->start(10);
 }
 
+void DropModalWaits() {
+    for (const QPointer<QTimer>& timer : Waiting())
+        delete timer.data();
+    Waiting().clear();
+}
+
 void AnswerNextBox(int button) {
     OnNextModal([button](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr) << "a message box was expected";
         box->button(static_cast<QMessageBox::StandardButton>(button))->click();
     });
+}
+
+std::vector<std::string> ListEntries(const QListWidget* list) {
+    std::vector<std::string> entries;
+    for (int row = 0; row < list->count(); ++row)
+        entries.push_back(list->item(row)->text().toStdString());
+    return entries;
+}
+
+void SelectEntry(QListWidget* list, const std::string& entry) {
+    const auto found = list->findItems(QString::fromStdString(entry), Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << entry;
+    list->setCurrentItem(found.front());
 }
 
 void WindowTest::SetUp() {

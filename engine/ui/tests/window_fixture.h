@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <QListWidget>
 #include <QModelIndex>
 #include <QUrl>
 
@@ -17,8 +18,15 @@ namespace nimbra::testing_support {
 
 // Calls act with the next modal window once it is open; gives up after a few seconds.
 void OnNextModal(std::function<void(QWidget*)> act);
+// Forgets the waits for modal windows that have not come (a window that may or may not ask).
+void DropModalWaits();
 // Answers the next message box with button (QMessageBox::Yes, No, ...).
 void AnswerNextBox(int button);
+
+// The texts of a list's entries, in order.
+std::vector<std::string> ListEntries(const QListWidget* list);
+// Makes the entry of that text the list's current and selected one.
+void SelectEntry(QListWidget* list, const std::string& entry);
 
 class WindowTest : public EngineTest {
 protected:
