@@ -22,19 +22,20 @@ install(DIRECTORY home/Billboard home/Help DESTINATION ${NIMBRA_DATA_DIR})
 # The language folder fills itself on first use; a new home gets it empty.
 install(DIRECTORY DESTINATION ${NIMBRA_DATA_DIR}/Languages/English)
 
-# The session units name the installed program by its full path.
-set(NIMBRA_INSTALLED_TRANSMIT "${CMAKE_INSTALL_PREFIX}/bin/transmit")
-configure_file(dist/nimbra-transmit.service.in "${CMAKE_BINARY_DIR}/dist/nimbra-transmit.service"
-               @ONLY)
-configure_file(dist/org.nimbra.Transmit.service.in
-               "${CMAKE_BINARY_DIR}/dist/org.nimbra.Transmit.service" @ONLY)
-configure_file(dist/org.nimbra.Transmit.desktop.in
-               "${CMAKE_BINARY_DIR}/dist/org.nimbra.Transmit.desktop" @ONLY)
-install(FILES "${CMAKE_BINARY_DIR}/dist/nimbra-transmit.service" DESTINATION lib/systemd/user)
-install(FILES "${CMAKE_BINARY_DIR}/dist/org.nimbra.Transmit.service"
-        DESTINATION share/dbus-1/services)
-install(FILES "${CMAKE_BINARY_DIR}/dist/org.nimbra.Transmit.desktop"
-        DESTINATION share/applications)
+# The session units and the desktop entry name the installed program by its full path: made
+# at install time, for the prefix given then (`cmake --install --prefix`, the package's /usr).
+foreach(unit "nimbra-transmit.service|lib/systemd/user" "org.nimbra.Transmit.service|share/dbus-1/services"
+             "org.nimbra.Transmit.desktop|share/applications")
+  string(REPLACE "|" ";" unit "${unit}")
+  list(GET unit 0 file)
+  list(GET unit 1 folder)
+  install(CODE "
+    set(NIMBRA_INSTALLED_TRANSMIT \"\${CMAKE_INSTALL_PREFIX}/bin/transmit\")
+    set(target \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/${file}\")
+    message(STATUS \"Installing: \${target}\")
+    configure_file(\"${PROJECT_SOURCE_DIR}/dist/${file}.in\" \"\${target}\" @ONLY)
+  ")
+endforeach()
 install(FILES dist/nimbra.svg DESTINATION share/icons/hicolor/scalable/apps)
 
 # The Debian package: the Qt 6 libraries the programs link, found by dpkg-shlibdeps, and the

@@ -32,7 +32,7 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 // Runs a program to its end; gives its exit code (-1 when it did not end in time).
-int Run(const ChildProcess::Options& options, std::string* output = nullptr) {
+int RunProgram(const ChildProcess::Options& options, std::string* output = nullptr) {
     ChildProcess child(options);
     if (!child.WaitForExit(60s)) {
         ADD_FAILURE() << options.program << " did not end: " << child.Errors();
@@ -64,7 +64,8 @@ void MakeWritable(const fs::path& dir) {
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(Run({CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix.path()}, {}, {}}),
+        ASSERT_EQ(RunProgram(
+                      {CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix.path()}, {}, {}}),
                   0);
         // No device of any kind: the engine starts no driver.
         for (const char* count : {"eInstalledNumber", "eUCPInstalledNumber", "eSMPPInstalledNumber",
@@ -143,14 +144,15 @@ TEST_F(InstallTest, ReadOnlyEngineMakesItsHomeUnderXdgDataHomeAndNbsmsReachesIt)
     EXPECT_FALSE(fs::exists(programs() / "servercontrol"));
 
     std::string folders;
-    ASSERT_EQ(Run({(prefix / "bin/nbsms").string(), {"folders"}, Environment(), {}}, &folders), 0);
+    ASSERT_EQ(
+        RunProgram({(prefix / "bin/nbsms").string(), {"folders"}, Environment(), {}}, &folders), 0);
     EXPECT_TRUE(Contains(folders, "Inbox")) << folders;
     std::string sent;
-    ASSERT_EQ(Run({(prefix / "bin/nbsms").string(),
-                   {"send", "+15550100", "installed"},
-                   Environment(),
-                   {}},
-                  &sent),
+    ASSERT_EQ(RunProgram({(prefix / "bin/nbsms").string(),
+                          {"send", "+15550100", "installed"},
+                          Environment(),
+                          {}},
+                         &sent),
               0);
     // The message is kept in the new home.
     EXPECT_TRUE(WaitUntil(
