@@ -193,14 +193,24 @@ private:
         ++figures_.driverKills;
     }
 
-    // The driver as the engine starts it: in the home, with the engine's environment.
+    // The driver as the engine starts it: in the home, with the engine's environment. The
+    // engine connects its devices when the server starts, so a driver that comes while the
+    // server runs waits for the next start: the server is stopped and started until the
+    // driver has bound to the simulator.
     void StartDriver() {
         WaitUntil([&] { return simulator_.Count("connections") == 0; }, 10s);
         const int logins = simulator_.Count("logins");
-        driver_ = std::make_unique<ChildProcess>(
-            ChildProcess::Options{Home("Devices/smpp").string(), {}, Environment(), home_.path()});
-        if (!WaitUntil([&] { return simulator_.Count("logins") > logins; }, 60s))
-            throw std::runtime_error("the driver did not bind again: " + driver_->Errors());
+        driver_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+            Home("Devices/smpp").string(), {}, Environment(), home_.path()});
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            for (const char* command : {"stop", "start"}) {
+                ChildProcess server({NBSMS, {command}, Environment(), {}});
+                server.WaitForExit(30s);
+            }
+            if (WaitUntil([&] { return simulator_.Count("logins") > logins; }, 3s))
+                return;
+        }
+        throw std::runtime_error("the driver did not bind again: " + driver_->Errors());
     }
 
     void StartSend() {

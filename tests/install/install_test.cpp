@@ -129,6 +129,24 @@ TEST_F(InstallTest, PutsTheProgramsUnderLibAndLinksThemOnThePath) {
     EXPECT_TRUE(fs::exists(prefix / "share/icons/hicolor/scalable/apps/nimbra.svg"));
 }
 
+// systemd's own check of the user unit, where systemd's tools are installed.
+TEST_F(InstallTest, UserUnitPassesSystemdVerify) {
+    const fs::path analyze = "/usr/bin/systemd-analyze";
+    if (!fs::exists(analyze))
+        GTEST_SKIP() << "no systemd-analyze here";
+    const TempDir runtime;
+    fs::permissions(runtime.path(), fs::perms::owner_all);
+    // A directive it cannot parse is only a warning on stderr: none may come.
+    ChildProcess verify(
+        {analyze.string(),
+         {"verify", "--user", (prefix / "lib/systemd/user/nimbra-transmit.service").string()},
+         {{"XDG_RUNTIME_DIR", runtime.path().string()}},
+         {}});
+    ASSERT_TRUE(verify.WaitForExit(60s));
+    EXPECT_EQ(verify.ExitCode(), 0) << verify.Errors();
+    EXPECT_EQ(verify.Errors(), "");
+}
+
 TEST_F(InstallTest, ReadOnlyEngineMakesItsHomeUnderXdgDataHomeAndNbsmsReachesIt) {
     const fs::path home = data / "nimbra";
     const std::unique_ptr<ChildProcess> engine = StartEngine(home);
