@@ -57,6 +57,8 @@ using nimbra::testing_support::TempDir;
 using nimbra::testing_support::WaitUntil;
 
 constexpr int kClientsAtOnce = 3;
+// The engine hands a device one message a second; bursts come about as fast.
+constexpr std::chrono::milliseconds kBurstInterval{2500};
 constexpr char kNumber[] = "+36201234567";
 
 struct Outgoing {
@@ -116,7 +118,7 @@ public:
         for (int kill = 0; kill < kills_; ++kill) {
             const bool engineKill = kill < (kills_ + 1) / 2;
             RunTraffic(
-                std::chrono::milliseconds(std::uniform_int_distribution<int>(300, 3000)(random_)));
+                std::chrono::milliseconds(std::uniform_int_distribution<int>(500, 4000)(random_)));
             if (engineKill) {
                 KillEngine();
                 CheckFiles();
@@ -200,8 +202,8 @@ private:
     void StartDriver() {
         WaitUntil([&] { return simulator_.Count("connections") == 0; }, 10s);
         const int logins = simulator_.Count("logins");
-        driver_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-            Home("Devices/smpp").string(), {}, Environment(), home_.path()});
+        driver_ = std::make_unique<ChildProcess>(
+            ChildProcess::Options{Home("Devices/smpp").string(), {}, Environment(), home_.path()});
         for (int attempt = 0; attempt < 20; ++attempt) {
             for (const char* command : {"stop", "start"}) {
                 ChildProcess server({NBSMS, {command}, Environment(), {}});
@@ -278,8 +280,12 @@ private:
         const auto end = Clock::now() + length;
         while (Clock::now() < end) {
             ReapSends(false);
-            while (static_cast<int>(inFlight_.size()) < kClientsAtOnce)
-                StartSend();
+            // A burst from several clients at once, as often as one connection carries them.
+            if (inFlight_.empty() && Clock::now() - lastBurst_ >= kBurstInterval) {
+                for (int i = 0; i < kClientsAtOnce; ++i)
+                    StartSend();
+                lastBurst_ = Clock::now();
+            }
             Deliver();
             QCoreApplication::processEvents();
             std::this_thread::sleep_for(20ms);
@@ -421,6 +427,7 @@ private:
     bool pendingIncoming_ = false;
     int acksBefore_ = 0;
     Clock::time_point deliveredAt_;
+    Clock::time_point lastBurst_;
     int sendCounter_ = 0;
     Figures figures_;
 };
