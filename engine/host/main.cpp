@@ -4,8 +4,11 @@
 // shut down.
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 
 #include <QCommandLineOption>
@@ -22,6 +25,7 @@
 #include "enginebus.h"
 #include "qtenginehost.h"
 #include "stopsignals.h"
+#include "userhome.h"
 
 #if NIMBRA_WITH_WINDOWS
 #include <QApplication>
@@ -37,7 +41,8 @@ void Say(const QString& text) {
     std::fprintf(stderr, "transmit: %s\n", text.toLocal8Bit().constData());
 }
 
-// The home given on the command line, else $NIMBRA_HOME, else the program's own folder.
+// The home given on the command line, else $NIMBRA_HOME, else the program's own folder when
+// the user may write to it, else the user's own home made from the installed programs.
 QString ParseHome(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -53,7 +58,7 @@ QString ParseHome(const QCoreApplication& app) {
     const QCommandLineOption homeOption(
         QStringLiteral("home"),
         QStringLiteral("The engine home <dir> (default: $NIMBRA_HOME, else the folder of this "
-                       "program)."),
+                       "program, or $XDG_DATA_HOME/nimbra when that folder is not writable)."),
         QStringLiteral("dir"));
     parser.addOption(homeOption);
     parser.process(app);
@@ -63,7 +68,18 @@ QString ParseHome(const QCoreApplication& app) {
     const QString fromEnvironment = qEnvironmentVariable("NIMBRA_HOME");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QCoreApplication::applicationDirPath();
+    const std::filesystem::path programDir =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    if (nimbra::FolderWritable(programDir))
+        return QFile::decodeName(programDir.c_str());
+    const std::filesystem::path userHome =
+        nimbra::UserDataHome(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (userHome.empty())
+        throw std::runtime_error(
+            "the folder of this program is not writable and neither "
+            "XDG_DATA_HOME nor HOME names a home to use instead");
+    nimbra::PrepareUserHome(userHome, programDir, nimbra::InstalledDataDir(programDir));
+    return QFile::decodeName(userHome.c_str());
 }
 
 // Windows when they are built, asked for and there is a display to show them on.
@@ -128,7 +144,13 @@ int main(int argc, char** argv) {
     const bool windows = WantsWindows(argc, argv);
     const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, windows);
     QCoreApplication::setApplicationName(QStringLiteral("transmit"));
-    const QString home = ParseHome(*app);
+    QString home;
+    try {
+        home = ParseHome(*app);
+    } catch (const std::exception& e) {
+        Say(QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
     if (!QDir::setCurrent(home)) {
         Say(QStringLiteral("cannot enter the engine home %1").arg(home));
         return 1;

@@ -1,7 +1,10 @@
 #include "frmmain.h"
 
+#include <chrono>
 #include <exception>
 #include <utility>
+
+#include <QThread>
 
 #include "Transmit_TLB.h"
 #include "drivermessages.h"
@@ -15,6 +18,9 @@
 namespace nimbra::driver {
 
 namespace {
+
+// How long the protocol thread waits for an incoming message to reach the engine.
+constexpr std::chrono::seconds kTakeTimeout{10};
 
 const std::string kConfigurationItem = " Configuration";
 const std::string kCommunicationItem = " Communication";
@@ -45,6 +51,7 @@ TfrmMain::TfrmMain(const FrameConfig& config, const com::TransmitEngine& engine)
 }
 
 TfrmMain::~TfrmMain() {
+    AbandonTakes();
     if (link_) {
         link_->Shutdown();
     }
@@ -238,6 +245,49 @@ void TfrmMain::Info(std::string name, std::string value) {
 void TfrmMain::Received(std::string record) {
     Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
 }
+
+bool TfrmMain::Taken(std::string record) {
+    // The window thread cannot wait for itself.
+    if (QThread::currentThread() == thread()) {
+        Received(std::move(record));
+        return true;
+    }
+    std::unique_lock lock(takesMutex_);
+    if (takesAbandoned_)
+        return false;
+    if (++lastTake_ <= 0)
+        lastTake_ = 1;
+    const int number = lastTake_;
+    takes_[number] = {};
+    Post(WM_DRV_RECEIVED, number, 1, std::move(record));
+    // The engine stores a message in well under a second; a window thread kept longer is
+    // itself waiting (for this thread to end, say), and the centre sends the message again.
+    takesChanged_.wait_for(lock, kTakeTimeout,
+                           [&] { return takes_[number].done || takesAbandoned_; });
+    const bool taken = takes_[number].done && takes_[number].taken;
+    takes_.erase(number);
+    return taken;
+}
+
+void TfrmMain::FinishTake(int number, bool taken) {
+    {
+        const std::lock_guard lock(takesMutex_);
+        const auto pending = takes_.find(number);
+        if (pending == takes_.end())
+            return;
+        pending->second.done = true;
+        pending->second.taken = taken;
+    }
+    takesChanged_.notify_all();
+}
+
+void TfrmMain::AbandonTakes() {
+    {
+        const std::lock_guard lock(takesMutex_);
+        takesAbandoned_ = true;
+    }
+    takesChanged_.notify_all();
+}
 void TfrmMain::PostLinkConnected() {
     Post(WM_DRV_LINK_CONNECTED);
 }
@@ -275,11 +325,13 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
         case WM_DRV_SEND_INFO:
             EngineCall([&] { phone().sendInfo(QFromAnsi(message.name), QFromAnsi(text)); });
             break;
-        case WM_DRV_RECEIVED:
-            if (!closing()) {
-                EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
-            }
+        case WM_DRV_RECEIVED: {
+            const bool taken =
+                !closing() && EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
+            if (message.wParam != 0)
+                FinishTake(message.wParam, taken);
             break;
+        }
         case WM_DRV_MAILBOX:
             if (std::string line = mailbox_.Take(message.wParam); !line.empty()) {
                 try {

@@ -5,7 +5,11 @@
 // The link to the message centre is the driver's own (DriverLink); everything else of a TCP
 // driver program is here.
 
+#include <atomic>
+#include <condition_variable>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -52,6 +56,7 @@ public:
     void HandedBack() override;
     void Info(std::string name, std::string value) override;
     void Received(std::string record) override;
+    bool Taken(std::string record) override;
     void PostLinkConnected() override;
     void PostLinkDisconnected() override;
     void PostLinkStatus(std::string text) override;
@@ -106,6 +111,20 @@ private:
     std::optional<TGsmSms> inFlight_;
     bool engineConnected_ = false;
     std::string successSender_;
+
+    // Incoming messages the protocol thread waits on (Taken) until the window thread has
+    // handed them to the engine, by their number in the window message.
+    struct PendingTake {
+        bool done = false;
+        bool taken = false;
+    };
+    void FinishTake(int number, bool taken);
+    void AbandonTakes();
+    std::mutex takesMutex_;
+    std::condition_variable takesChanged_;
+    std::map<int, PendingTake> takes_;
+    int lastTake_ = 0;
+    bool takesAbandoned_ = false;
 };
 
 }  // namespace nimbra::driver

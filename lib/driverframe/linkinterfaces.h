@@ -45,7 +45,7 @@ public:
     virtual void Set(std::string_view name, std::string_view value) = 0;
 };
 
-// What the protocol thread hands to the window thread, in order. Never blocks.
+// What the protocol thread hands to the window thread, in order. Never blocks, but Taken.
 class LinkEvents {
 public:
     virtual ~LinkEvents() = default;
@@ -62,6 +62,15 @@ public:
     virtual void Info(std::string name, std::string value) = 0;
     // A message or delivery report came in, as a GSMSMS record text.
     virtual void Received(std::string record) = 0;
+    // The same, for a link that answers the message centre only once the engine has the
+    // message: waits until the engine has stored it and gives true, or gives false when it
+    // could not be handed over (the engine is gone, the driver closes, no answer in time). A
+    // message left unanswered then is sent again by the centre instead of being lost with a
+    // process that dies in between. Without an engine to wait for it hands over as Received.
+    virtual bool Taken(std::string record) {
+        Received(std::move(record));
+        return true;
+    }
 };
 
 }  // namespace nimbra::driver

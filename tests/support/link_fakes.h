@@ -110,6 +110,12 @@ public:
     void HandedBack() override { outcomes.push_back("handed back"); }
     void Info(std::string name, std::string value) override { infos.push_back(name + "=" + value); }
     void Received(std::string record) override { received.push_back(std::move(record)); }
+    // Hands over as Received; the engine took the message unless a test sets `takes` false.
+    bool Taken(std::string record) override {
+        Received(std::move(record));
+        return takes;
+    }
+    bool takes = true;
 
     bool Logged(std::string_view line, std::string_view level = "1") const;
     // How often `line` was logged at level 1.

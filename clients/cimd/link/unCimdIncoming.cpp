@@ -82,7 +82,11 @@ void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packe
     record.receiver = packet.valueOf("021");
     record.text =
         framing_ == Framing::Standard ? DecodeUserData(packet) : DecodeText(packet.valueOf("033"));
-    events_.Received(record.ToText());
+    // Answered only once the engine has it: unanswered, the centre delivers it again.
+    if (!events_.Taken(record.ToText())) {
+        Log("Incoming message left unanswered: the engine did not take it");
+        return;
+    }
     Log("Incoming Message [" + record.sender + "][" + record.text + "]");
     SendPacket(link, ResponsePacket(kOpDeliverResponse, packet.value(0)));
 }
@@ -105,7 +109,10 @@ void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& 
     record.status = status.empty() ? "" : delivered ? std::string(kStatusDelivered) : status;
     record.text = delivered ? "Message delivered to: " + receiver
                             : "Message not delivered to: " + receiver + " (status " + status + ")";
-    events_.Received(record.ToText());
+    if (!events_.Taken(record.ToText())) {
+        Log("Status report left unanswered: the engine did not take it");
+        return;
+    }
     Log("Status Report: [" + receiver + "][" + timeStamp + "][" + status + "]");
     SendPacket(link, ResponsePacket(kOpStatusReportResponse, packet.value(0)));
 }

@@ -1,5 +1,6 @@
 // Incoming deliver_sm and data_sm: parts joined into their message, receipts matched to the
-// message they speak of, everything handed to the engine as a record and answered.
+// message they speak of, everything handed to the engine as a record and answered once the
+// engine has stored it.
 #include "partidmap.h"
 #include "pducoder.h"
 #include "pducoder_parts.h"
@@ -42,7 +43,11 @@ void Tsmppclient::OnDeliver(driver::ByteTransport& link, const PduParts& parts, 
                                : driver::PartIdMap(home_ / kPartIdsFolder).FirstIdOf(receipt->id);
         record.status = receipt->Status();
     }
-    events_.Received(record.ToText());
+    // Answered only once the engine has it: unanswered, the centre delivers it again.
+    if (!events_.Taken(record.ToText())) {
+        Log("Incoming message left unanswered: the engine did not take it");
+        return;
+    }
     Log("Incoming Message [" + record.sender + "][" + record.receiver + "][" + record.text + "]");
     SendPdu(link, answer);
 }

@@ -37,6 +37,20 @@ TEST_P(BadInput, IsDroppedAndTheLinkGoesOn) {
     }
 }
 
+// A message the engine did not take is left unanswered, so that the centre delivers it
+// again instead of it being lost with a driver or engine that dies before storing it.
+TEST_F(LinkTest, MessageTheEngineDidNotTakeIsLeftUnanswered) {
+    LogIn();
+    const long long start = clock.ms;
+    events.takes = false;
+    link.Arrive(start + 500, kDeliver);
+    RunUntil(start + 2000);
+    EXPECT_EQ(events.received.size(), 1u);
+    for (const auto& written : link.written)
+        EXPECT_NE(written.bytes, "70:5\t\r\n");
+    EXPECT_TRUE(events.Logged("Incoming message left unanswered: the engine did not take it"));
+}
+
 std::string TooManyPieces() {
     std::string packet = "20:1";
     for (int i = 0; i < 60; ++i)

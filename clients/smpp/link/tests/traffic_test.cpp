@@ -56,6 +56,21 @@ TEST_P(Incoming, BecomesARecordAndIsAnsweredWithItsSequenceNumber) {
               std::vector<std::string>{c.answer});
 }
 
+// A message the engine did not take is left unanswered, so that the centre delivers it again
+// instead of it being lost with a driver or engine that dies before storing it.
+TEST_F(LinkTest, MessageTheEngineDidNotTakeIsLeftUnanswered) {
+    events.takes = false;
+    LogIn();
+    link.Arrive(clock.ms + 500, Deliver(0x2A, "+3630222", "3620111", "hi"));
+    StopAt(clock.ms + 3000);
+    client.ThreadLoop(link);
+
+    EXPECT_EQ(events.received.size(), 1u);
+    EXPECT_TRUE(Written(kDeliverSmResp).empty());
+    EXPECT_EQ(events.Count("Incoming message left unanswered: the engine did not take it"), 1);
+    EXPECT_EQ(events.CountStartingWith("Incoming Message ["), 0);
+}
+
 const std::string kDelivered = "id:ABC123 sub:001 dlvrd:001 stat:DELIVRD err:000";
 const std::string kUndeliverable = "id:0A1B sub:001 dlvrd:000 stat:UNDELIV err:001";
 
