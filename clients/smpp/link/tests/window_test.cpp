@@ -73,7 +73,7 @@ TEST_F(WindowTest, ResponsesInAnyOrderFindTheirOwnMessages) {
     const std::vector<std::uint32_t> sequences = SubmitSequences();
     ASSERT_EQ(sequences.size(), 5u);
     // All five went before any answer came.
-    const long long firstAnswerAt = link.written.front().atMs + 100;
+    const long long firstAnswerAt = FirstWriteAt(kSubmitSm) + 100;
     int before = 0;
     for (const auto& w : link.written)
         before += CommandOf(w.bytes) == kSubmitSm && w.atMs < firstAnswerAt ? 1 : 0;
