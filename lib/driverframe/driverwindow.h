@@ -27,7 +27,8 @@ class TransmitEngine;
 
 namespace nimbra::driver {
 
-inline constexpr std::size_t kMostUnansweredReports = 256;
+// Below the 128 replies a message bus lets one connection await by default.
+inline constexpr std::size_t kMostUnansweredReports = 100;
 
 // One window message as it is handled: its number, wParam, lParam and what it carries.
 struct DriverMessage {
