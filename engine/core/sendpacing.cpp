@@ -7,7 +7,8 @@ namespace nimbra {
 namespace {
 
 std::optional<int> WholeNumber(const std::string& text, int lowest, int highest) {
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const int value = std::stoi(text);
     if (value < lowest || value > highest)

@@ -179,8 +179,8 @@ void DriverWindow::KeepReport(QDBusPendingCall call) {
         if (!oldest.isFinished() && unansweredReports_.size() <= kMostUnansweredReports) {
             return;
         }
-        const bool refused = !oldest.isFinished() ? !EngineCall([&] { com::AwaitReply(oldest); })
-                                                  : oldest.isError();
+        const bool refused =
+            !oldest.isFinished() ? !EngineCall([&] { com::AwaitReply(oldest); }) : oldest.isError();
         unansweredReports_.pop_front();
         if (refused) {
             unansweredReports_.clear();

@@ -99,8 +99,7 @@ protected:
     // one waits for the oldest.
     void ReportSentLater(const std::string& messageId, const std::string& senderGroup,
                          const std::string& reference);
-    void ReportFailedLater(const std::string& messageId,
-                           const char* reason = "could not transmit");
+    void ReportFailedLater(const std::string& messageId, const char* reason = "could not transmit");
     void SetClosing() { closing_ = true; }
     void StartPing() { tPing_.start(); }
 

@@ -15,7 +15,8 @@ inline constexpr int kMostRateCap = 100000;
 
 // A whole number from lowest to highest, or fallback for anything else.
 inline int SettingNumber(const std::string& text, int lowest, int highest, int fallback) {
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return fallback;
     const int value = std::stoi(text);
     return value < lowest || value > highest ? fallback : value;

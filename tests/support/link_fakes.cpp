@@ -56,8 +56,7 @@ void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delay
 bool ScriptedTransport::Read(std::string& into, int waitMs) {
     if (!up_)
         return false;
-    if (readsWait && waitMs > 0 &&
-        (arrivals_.empty() || arrivals_.begin()->first > clock_.ms)) {
+    if (readsWait && waitMs > 0 && (arrivals_.empty() || arrivals_.begin()->first > clock_.ms)) {
         long long until = clock_.ms + waitMs;
         if (!arrivals_.empty())
             until = std::min(until, arrivals_.begin()->first);

@@ -84,8 +84,7 @@ void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
 std::string Tsmppclient::WindowedPass(driver::ByteTransport& link, int window) {
     rateCap_.SetRate(driver::LinkRateCap(fields_.Get(fields::kRateCap)));
     int waitMs = kWindowWaitMs;
-    for (int sent = 0; link.IsUp() && !paused_ && HasPartToSend(window) && sent < window;
-         ++sent) {
+    for (int sent = 0; link.IsUp() && !paused_ && HasPartToSend(window) && sent < window; ++sent) {
         const long long nowMs = clock_.ElapsedMs();
         if (!rateCap_.MayGo(nowMs)) {
             waitMs = static_cast<int>(std::min<long long>(waitMs, rateCap_.WaitMs(nowMs)));
@@ -107,8 +106,7 @@ bool Tsmppclient::FailOverdue() {
     {
         const std::lock_guard lock(outgoingMutex_);
         for (const Submission& submission : submissions_) {
-            if (submission.awaiting &&
-                clock_.Elapsed() - kSubmitTimeoutSeconds > submission.sentAt)
+            if (submission.awaiting && clock_.Elapsed() - kSubmitTimeoutSeconds > submission.sentAt)
                 overdue.push_back(submission.messageId);
         }
     }
@@ -314,8 +312,8 @@ void Tsmppclient::SubmitNext(driver::ByteTransport& link) {
     if (record) {
         LogMessage("Outgoing message [" + record->sender + "][" + record->receiver + "][" +
                    record->text + "]");
-        Submits submits = BuildSubmits(record->sender, record->receiver, record->text, Options(),
-                                       nextReference_);
+        Submits submits =
+            BuildSubmits(record->sender, record->receiver, record->text, Options(), nextReference_);
         if (submits.bodies.empty()) {
             Log(submits.error);
             Finish(Outcome::Failed, record->messageId);

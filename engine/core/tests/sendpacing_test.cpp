@@ -19,11 +19,18 @@ struct TextCase {
 
 TEST(SendPacing, WindowsAndFastTicksAreWholeNumbersInRange) {
     const std::vector<TextCase> cases = {
-        {"1", 1, 1},          {"10", 10, 10},  {"100", 100, 100}, {"101", std::nullopt, 101},
-        {"1000", std::nullopt, 1000},          {"1001", std::nullopt, 0},
-        {"0", std::nullopt, 0},                {"", std::nullopt, 0},
-        {"-5", std::nullopt, 0},               {" 5", std::nullopt, 0},
-        {"5x", std::nullopt, 0},               {"99999999999", std::nullopt, 0},
+        {"1", 1, 1},
+        {"10", 10, 10},
+        {"100", 100, 100},
+        {"101", std::nullopt, 101},
+        {"1000", std::nullopt, 1000},
+        {"1001", std::nullopt, 0},
+        {"0", std::nullopt, 0},
+        {"", std::nullopt, 0},
+        {"-5", std::nullopt, 0},
+        {" 5", std::nullopt, 0},
+        {"5x", std::nullopt, 0},
+        {"99999999999", std::nullopt, 0},
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(ParseWindow(c.text), c.window) << c.text;

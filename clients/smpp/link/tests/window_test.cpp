@@ -155,13 +155,14 @@ TEST_F(WindowTest, EverySubmitHasItsOwnTimeout) {
     TransmitId("t0");
     AnswerNextSubmit(100);
     TransmitId("t1");
-    link.AnswerWhen(IsCommand(kSubmitSm), [](std::string_view) { return std::string(); }, 100);
+    link.AnswerWhen(
+        IsCommand(kSubmitSm), [](std::string_view) { return std::string(); }, 100);
     TransmitId("t2");
     AnswerNextSubmit(15000);
     // Traffic keeps the link alive meanwhile: the timeout is the submit's, not the line's.
     for (int s = 2; s < 30; s += 2)
-        link.Arrive(clock.ms + s * 1000, Deliver(0x100 + static_cast<std::uint32_t>(s), "+3630222",
-                                                 "3620111", "keep"));
+        link.Arrive(clock.ms + s * 1000,
+                    Deliver(0x100 + static_cast<std::uint32_t>(s), "+3630222", "3620111", "keep"));
     client.ThreadLoop(link);
 
     const std::map<std::string, std::string> outcome = OutcomeOf();
@@ -212,8 +213,7 @@ TEST_F(WindowTest, TheRateCapHoldsOverTenSecondsAndSequenceNumbersRunPast255) {
     EXPECT_GE(firstTen - times.begin(), 399);
     const std::vector<std::uint32_t> sequences = SubmitSequences();
     EXPECT_GT(*std::max_element(sequences.begin(), sequences.end()), 255u);
-    EXPECT_EQ(std::set<std::uint32_t>(sequences.begin(), sequences.end()).size(),
-              sequences.size());
+    EXPECT_EQ(std::set<std::uint32_t>(sequences.begin(), sequences.end()).size(), sequences.size());
 }
 
 TEST_F(WindowTest, WithoutACapTheWindowFillsAtOnce) {
