@@ -40,7 +40,8 @@ int SendPacing::NextIntervalMs(long long nowMs, bool messagesWait) {
     }
     // Ticks keep their pace: the next one is due a fast tick after the one before was due,
     // unless this one came so late that the pace is lost anyway.
-    if (nextDueMs_ < 0 || nowMs - nextDueMs_ > fastTickMs_)
+    // A clock set back starts the pace afresh as well.
+    if (nextDueMs_ < 0 || nowMs - nextDueMs_ > fastTickMs_ || nextDueMs_ - nowMs > fastTickMs_)
         nextDueMs_ = nowMs;
     nextDueMs_ += fastTickMs_;
     return static_cast<int>(std::max<long long>(0, nextDueMs_ - nowMs));

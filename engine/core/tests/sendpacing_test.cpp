@@ -78,5 +78,12 @@ TEST(SendPacing, ALateTickWithinItsIntervalIsFollowedAtOnce) {
     EXPECT_EQ(pacing.NextIntervalMs(30, true), 0);
 }
 
+TEST(SendPacing, AClockSetBackNeverStretchesTheFastTick) {
+    SendPacing pacing(5);
+    EXPECT_EQ(pacing.NextIntervalMs(3'600'000, true), 5);
+    EXPECT_EQ(pacing.NextIntervalMs(1'000, true), 5);
+    EXPECT_EQ(pacing.NextIntervalMs(1'004, true), 1);
+}
+
 }  // namespace
 }  // namespace nimbra
