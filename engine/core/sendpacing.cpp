@@ -44,7 +44,7 @@ int SendPacing::NextIntervalMs(long long nowMs, bool messagesWait) {
     if (nextDueMs_ < 0 || nowMs - nextDueMs_ > fastTickMs_ || nextDueMs_ - nowMs > fastTickMs_)
         nextDueMs_ = nowMs;
     nextDueMs_ += fastTickMs_;
-    return static_cast<int>(std::max<long long>(0, nextDueMs_ - nowMs));
+    return static_cast<int>(std::clamp<long long>(nextDueMs_ - nowMs, 0, fastTickMs_));
 }
 
 }  // namespace nimbra
