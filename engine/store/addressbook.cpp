@@ -74,6 +74,12 @@ std::string TAddressBook::GroupsFilePath() const {
 void TAddressBook::LoadAddressBook() {
     LoadGroups();
     LoadContacts();
+    Changed(BookChange::kGroups);
+}
+
+void TAddressBook::Changed(BookChange change) const {
+    if (onChange)
+        onChange(change);
 }
 
 void TAddressBook::LoadGroups() {
@@ -105,7 +111,7 @@ void TAddressBook::LoadContacts() {
     }
     for (Contact& contact : loaded)
         contact = Admitted(std::move(contact));
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     contacts_ = std::move(loaded);
     phoneIndexStale_ = true;
 }
@@ -225,9 +231,11 @@ void TAddressBook::WaitUntilSaved() {
 }
 
 std::size_t TAddressBook::AddContact(Contact contact) {
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     contacts_.push_back(Admitted(std::move(contact)));
     IndexAppended(contacts_.size() - 1);
+    lock.unlock();
+    Changed(BookChange::kContactsAppended);
     return contacts_.size() - 1;
 }
 
@@ -236,8 +244,11 @@ void TAddressBook::ReplaceContact(std::size_t index, Contact contact) {
         return;
     if (PhoneKey(contact) != PhoneKey(contacts_[index]))
         phoneIndexStale_ = true;
-    const auto lock = saver_.LockContacts();
-    contacts_[index] = Admitted(std::move(contact));
+    {
+        auto lock = saver_.LockContacts();
+        contacts_[index] = Admitted(std::move(contact));
+    }
+    Changed(BookChange::kContacts);
 }
 
 void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
@@ -246,7 +257,7 @@ void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
         if (index < doomed.size())
             doomed[index] = true;
     }
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < contacts_.size(); ++i) {
         if (!doomed[i])
@@ -254,13 +265,18 @@ void TAddressBook::DeleteContacts(const std::vector<std::size_t>& indices) {
     }
     contacts_.resize(kept);
     phoneIndexStale_ = true;
+    lock.unlock();
+    Changed(BookChange::kContacts);
 }
 
 void TAddressBook::SetContactChecked(std::size_t index, bool checked) {
     if (index >= contacts_.size())
         return;
-    const auto lock = saver_.LockContacts();
-    SetChecked(contacts_[index], checked);
+    {
+        auto lock = saver_.LockContacts();
+        SetChecked(contacts_[index], checked);
+    }
+    Changed(BookChange::kContacts);
 }
 
 void TAddressBook::SortContacts(ContactColumn column, bool ascending) {
@@ -276,11 +292,13 @@ void TAddressBook::SortContacts(ContactColumn column, bool ascending) {
     });
     std::vector<Contact> sorted;
     sorted.reserve(contacts_.size());
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     for (const auto& key : keys)
         sorted.push_back(std::move(contacts_[key.second]));
     contacts_ = std::move(sorted);
     phoneIndexStale_ = true;
+    lock.unlock();
+    Changed(BookChange::kContacts);
 }
 
 bool TAddressBook::WriteGroups() {
@@ -299,11 +317,12 @@ std::optional<std::size_t> TAddressBook::AddGroup(const std::string& name) {
     if (text.empty())
         return std::nullopt;
     groups_.children.push_back({std::move(text), kUncheckedPicture, {}});
+    Changed(BookChange::kGroups);
     return GroupCount(groups_) - 1;
 }
 
 void TAddressBook::ReplaceGroupCells(const std::string& from, const std::string& to) {
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         if (contact[kGroupColumn] == from)
             contact[kGroupColumn] = to;
@@ -317,6 +336,7 @@ bool TAddressBook::RenameGroup(std::size_t index, const std::string& newName) {
         return false;
     ReplaceGroupCells(node->text, text);
     node->text = std::move(text);
+    Changed(BookChange::kGroups);
     return true;
 }
 
@@ -325,27 +345,33 @@ bool TAddressBook::DeleteGroup(std::size_t index) {
     if (!node)
         return false;
     ReplaceGroupCells(node->text, GroupName(groups_));
-    return RemoveGroupAt(groups_, index);
+    const bool removed = RemoveGroupAt(groups_, index);
+    Changed(BookChange::kGroups);
+    return removed;
 }
 
 void TAddressBook::SetAllMarks(bool checked) {
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_)
         SetChecked(contact, checked);
     SetPicturesBelow(groups_, checked ? kCheckedPicture : kUncheckedPicture);
+    lock.unlock();
+    Changed(BookChange::kGroups);
 }
 
 void TAddressBook::SetGroupMarks(std::size_t index, bool checked) {
     GroupNode* node = GroupAt(groups_, index);
     if (!node)
         return;
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         if (contact[kGroupColumn] == node->text)
             SetChecked(contact, checked);
     }
     if (index != 0)
         node->picture = checked ? kCheckedPicture : kUncheckedPicture;
+    lock.unlock();
+    Changed(BookChange::kGroups);
 }
 
 std::size_t TAddressBook::CheckedCount() const {
@@ -371,11 +397,13 @@ std::pair<std::string, std::string> TAddressBook::ContinueEntries() const {
 }
 
 void TAddressBook::MarkContactsIn(const std::string& text) {
-    const auto lock = saver_.LockContacts();
+    auto lock = saver_.LockContacts();
     for (Contact& contact : contacts_) {
         const std::string& phone = contact[kPhoneColumn];
         SetChecked(contact, !phone.empty() && text.find(phone) != std::string::npos);
     }
+    lock.unlock();
+    Changed(BookChange::kContacts);
 }
 
 bool TAddressBook::ImportContacts(const std::string& path) {
@@ -388,12 +416,13 @@ bool TAddressBook::ImportContacts(const std::string& path) {
         contact = Admitted(std::move(contact));
     const std::size_t before = contacts_.size();
     {
-        const auto lock = saver_.LockContacts();
+        auto lock = saver_.LockContacts();
         contacts_.insert(contacts_.end(), std::make_move_iterator(read.begin()),
                          std::make_move_iterator(read.end()));
     }
     for (std::size_t i = before; i < contacts_.size(); ++i)
         IndexAppended(i);
+    Changed(BookChange::kContactsAppended);
     return true;
 }
 

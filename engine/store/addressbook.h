@@ -6,6 +6,7 @@
 // the contacts when a write starts. So every change of contacts_ holds the saver's lock.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,13 @@
 #include "smsenvironment.h"
 
 namespace nimbra {
+
+// What changed in the book, for the windows that show it.
+enum class BookChange {
+    kContactsAppended,  // contacts were added at the end, nothing else changed
+    kContacts,          // contacts changed, moved or went
+    kGroups,            // the group tree changed (contacts may have too)
+};
 
 class TAddressBook final : public AddressLookup {
 public:
@@ -97,7 +105,12 @@ public:
     // Writes all contacts now; false, with a message, when that fails.
     bool ExportContacts(const std::string& path) const;
 
+    // Called after every change of the contacts or groups (on the book's thread), whoever
+    // made it: the engine adding a sender, a window, an import.
+    std::function<void(BookChange)> onChange;
+
 private:
+    void Changed(BookChange change) const;
     void LoadGroups();
     void LoadContacts();
     void IndexAppended(std::size_t index);

@@ -25,6 +25,8 @@
 #include <QTreeView>
 
 #include "aboutform.h"
+#include "addressbookform.h"
+#include "composer.h"
 #include "exitform.h"
 #include "folderdialogs.h"
 #include "folderloader.h"
@@ -50,7 +52,7 @@ std::string SystemPicture() {
 }  // namespace
 
 TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
-    : engine_(engine), hooks_(std::move(hooks)) {
+    : engine_(engine), hooks_(std::move(hooks)), givenHooks_(hooks_) {
     setObjectName(QStringLiteral("MainForm"));
     if (!hooks_.ask) {
         hooks_.ask = [this](const QString& question) {
@@ -95,6 +97,17 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
     aboutForm_ = new AboutForm(this);
     folderForm_ = new FolderForm(this);
     renameForm_ = new RenameForm(this);
+    AddressbookHooks bookHooks;
+    bookHooks.ask = givenHooks_.ask;
+    bookHooks.openFileName = givenHooks_.openFileName;
+    if (givenHooks_.saveFileName) {
+        bookHooks.saveFileName = [this](const QString& title, const QString& filter) {
+            QString chosen = filter;
+            return givenHooks_.saveFileName(title, filter, chosen);
+        };
+    }
+    addressbook_ = new TfrmAddressbook(
+        engine_.AddressBook(), [this] { return NewComposer(); }, bookHooks, this);
     LoadSortOrder();
     ConnectEngine();
     resize(780, 560);
@@ -109,6 +122,11 @@ TNbsmForm::TNbsmForm(Engine& engine, WindowHooks hooks)
 
 TNbsmForm::~TNbsmForm() {
     SaveSortOrder();
+    // Composers and the address book go before the engine they show.
+    for (TfrmComposer* composer : findChildren<TfrmComposer*>())
+        delete composer;
+    delete addressbook_;
+    addressbook_ = nullptr;
     loader_->Cancel();
     DisconnectEngine();
 }
@@ -236,8 +254,11 @@ void TNbsmForm::WindowRequest(WindowMessage message) {
         case WindowMessage::RestartListSort:
             messageModel_->Resort();
             break;
+        case WindowMessage::OpenComposer:
+            CreateMessage();
+            break;
         default:
-            // The composer and the server options come with their windows.
+            // The server options come with their window.
             break;
     }
 }
@@ -312,6 +333,7 @@ void TNbsmForm::TranslateAll() {
     TranslateWindow(renameForm_, "RenameForm");
     TranslateWindow(folderForm_, "FolderForm");
     TranslateWindow(aboutForm_, "AboutForm");
+    addressbook_->Translate();
     messageModel_->RetranslateHeaders();
     folderModel_->RetranslateHeader();
     UpdateTitle();

@@ -30,6 +30,8 @@ class QTreeView;
 namespace nimbra::ui {
 
 class AboutForm;
+class TfrmAddressbook;
+class TfrmComposer;
 class ExitForm;
 class FolderForm;
 class FolderLoader;
@@ -52,6 +54,11 @@ struct WindowHooks {
     // desktop's file dialog.
     std::function<QString(const QString& title, const QString& filters, QString& filter)>
         saveFileName;
+    // A message for the operator from a composer. Default: the composer's message box.
+    std::function<void(const QString& message)> tell;
+    // The file a composer or the address book opens, asked with a title and a filter; empty
+    // when cancelled. Default: their file dialog.
+    std::function<QString(const QString& title, const QString& filter)> openFileName;
 };
 
 // The narrowest the number column of the message list gets by itself.
@@ -84,6 +91,18 @@ public:
     void PrintMessage();
     void RefreshFolder();
     void NewFolder(const std::string& underPath);
+    // A new composer window, not shown yet; it frees itself when closed.
+    TfrmComposer* NewComposer();
+    // "Create SMS": a new composer, shown.
+    void CreateMessage();
+    // Open a composer to the originator (Reply) or with the destination (Forward) and the
+    // text of the selected message, and mark the message replied or forwarded.
+    void Reply();
+    void Forward();
+    // "Numbers": the address book window.
+    void ShowNumbers();
+    // A click on "From:" (from) or "To:" of the preview: the contact editor for that number.
+    void EditPreviewContact(bool from);
     void RenameFolder(TFolderNode* node);
     void DeleteFolder(TFolderNode* node);
     void ShowWindow();
@@ -104,6 +123,7 @@ public:
     QListWidget* DevicePane() const { return devicePane_; }
     QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
     QProgressBar* ProgressBar() const { return progress_; }
+    TfrmAddressbook* AddressbookWindow() const { return addressbook_; }
     QSystemTrayIcon* TrayIcon() const { return tray_; }
     QWidget* MessagesArea() const { return messagesArea_; }
     QMenu* FindMenu(const QString& objectName) const;
@@ -159,6 +179,8 @@ private:
     std::vector<int> SelectedListIds() const;
     void SelectRow(int row);
     void ClearPreview();
+    // Reply and Forward: the message gets the icon, the composer its address and text.
+    void Respond(int icon, bool toOriginator);
     // paintNow: drawn at once, for work that keeps the event loop waiting.
     void SetProgress(bool visible, int maximum, int position, bool paintNow = false);
 
@@ -175,6 +197,9 @@ private:
 
     Engine& engine_;
     WindowHooks hooks_;
+    // The hooks as the caller gave them: the composers and the address book ask and tell
+    // through their own message boxes where the caller gave none.
+    WindowHooks givenHooks_;
     std::unique_ptr<WindowNotifier> notifier_;
     FolderLoader* loader_;
     // The files of the folder selected, being read into messages.
@@ -206,6 +231,11 @@ private:
     QMenu* listMenu_ = nullptr;
     std::vector<QAction*> serverItems_;
     std::vector<QAction*> pluginItems_;
+    QAction* actNewMessage_ = nullptr;
+    QAction* actReply_ = nullptr;
+    QAction* actForward_ = nullptr;
+    QAction* actNumbers_ = nullptr;
+    TfrmAddressbook* addressbook_ = nullptr;
     QAction* actStart_ = nullptr;
     QAction* actStop_ = nullptr;
     QAction* actResend_ = nullptr;

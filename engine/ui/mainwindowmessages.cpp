@@ -38,6 +38,8 @@ void TNbsmForm::MessageSelected() {
         current.isValid() && messageView_->selectionModel()->isRowSelected(current.row(), {});
     actDelete_->setEnabled(messageView_->selectionModel()->hasSelection());
     actPrint_->setEnabled(selected);
+    actReply_->setEnabled(selected);
+    actForward_->setEnabled(selected);
     if (!selected) {
         if (!messageView_->selectionModel()->hasSelection())
             ClearPreview();
@@ -58,6 +60,8 @@ void TNbsmForm::ClearPreview() {
     previewedListId_ = -1;
     preview_->Clear();
     actPrint_->setEnabled(false);
+    actReply_->setEnabled(false);
+    actForward_->setEnabled(false);
     actDelete_->setEnabled(messageView_->selectionModel()->hasSelection());
 }
 

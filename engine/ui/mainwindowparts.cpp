@@ -107,6 +107,15 @@ void TNbsmForm::CreateActions() {
     connect(actStart_, &QAction::triggered, this, [this] { engine_.StartbtnClick(true); });
     actStop_ = NewAction(this, "Stop1", "Stop", "stop", QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(actStop_, &QAction::triggered, this, [this] { engine_.StopbtnClick(); });
+    actNewMessage_ = NewAction(this, "Newmessage1", "&New message", "message-compose",
+                               QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(actNewMessage_, &QAction::triggered, this, &TNbsmForm::CreateMessage);
+    actReply_ = NewAction(this, "Reply1", "&Reply", "reply");
+    connect(actReply_, &QAction::triggered, this, &TNbsmForm::Reply);
+    actForward_ = NewAction(this, "Forward1", "&Forward", "forward");
+    connect(actForward_, &QAction::triggered, this, &TNbsmForm::Forward);
+    actNumbers_ = NewAction(this, "Numbers1", "Numbers", "addressbook");
+    connect(actNumbers_, &QAction::triggered, this, &TNbsmForm::ShowNumbers);
     actPrint_ = NewAction(this, "Print1", "Print", "print");
     connect(actPrint_, &QAction::triggered, this, &TNbsmForm::PrintMessage);
     actExport_ = NewAction(this, "Exportmessages1", "&Export messages...");
@@ -118,10 +127,13 @@ void TNbsmForm::CreateActions() {
     // Available once a message is selected.
     actDelete_->setEnabled(false);
     actPrint_->setEnabled(false);
+    actReply_->setEnabled(false);
+    actForward_->setEnabled(false);
 }
 
 void TNbsmForm::CreateMenus() {
     QMenu* file = NewMenu(this, "File1", "&File");
+    file->addAction(actNewMessage_);
     file->addAction(actNewFolder_);
     file->addAction(actResend_);
     file->addSeparator();
@@ -144,6 +156,8 @@ void TNbsmForm::CreateMenus() {
 
     folderMenu_ = NewMenu(this, "pmFolders", "Folders");
     listMenu_ = NewMenu(this, "pmMessages", "Messages");
+    listMenu_->addAction(actReply_);
+    listMenu_->addAction(actForward_);
     listMenu_->addAction(actDelete_);
     listMenu_->addAction(actExport_);
 }
@@ -156,8 +170,12 @@ void TNbsmForm::CreateToolbars() {
     server->addAction(Twin(actResend_, "tbResend", "&Resend"));
     QToolBar* messages = addToolBar(QStringLiteral("Messages"));
     messages->setObjectName(QStringLiteral("tbMessages"));
+    messages->addAction(Twin(actNewMessage_, "tbCreateSMS", "Create SMS"));
+    messages->addAction(Twin(actReply_, "tbReply", "Reply"));
+    messages->addAction(Twin(actForward_, "tbForward", "Forward"));
     messages->addAction(Twin(actPrint_, "tbPrint", "Print"));
     messages->addAction(Twin(actDelete_, "tbDelete", "Delete"));
+    messages->addAction(actNumbers_);
     for (QToolBar* bar : {server, messages}) {
         bar->setMovable(false);
         bar->setIconSize(QSize(20, 20));
@@ -244,6 +262,7 @@ QWidget* TNbsmForm::CreateMessageSide() {
     columns->setSortIndicator(messageModel_->SortColumn(), messageModel_->SortOrder());
     messageView_->setSortingEnabled(true);
     connect(messageView_, &QTreeView::customContextMenuRequested, this, &TNbsmForm::MessageMenu);
+    connect(messageView_, &QTreeView::doubleClicked, this, &TNbsmForm::Reply);
     connect(messageView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TNbsmForm::MessageSelected);
     connect(messageView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -256,6 +275,8 @@ QWidget* TNbsmForm::CreateMessageSide() {
     messageView_->installEventFilter(this);
 
     preview_ = new PreviewPane(this);
+    connect(preview_, &PreviewPane::fromClicked, this, [this] { EditPreviewContact(true); });
+    connect(preview_, &PreviewPane::toClicked, this, [this] { EditPreviewContact(false); });
     auto* listAndPreview = new QSplitter(Qt::Vertical, this);
     listAndPreview->setObjectName(QStringLiteral("splPreview"));
     listAndPreview->addWidget(messageView_);
@@ -312,6 +333,8 @@ void TNbsmForm::CreateTray() {
     tray_ = new QSystemTrayIcon(NamedIcon(QStringLiteral("application")), this);
     tray_->setToolTip(QString::fromLatin1(kProductName));
     QMenu* menu = NewMenu(this, "pmTray", "Tray");
+    menu->addAction(Twin(actNewMessage_, "TraySend1", "Send"));
+    menu->addSeparator();
     menu->addAction(actStart_);
     menu->addAction(actStop_);
     menu->addSeparator();

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -64,8 +65,17 @@ PreviewPane::PreviewPane(QWidget* parent)
         {"lblFrom", "From:"}, {"lblTo", "To:"}, {"lblNote", "Note:"}, {"lblDate", "Date:"}};
     QLabel* values[] = {fromValue_, toValue_, noteValue_, dateValue_};
     for (int row = 0; row < 4; ++row) {
-        fields->addWidget(Caption(captions[row].first, captions[row].second, this), row, 0);
+        QLabel* caption = Caption(captions[row].first, captions[row].second, this);
+        fields->addWidget(caption, row, 0);
         fields->addWidget(values[row], row, 1);
+        if (row < 2) {
+            // "From:" and "To:" open the contact editor for their number.
+            (row == 0 ? fromCaption_ : toCaption_) = caption;
+            for (QLabel* label : {caption, values[row]}) {
+                label->setCursor(Qt::PointingHandCursor);
+                label->installEventFilter(this);
+            }
+        }
     }
     fields->setColumnStretch(1, 1);
     unicodeLabel_->setObjectName(QStringLiteral("lblUnicode"));
@@ -130,6 +140,29 @@ void PreviewPane::ShowPicture(const std::string& path) {
     }
     picture_->setPixmap(
         QPixmap::fromImage(image.scaledToWidth(kPictureWidth, Qt::SmoothTransformation)));
+}
+
+bool PreviewPane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == fromCaption_ || watched == fromValue_)
+            emit fromClicked();
+        else if (watched == toCaption_ || watched == toValue_)
+            emit toClicked();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PreviewPane::SetFrom(const QString& text) {
+    fromValue_->setText(text);
+}
+
+void PreviewPane::SetTo(const QString& text) {
+    toValue_->setText(text);
+}
+
+void PreviewPane::SetNote(const QString& text) {
+    noteValue_->setText(text);
 }
 
 QString PreviewPane::Text() const {

@@ -28,10 +28,26 @@ public:
     // The picture of a picture message, null when none is shown.
     QPixmap Picture() const;
     QString PictureText() const;
+    // After the contact editor: the name shown for an address, and the note.
+    void SetFrom(const QString& text);
+    void SetTo(const QString& text);
+    void SetNote(const QString& text);
+    QLabel* FromLabel() const { return fromValue_; }
+    QLabel* ToLabel() const { return toValue_; }
+
+signals:
+    // "From:" or "To:" (caption or value) was clicked.
+    void fromClicked();
+    void toClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowPicture(const std::string& path);
 
+    QLabel* fromCaption_ = nullptr;
+    QLabel* toCaption_ = nullptr;
     QLabel* fromValue_;
     QLabel* toValue_;
     QLabel* noteValue_;

@@ -381,5 +381,22 @@ TEST_F(AddressBookTest, AContactsFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_EQ(ReadFileText(home_ / "rescue.csv"), ContactsFileText(book_.Contacts()));
 }
 
+TEST_F(AddressBookTest, EveryChangeIsToldWithItsKind) {
+    book_.LoadAddressBook();
+    std::vector<BookChange> told;
+    book_.onChange = [&told](BookChange change) { told.push_back(change); };
+    book_.AddUnknownContact("", "+3620111", "Friends", "now");
+    book_.AddUnknownContact("", "+3620111", "Friends", "again");  // known: no change
+    book_.SetContactChecked(0, true);
+    const std::optional<std::size_t> group = book_.AddGroup("Family");
+    ASSERT_TRUE(group);
+    book_.RenameGroup(*group, "Kin");
+    book_.DeleteContacts({0});
+    book_.WaitUntilSaved();
+    EXPECT_EQ(told, (std::vector<BookChange>{BookChange::kContactsAppended, BookChange::kContacts,
+                                             BookChange::kGroups, BookChange::kGroups,
+                                             BookChange::kContacts}));
+}
+
 }  // namespace
 }  // namespace nimbra
