@@ -59,6 +59,15 @@ bool DurableWrites::Write(const std::string& path, std::string_view text,
     staged_.push_back(std::move(staged));
     if (holds_ > 0 && staged_.size() < kMaxHeldWrites)
         return true;
+    // With the flusher, a full hold goes to it while the next writes fill the next batch: the
+    // owner waits only for the batch before. This write's failure is then told as a held
+    // write's is.
+    if (holds_ > 0 && Flushing()) {
+        WaitUntilFlusherIdle();
+        FinishFlushed();
+        CommitSoon();
+        return true;
+    }
     // This write's failure is told by the result, not by its handler.
     staged_.back().onFailure = nullptr;
     Commit();

@@ -42,7 +42,9 @@ public:
     DurableWrites& operator=(const DurableWrites&) = delete;
 
     // Fills a temporary file beside path with text; it becomes path at the next commit, at
-    // once when nothing holds the writes. False, with nothing left behind, when the temporary
+    // once when nothing holds the writes (kMaxHeldWrites held writes go to the flusher when
+    // it runs, the owner waiting only for the batch before, and are committed at once
+    // without it). False, with nothing left behind, when the temporary
     // file cannot be written or the commit made here fails; onFailure is called when a later
     // commit cannot put the file in place, after this returned true.
     bool Write(const std::string& path, std::string_view text,

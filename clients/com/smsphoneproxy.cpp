@@ -79,6 +79,15 @@ void TnbSMSPhoneProxy::sendFailed(const QString& msgId, const QString& reason) {
     Await(Calls().sendFailed(msgId, reason));
 }
 
+QDBusPendingCall TnbSMSPhoneProxy::sendSuccessLater(const QString& msgId,
+                                                    const QString& senderPhone) {
+    return Calls().sendSuccess(msgId, senderPhone);
+}
+
+QDBusPendingCall TnbSMSPhoneProxy::sendFailedLater(const QString& msgId, const QString& reason) {
+    return Calls().sendFailed(msgId, reason);
+}
+
 void TnbSMSPhoneProxy::connectionSuccess() {
     Await(Calls().connectionSuccess());
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include <QDBusPendingCall>
 #include <QString>
 #include <QVariant>
 
@@ -37,6 +38,11 @@ public:
     void unlock();
     void sendSuccess(const QString& msgId, const QString& senderPhone);
     void sendFailed(const QString& msgId, const QString& reason);
+    // The same calls, started without waiting for the engine's answer: a driver with several
+    // messages in flight reports the next while the engine files the one before. The calls
+    // reach the engine in the order they were started.
+    QDBusPendingCall sendSuccessLater(const QString& msgId, const QString& senderPhone);
+    QDBusPendingCall sendFailedLater(const QString& msgId, const QString& reason);
     void connectionSuccess();
     void connectionFailed();
     QVariant sendInfo(const QString& name, const QString& value);

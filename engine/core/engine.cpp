@@ -247,6 +247,7 @@ void Engine::StartbtnClick(bool notify) {
         Log("screen", "SERVER_STARTUP ok");
         putBackDue_ = false;
         putBackTimer_->Start(options_.resendIntervalMs);
+        pacing_ = SendPacing(ParseFastTickMs(options_.fastSendTick));
         tSend_->Start(kSendTickMs);
         SetStatus("main", "Threadcontrol: Start ended");
     }

@@ -26,6 +26,7 @@
 #include "notificationslots.h"
 #include "pducoder_parts.h"
 #include "queuemanager.h"
+#include "sendpacing.h"
 #include "servermenu.h"
 #include "serveroptions.h"
 #include "servicecontrol.h"
@@ -43,7 +44,7 @@ public:
 };
 
 // Timer intervals in milliseconds.
-inline constexpr int kSendTickMs = 1000;
+inline constexpr int kSendTickMs = kDesignedTickMs;
 inline constexpr int kListSortDelayMs = 2000;
 inline constexpr int kMessageCountMs = 500;
 inline constexpr int kServerControlMs = 1000;
@@ -225,6 +226,7 @@ public:
     // The engine's program directory, ending in "/".
     std::string ProgramDirectory() const;
     EngineTimer& SendTimer() { return *tSend_; }
+    const SendPacing& Pacing() const { return pacing_; }
     EngineTimer& PutBackTimer() { return *putBackTimer_; }
     EngineTimer& AutostartTimer() { return *tStartAtStartup_; }
 
@@ -280,6 +282,7 @@ private:
     bool running_ = false;
     bool starting_ = false;
     bool putBackDue_ = false;
+    SendPacing pacing_;
     bool shutDown_ = false;
     int exitCode_ = 0;
 

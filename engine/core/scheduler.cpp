@@ -1,6 +1,9 @@
-// The outgoing scheduler: once a second, while the server runs, hand Outbox messages to idle
-// devices; failed messages come back from "Waiting for resend" one batch per retry delay.
+// The outgoing scheduler: once a second (or at the fast tick while messages wait), while the
+// server runs, hand Outbox messages to devices with room for them; failed messages come back
+// from "Waiting for resend" one batch per retry delay.
+#include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "engine.h"
 #include "unStrings.h"
@@ -9,7 +12,6 @@ namespace nimbra {
 
 namespace {
 
-constexpr int kHandOversPerTick = 10;
 constexpr int kPutBackBatch = 20;
 
 }  // namespace
@@ -66,8 +68,14 @@ void Engine::SendTick() {
     TSmsQueue& outbox = Queue(SystemFolder::Outbox);
     // Messages filed during the tick (one a device gave back at once) wait for the next one.
     const int lastListId = outbox.Count() > 0 ? outbox.At(outbox.Count() - 1).listId : 0;
+    std::vector<int> windows;
+    for (const DeviceList::Device& device : devices_.All()) {
+        if (device->IsLive())
+            windows.push_back(device->Window());
+    }
+    const int limit = SendPacing::HandOverLimit(windows);
     int handedOver = 0;
-    for (int position = 0; position < outbox.Count() && handedOver < kHandOversPerTick;) {
+    for (int position = 0; position < outbox.Count() && handedOver < limit;) {
         // Only a hand-over makes a device busy, so once none is ready none will be in
         // this tick.
         if (!AnyDeviceReady())
@@ -104,8 +112,10 @@ void Engine::SendTick() {
         if (position < outbox.Count() && outbox.At(position).listId == listId)
             ++position;
     }
-    if (running_)
-        tSend_->Start(kSendTickMs);
+    if (running_) {
+        const long long nowMs = std::llround(Now() * 86400000.0);
+        tSend_->Start(pacing_.NextIntervalMs(nowMs, outbox.Count() > 0));
+    }
 }
 
 }  // namespace nimbra

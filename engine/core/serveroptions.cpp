@@ -89,6 +89,7 @@ ServerOptions LoadServerOptions(Notifier& notifier) {
     }
     options.filterIn = Read("cbFilterIn", options.filterIn);
     options.filterOut = Read("cbFilterOut", options.filterOut);
+    options.fastSendTick = Read("eFastSendTickMs", options.fastSendTick);
     return options;
 }
 

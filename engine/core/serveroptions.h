@@ -47,6 +47,9 @@ struct ServerOptions {
     std::vector<std::string> plugins;
     std::string filterIn = kNoFilterInstalled;
     std::string filterOut = kNoFilterInstalled;
+    // Milliseconds between scheduler ticks while messages wait ("eFastSendTickMs"); "0" or
+    // empty keeps the designed tick of a second.
+    std::string fastSendTick = "0";
 
     // The retry count of new messages and the resend interval in milliseconds, as taken at
     // start-up: a field that is not a whole number is reset ("6", "3") and the operator told.

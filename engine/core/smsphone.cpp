@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "engine.h"
+#include "sendpacing.h"
 #include "unGSMSMS.h"
 
 namespace nimbra {
@@ -87,6 +88,17 @@ AutoValue TnbSMSPhone::sendInfo(const std::string& name, const std::string& valu
         canSend = value == "1";
         return {};
     }
+    if (name == "window") {
+        // A window that is not one keeps the one the device had.
+        if (const std::optional<int> window = ParseWindow(value)) {
+            window_ = *window;
+            sendState = sendState == kSending && HeldCount() < window_ ? kIdle : sendState;
+        } else {
+            engine_.Log("error", "[" + realName + "] Not a window (1 to " +
+                                     std::to_string(kMostWindow) + "): " + value);
+        }
+        return {};
+    }
     if (name == "system" && value == "exedir")
         return engine_.ProgramDirectory();
     if (name == "system" && value == "language")
@@ -94,8 +106,10 @@ AutoValue TnbSMSPhone::sendInfo(const std::string& name, const std::string& valu
     return std::string();
 }
 
+// A device with a window takes messages until it holds that many; the designed device goes
+// by its send state alone.
 bool TnbSMSPhone::CanTake(const std::string& messageOperator) const {
-    return IsLive() && sendState == kIdle && canSend &&
+    return IsLive() && sendState == kIdle && canSend && (window_ == 1 || HeldCount() < window_) &&
            (messageOperator.empty() || messageOperator == operatorName);
 }
 
@@ -119,9 +133,9 @@ void TnbSMSPhone::RaiseTransmit(const TSms& message, const std::string& record,
                                 const std::string& operatorBefore) {
     if (!sink_)
         return;
-    sendState = kSending;
     // Held before the event: a driver may answer inside it.
     held_.push_back({message.listId, message.messageId, operatorBefore});
+    sendState = HeldCount() >= window_ ? kSending : kIdle;
     sink_->Transmit(record);
 }
 

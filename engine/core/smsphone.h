@@ -79,6 +79,10 @@ public:
     void RedrawPicture();
     // Can take a message for this operator ("" takes any device's).
     bool CanTake(const std::string& messageOperator) const;
+    // How many messages the device takes at once: 1 unless it told a window.
+    int Window() const { return window_; }
+    // Messages handed over and not answered yet.
+    int HeldCount() const { return static_cast<int>(held_.size()); }
 
     std::string realName = "Unknown";
     std::string connState = kNotConnected;
@@ -112,6 +116,7 @@ private:
     Engine& engine_;
     DeviceEventSink* sink_ = nullptr;
     std::vector<Held> held_;
+    int window_ = 1;
 };
 
 }  // namespace nimbra

@@ -15,6 +15,15 @@
 namespace nimbra {
 namespace {
 
+// Removes a message file; tells the operator when it stays.
+void RemoveMessageFile(SmsEnvironment& env, const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::remove(file, ec) || !ec)
+        return;
+    if (std::filesystem::exists(file, ec))
+        env.Notify("Could not delete " + file);
+}
+
 constexpr std::size_t kNamePartLimit = 40;
 constexpr std::size_t kCreatedLine = 18;
 constexpr std::size_t kMinimumLines = 12;
@@ -203,7 +212,15 @@ std::unique_ptr<TSms> TSms::Clone() const {
 }
 
 bool TSms::FileExists() const {
-    ProcessDurableWrites().Commit();
+    // A file that waits for its commit is there as soon as the commit is done; asking does
+    // not wait for the flush (the scheduler asks for every message it hands over).
+    DurableWrites& writes = ProcessDurableWrites();
+    if (writes.Flushing()) {
+        if (writes.IsStaged(path))
+            return true;
+    } else {
+        writes.Commit();
+    }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return false;
@@ -215,13 +232,23 @@ void TSms::DeleteFile() {
     if (path.empty())
         return;
     // Whatever was written before, a moved message's copy above all, reaches the disk
-    // before the file goes.
-    ProcessDurableWrites().Commit();
-    std::error_code ec;
-    if (std::filesystem::remove(path, ec) || !ec)
+    // before the file goes. With the flusher running the file goes once the flusher has
+    // committed those writes, so that the moves of a burst share their flushes instead of
+    // each waiting for its own; when the last of them (the copy) could not be put in place,
+    // the file stays, and the message with it.
+    DurableWrites& writes = ProcessDurableWrites();
+    if (writes.Flushing() && writes.Pending()) {
+        const std::size_t last = writes.WriteCount();
+        writes.WhenCommitted(last > 0 ? last - 1 : 0, last,
+                             [file = path, &env = env_](bool stored) {
+                                 if (stored)
+                                     RemoveMessageFile(env, file);
+                             });
+        writes.CommitSoon();
         return;
-    if (std::filesystem::exists(path, ec))
-        env_.Notify("Could not delete " + path);
+    }
+    writes.Commit();
+    RemoveMessageFile(env_, path);
 }
 
 std::string TSms::NewFileName() {

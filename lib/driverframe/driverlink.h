@@ -3,7 +3,9 @@
 //
 // The frame (window thread):
 // - MUST call Start, Stop, EngineConnect, EngineDisconnect, LinkLost and RetryTimer on the
-//   window thread only, and Submit only after SetBusy(true) and only when nothing is in flight.
+//   window thread only, and Submit only after SetBusy(true) and only when nothing is in flight;
+//   with a Window above 1, Submit up to that many messages, each with its own message id,
+//   before their outcomes come (busy then tells that any is in flight).
 // The link:
 // - MUST NOT call the engine; it reports through FrameServices, which posts to the window
 //   thread and never blocks.
@@ -67,6 +69,9 @@ public:
     // The engine is shutting down the driver.
     virtual void EngineShutdown() {}
 
+    // How many messages the link takes at once (the connection's window setting); 1 is the
+    // designed link, one message at a time.
+    virtual int Window() const { return 1; }
     virtual bool Busy() const = 0;
     virtual void SetBusy(bool busy) = 0;
     // Hands over the message to submit and marks it pending.

@@ -8,6 +8,7 @@
 #include "Transmit_TLB.h"
 #include "drivermessages.h"
 #include "notifier.h"
+#include "pendingcall.h"
 #include "qansi.h"
 
 namespace nimbra::driver {
@@ -149,6 +150,44 @@ void DriverWindow::ReportFailed(const std::string& messageId, const std::string&
         phone_->sendFailed(QFromAnsi(messageId), QString::fromLatin1(reason));
         phone_->statusInfo(QFromAnsi(status));
     });
+}
+
+}  // namespace nimbra::driver
+
+namespace nimbra::driver {
+
+void DriverWindow::ReportSentLater(const std::string& messageId, const std::string& senderGroup,
+                                   const std::string& reference) {
+    if (shutDown_) {
+        return;
+    }
+    KeepReport(phone_->sendSuccessLater(QFromAnsi(messageId),
+                                        QFromAnsi("{" + senderGroup + "},{" + reference + "}")));
+}
+
+void DriverWindow::ReportFailedLater(const std::string& messageId, const char* reason) {
+    if (shutDown_) {
+        return;
+    }
+    KeepReport(phone_->sendFailedLater(QFromAnsi(messageId), QString::fromLatin1(reason)));
+}
+
+void DriverWindow::KeepReport(QDBusPendingCall call) {
+    unansweredReports_.push_back(std::move(call));
+    while (!unansweredReports_.empty()) {
+        QDBusPendingCall& oldest = unansweredReports_.front();
+        if (!oldest.isFinished() && unansweredReports_.size() <= kMostUnansweredReports) {
+            return;
+        }
+        const bool refused =
+            !oldest.isFinished() ? !EngineCall([&] { com::AwaitReply(oldest); }) : oldest.isError();
+        unansweredReports_.pop_front();
+        if (refused) {
+            unansweredReports_.clear();
+            ShutDown();
+            return;
+        }
+    }
 }
 
 }  // namespace nimbra::driver

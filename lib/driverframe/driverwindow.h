@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include <QDBusPendingCall>
 #include <QTimer>
 #include <QWidget>
 
@@ -25,6 +26,9 @@ class TransmitEngine;
 }  // namespace nimbra::com
 
 namespace nimbra::driver {
+
+// Below the 128 replies a message bus lets one connection await by default.
+inline constexpr std::size_t kMostUnansweredReports = 100;
 
 // One window message as it is handled: its number, wParam, lParam and what it carries.
 struct DriverMessage {
@@ -88,6 +92,14 @@ protected:
                     const std::string& reference, const std::string& status);
     void ReportFailed(const std::string& messageId, const std::string& status,
                       const char* reason = "could not transmit");
+    // The same outcomes for a driver with several messages in flight: the call starts at once
+    // and its answer is not awaited (the engine answers once the message is filed on the
+    // disk, and files the next meanwhile); no status line follows. A call the engine refuses
+    // shuts the driver down as EngineCall does; at most kMostUnansweredReports wait, the next
+    // one waits for the oldest.
+    void ReportSentLater(const std::string& messageId, const std::string& senderGroup,
+                         const std::string& reference);
+    void ReportFailedLater(const std::string& messageId, const char* reason = "could not transmit");
     void SetClosing() { closing_ = true; }
     void StartPing() { tPing_.start(); }
 
@@ -95,6 +107,9 @@ protected:
 
 private:
     void tPingTimer();
+    // Keeps a report started without waiting; forgets those answered, shutting down when
+    // the engine refused one.
+    void KeepReport(QDBusPendingCall call);
     // The messages every driver handles alike; false for the others.
     bool HandleCommonMessage(const DriverMessage& message);
 
@@ -105,6 +120,7 @@ private:
     // Window messages that came while one was being handled; see event().
     std::deque<DriverMessage> queuedMessages_;
     bool handlingMessage_ = false;
+    std::deque<QDBusPendingCall> unansweredReports_;
 };
 
 }  // namespace nimbra::driver

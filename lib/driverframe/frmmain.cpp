@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
@@ -106,6 +107,7 @@ void TfrmMain::PreferencesApplied() {
         phone().sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
         phone().deviceInfo(QFromAnsi(DeviceText()));
     });
+    TellWindow();
 }
 
 std::string TfrmMain::DeviceText() const {
@@ -121,6 +123,10 @@ void TfrmMain::Log(std::string_view level, std::string_view line) {
 void TfrmMain::nbSMSPhone1Connect() {
     try {
         phone().sendInfo("operator", QFromAnsi(Field(kFieldOperator)));
+        if (link_->Window() != 1) {
+            phone().sendInfo("window", QString::number(link_->Window()));
+            toldWindow_ = link_->Window();
+        }
         engineConnected_ = true;
         link_->EngineConnect();
         phone().connectionSuccess();
@@ -144,8 +150,11 @@ void TfrmMain::nbSMSPhone1Transmit(const QString& sms) {
     TGsmSms record;
     record.FromText(text);
     // A message is in flight until the window thread has reported it, even when the link
-    // has already cleared its busy flag.
-    if (inFlight_ || link_->Busy()) {
+    // has already cleared its busy flag. A link with a window takes that many.
+    const int window = link_->Window();
+    const bool full = window <= 1 ? !inFlight_.empty() || link_->Busy()
+                                  : inFlight_.size() >= static_cast<std::size_t>(window);
+    if (full) {
         Post(WM_DRV_BUSY, 0, 1, record.messageId);
         return;
     }
@@ -155,9 +164,11 @@ void TfrmMain::nbSMSPhone1Transmit(const QString& sms) {
         record.sender = sender;
     }
     link_->Submit(record);
-    successSender_ = record.sender;
-    Post(WM_DRV_STATUS, 0, 1, "Sending " + record.Summary());
-    inFlight_ = std::move(record);
+    // Many in flight: the engine's status line is not told of each one.
+    if (window <= 1) {
+        Post(WM_DRV_STATUS, 0, 1, "Sending " + record.Summary());
+    }
+    inFlight_.push_back(std::move(record));
 }
 
 void TfrmMain::nbSMSPhone1MenuItemClick(const QString& name) {
@@ -239,6 +250,16 @@ void TfrmMain::Failed() {
 void TfrmMain::HandedBack() {
     Post(WM_DRV_HANDED_BACK);
 }
+// wParam 1: the message id in the name picks the message.
+void TfrmMain::MessageSent(std::string messageId, std::string reference) {
+    Post(WM_DRV_SENT, 1, 1, std::move(reference), std::move(messageId));
+}
+void TfrmMain::MessageFailed(std::string messageId) {
+    Post(WM_DRV_FAILED, 1, 1, {}, std::move(messageId));
+}
+void TfrmMain::MessageHandedBack(std::string messageId) {
+    Post(WM_DRV_HANDED_BACK, 1, 1, {}, std::move(messageId));
+}
 void TfrmMain::Info(std::string name, std::string value) {
     Post(WM_DRV_SEND_INFO, 0, 1, std::move(value), std::move(name));
 }
@@ -314,13 +335,13 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
     const std::string& text = message.text;
     switch (message.message) {
         case WM_DRV_SENT:
-            HandleSent(text);
+            HandleSent(text, message.wParam == 1, message.name);
             break;
         case WM_DRV_FAILED:
-            HandleFailed(false);
+            HandleFailed(false, message.wParam == 1, message.name);
             break;
         case WM_DRV_HANDED_BACK:
-            HandleFailed(true);
+            HandleFailed(true, message.wParam == 1, message.name);
             break;
         case WM_DRV_SEND_INFO:
             EngineCall([&] { phone().sendInfo(QFromAnsi(message.name), QFromAnsi(text)); });
@@ -383,40 +404,71 @@ void TfrmMain::HandleMessage(const DriverMessage& message) {
     }
 }
 
-// The record leaves the in-flight slot before the engine hears of it, so a Transmit that
-// arrives while the calls wait finds the driver free.
-TGsmSms TfrmMain::TakeInFlight() {
-    TGsmSms record = std::move(*inFlight_);
-    inFlight_.reset();
-    link_->SetBusy(false);
+// The record leaves the in-flight list before the engine hears of it, so a Transmit that
+// arrives while the calls wait finds room for it.
+std::optional<TGsmSms> TfrmMain::TakeInFlight(bool byId, const std::string& messageId) {
+    auto it = inFlight_.begin();
+    if (byId) {
+        it = std::find_if(inFlight_.begin(), inFlight_.end(),
+                          [&](const TGsmSms& r) { return r.messageId == messageId; });
+    }
+    if (it == inFlight_.end()) {
+        return std::nullopt;
+    }
+    TGsmSms record = std::move(*it);
+    inFlight_.erase(it);
+    link_->SetBusy(!inFlight_.empty());
     return record;
 }
 
-void TfrmMain::HandleSent(const std::string& reference) {
-    if (closing() || !inFlight_) {
+void TfrmMain::HandleSent(const std::string& reference, bool byId, const std::string& messageId) {
+    if (closing()) {
         return;
     }
-    TGsmSms record = TakeInFlight();
-    record.sender = successSender_;
+    std::optional<TGsmSms> taken = TakeInFlight(byId, messageId);
+    if (!taken) {
+        return;
+    }
+    TGsmSms& record = *taken;
     record.reference = reference;
     if (record.messageId.empty()) {
         record.messageId = "0";
     }
-    ReportSent(record.messageId, record.sender, record.reference,
-               "Transmitted " + record.Summary());
+    if (link_->Window() > 1) {
+        ReportSentLater(record.messageId, record.sender, record.reference);
+    } else {
+        ReportSent(record.messageId, record.sender, record.reference,
+                   "Transmitted " + record.Summary());
+    }
 }
 
 // A message handed back ("phone busy") stays in the engine's Outbox with its retries
 // untouched; a failed one uses a retry.
-void TfrmMain::HandleFailed(bool handedBack) {
-    if (closing() || !inFlight_) {
+void TfrmMain::HandleFailed(bool handedBack, bool byId, const std::string& messageId) {
+    if (closing()) {
         return;
     }
-    TGsmSms record = TakeInFlight();
-    if (handedBack) {
+    std::optional<TGsmSms> taken = TakeInFlight(byId, messageId);
+    if (!taken) {
+        return;
+    }
+    const TGsmSms& record = *taken;
+    if (link_->Window() > 1) {
+        ReportFailedLater(record.messageId, handedBack ? "phone busy" : "could not transmit");
+    } else if (handedBack) {
         ReportFailed(record.messageId, "Handed back " + record.Summary(), "phone busy");
     } else {
         ReportFailed(record.messageId, "Send failed " + record.Summary());
+    }
+}
+
+void TfrmMain::TellWindow() {
+    const int window = link_->Window();
+    if (window == toldWindow_) {
+        return;
+    }
+    if (EngineCall([&] { phone().sendInfo("window", QString::number(window)); })) {
+        toldWindow_ = window;
     }
 }
 

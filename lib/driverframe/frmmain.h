@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -54,6 +55,9 @@ public:
     void Sent(std::string reference) override;
     void Failed() override;
     void HandedBack() override;
+    void MessageSent(std::string messageId, std::string reference) override;
+    void MessageFailed(std::string messageId) override;
+    void MessageHandedBack(std::string messageId) override;
     void Info(std::string name, std::string value) override;
     void Received(std::string record) override;
     bool Taken(std::string record) override;
@@ -85,9 +89,13 @@ protected:
 private:
     void RetryTimerFired();
     void PreferencesApplied();
-    void HandleSent(const std::string& reference);
-    void HandleFailed(bool handedBack);
-    TGsmSms TakeInFlight();
+    // byId: the message is named (messageId); otherwise the oldest in flight is meant.
+    void HandleSent(const std::string& reference, bool byId, const std::string& messageId);
+    void HandleFailed(bool handedBack, bool byId, const std::string& messageId);
+    // The record of the message in flight (the oldest, or the one named), or nothing.
+    std::optional<TGsmSms> TakeInFlight(bool byId, const std::string& messageId);
+    // Tells the engine the link's window when it differs from the one it was told.
+    void TellWindow();
     void LoadFields();
 
     std::string Field(const char* name) const { return fields_.Get(name); }
@@ -108,10 +116,10 @@ private:
 
     std::string realName_;
     std::string engineFolder_;
-    std::optional<TGsmSms> inFlight_;
+    // Messages handed to the link and not reported yet, oldest first.
+    std::deque<TGsmSms> inFlight_;
+    int toldWindow_ = 1;
     bool engineConnected_ = false;
-    std::string successSender_;
-
     // Incoming messages the protocol thread waits on (Taken) until the window thread has
     // handed them to the engine, by their number in the window message.
     struct PendingTake {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace nimbra::driver {
 
@@ -58,6 +59,20 @@ public:
     // The message in flight goes back to the engine untried ("phone busy"): the message
     // centre cannot take it now. No retry of the message is used.
     virtual void HandedBack() = 0;
+    // The same outcomes for one of several messages in flight, named by the engine's message
+    // id. A link that carries one message at a time may use either.
+    virtual void MessageSent(std::string messageId, std::string reference) {
+        (void)messageId;
+        Sent(std::move(reference));
+    }
+    virtual void MessageFailed(std::string messageId) {
+        (void)messageId;
+        Failed();
+    }
+    virtual void MessageHandedBack(std::string messageId) {
+        (void)messageId;
+        HandedBack();
+    }
     // A value the driver tells the engine (sendInfo), such as "cansend" "0" or "1".
     virtual void Info(std::string name, std::string value) = 0;
     // A message or delivery report came in, as a GSMSMS record text.

@@ -203,3 +203,39 @@ TEST(StaleTemporariesTest, OnlyTemporaryFilesGoAndOnlyBelowWhenAsked) {
 
 }  // namespace
 }  // namespace nimbra
+
+namespace nimbra {
+namespace {
+
+// A hold of more writes than kMaxHeldWrites, with the flusher: each full batch goes to the
+// flusher and the owner writes on; every write is told placed, and every file is in place.
+TEST(DurableWritesTest, FullHoldsGoToTheFlusherWhileTheOwnerWritesOn) {
+    TempDir dir;
+    DurableWrites writes;
+    std::mutex mutex;
+    std::deque<std::function<void()>> posted;
+    writes.StartFlusher([&](std::function<void()> action) {
+        std::lock_guard lock(mutex);
+        posted.push_back(std::move(action));
+    });
+    const std::size_t count = kMaxHeldWrites * 2 + 10;
+    writes.Hold();
+    for (std::size_t i = 0; i < count; ++i)
+        ASSERT_TRUE(writes.Write((dir / (std::to_string(i) + ".sms")).string(), "x"));
+    writes.Release();
+    bool told = false;
+    bool placed = false;
+    writes.WhenCommitted(0, count, [&](bool ok) {
+        told = true;
+        placed = ok;
+    });
+    EXPECT_TRUE(writes.Commit());
+    writes.StopFlusher();
+    EXPECT_TRUE(told);
+    EXPECT_TRUE(placed);
+    EXPECT_EQ(Names(dir.path()).size(), count);
+    EXPECT_GE(writes.CommitCount(), 3u);
+}
+
+}  // namespace
+}  // namespace nimbra

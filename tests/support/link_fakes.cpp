@@ -53,9 +53,17 @@ void ScriptedTransport::ReplyTo(std::string prefix, std::string reply, int delay
 }
 
 // Bytes due before a due close are delivered first; the close fails the next read.
-bool ScriptedTransport::Read(std::string& into, int /*waitMs*/) {
+bool ScriptedTransport::Read(std::string& into, int waitMs) {
     if (!up_)
         return false;
+    if (readsWait && waitMs > 0 && (arrivals_.empty() || arrivals_.begin()->first > clock_.ms)) {
+        long long until = clock_.ms + waitMs;
+        if (!arrivals_.empty())
+            until = std::min(until, arrivals_.begin()->first);
+        clock_.Sleep(static_cast<int>(until - clock_.ms));
+        if (!up_)
+            return false;
+    }
     bool delivered = false;
     while (!arrivals_.empty() && arrivals_.begin()->first <= clock_.ms) {
         Arrival& next = arrivals_.begin()->second;

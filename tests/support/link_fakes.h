@@ -55,6 +55,9 @@ public:
     void AnswerWhen(WriteMatch matches, Answer answer, int delayMs = 100);
     // Every further write fails.
     void FailWrites() { failWrites_ = true; }
+    // A read with nothing to deliver waits as a socket does: the clock moves on to the next
+    // arrival or by the read's wait, whichever comes first. Off: reads never move the clock.
+    bool readsWait = false;
 
     bool Read(std::string& into, int waitMs) override;
     bool Write(std::string_view bytes) override;
@@ -116,6 +119,18 @@ public:
         return takes;
     }
     bool takes = true;
+    void MessageSent(std::string messageId, std::string reference) override {
+        byId.push_back("sent:" + messageId + ":" + reference);
+        Sent(std::move(reference));
+    }
+    void MessageFailed(std::string messageId) override {
+        byId.push_back("failed:" + messageId);
+        Failed();
+    }
+    void MessageHandedBack(std::string messageId) override {
+        byId.push_back("handed back:" + messageId);
+        HandedBack();
+    }
 
     bool Logged(std::string_view line, std::string_view level = "1") const;
     // How often `line` was logged at level 1.
@@ -127,6 +142,9 @@ public:
     std::vector<std::pair<std::string, std::string>> logs;
     // "sent:" + reference, "failed" or "handed back", in order.
     std::vector<std::string> outcomes;
+    // The same outcomes with the message id: "sent:" + id + ":" + reference, "failed:" + id,
+    // "handed back:" + id.
+    std::vector<std::string> byId;
     // name + "=" + value of each Info, in order.
     std::vector<std::string> infos;
     std::vector<std::string> received;

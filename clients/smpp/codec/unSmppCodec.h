@@ -67,17 +67,27 @@ inline constexpr std::string_view kStatusOk = "00000000";
 // A PDU is at least its 16-byte header.
 inline constexpr std::uint32_t kHeaderBytes = 16;
 
-// Sequence numbers of the PDUs the driver originates: 1 to 255 in turn after a reset.
+// Sequence numbers of the PDUs the driver originates: 1 to 255 in turn after a reset, or,
+// wide, 1 to 0x7FFFFFFF (the whole range SMPP allows), so that no number comes round again
+// while a window of submits awaits its responses.
+inline constexpr std::uint32_t kNarrowSequenceEnd = 255;
+inline constexpr std::uint32_t kWideSequenceEnd = 0x7FFFFFFF;
+
 class SmppSequence {
 public:
     std::uint32_t Next() {
-        value_ = value_ >= 255 ? 1 : value_ + 1;
+        value_ = value_ >= Highest() ? 1 : value_ + 1;
         return value_;
     }
     void Reset() { value_ = 0; }
+    void SetWide(bool wide) { wide_ = wide; }
+    // The last number given; the next follows it.
+    void SetLast(std::uint32_t value) { value_ = value; }
 
 private:
+    std::uint32_t Highest() const { return wide_ ? kWideSequenceEnd : kNarrowSequenceEnd; }
     std::uint32_t value_ = 0;
+    bool wide_ = false;
 };
 
 // command_length, command_id and sequence_number are written, command_status is 0.

@@ -1,6 +1,8 @@
 // The client's transport (reading and sending PDUs), the bind and the hand-over of messages.
 #include "unSmpp.h"
 
+#include <algorithm>
+
 #include "pducoder_septets.h"
 #include "smppstatus.h"
 
@@ -10,6 +12,8 @@ namespace {
 
 constexpr int kPollSleepMs = 300;
 constexpr int kReadWaitMs = 10;
+// With a window, the rest of a PDU that has begun is waited for at least this long a read.
+constexpr int kRestWaitMs = 10;
 
 }  // namespace
 
@@ -26,13 +30,21 @@ void Tsmppclient::SetHomeFolder(const std::filesystem::path& folder) {
 
 // A PDU already whole in the buffer is taken without the poll's sleep, so a burst of PDUs
 // is not read at one per poll.
-std::string Tsmppclient::ReadPdu(driver::ByteTransport& link, int limitSeconds) {
+//
+// With a window the socket is waited on instead: the read returns as soon as bytes come.
+std::string Tsmppclient::ReadPdu(driver::ByteTransport& link, int limitSeconds, int waitMs) {
     const long long deadline = clock_.Elapsed() + limitSeconds;
     do {
         const std::size_t expected = buffer_.size() >= 4 ? ReadLength(buffer_) : 0;
         if (expected < kHeaderBytes || buffer_.size() < expected) {
-            clock_.Sleep(kPollSleepMs);
-            if (!link.Read(buffer_, kReadWaitMs))
+            bool read = false;
+            if (waitMs < 0) {
+                clock_.Sleep(kPollSleepMs);
+                read = link.Read(buffer_, kReadWaitMs);
+            } else {
+                read = link.Read(buffer_, buffer_.empty() ? waitMs : std::max(waitMs, kRestWaitMs));
+            }
+            if (!read)
                 return {};
         }
         // Fewer than four bytes: no PDU has begun that this read has to wait for.
@@ -86,22 +98,41 @@ void Tsmppclient::ResetReceiveBuffer() {
 
 void Tsmppclient::Submit(const TGsmSms& record) {
     const std::lock_guard lock(outgoingMutex_);
-    outgoing_.FromText(record.ToText());
+    TGsmSms copy;
+    copy.FromText(record.ToText());
+    queued_.push_back(std::move(copy));
     pending = true;
 }
 
-// Only a message fully handed over is failed: the window thread marks busy before it hands
-// the record over, and a link ending in between must not fail a message it never had.
+int Tsmppclient::Window() const {
+    return driver::LinkWindow(fields_.Get(fields::kWindow));
+}
+
+// Only a message fully handed over is reported: the window thread marks busy before it
+// hands the record over, and a link ending in between must not report a message it never
+// had. Each goes back once: a submitted one fails (the centre may have it), one that never
+// left waits for the next link when several are in flight, and fails otherwise.
 void Tsmppclient::FailInFlight() {
-    bool handedOver = false;
+    std::deque<TGsmSms> queued;
+    std::vector<Submission> submitted;
     {
         const std::lock_guard lock(outgoingMutex_);
-        handedOver = pending || submission_.has_value();
-        submission_.reset();
+        queued.swap(queued_);
+        submitted.swap(submissions_);
         pending = false;
     }
-    if (handedOver && busy.exchange(false))
-        events_.Failed();
+    if (queued.empty() && submitted.empty())
+        return;
+    const bool windowed = queued.size() + submitted.size() > 1 || Window() > 1;
+    busy = false;
+    for (const Submission& submission : submitted)
+        events_.MessageFailed(submission.messageId);
+    for (const TGsmSms& record : queued) {
+        if (windowed)
+            events_.MessageHandedBack(record.messageId);
+        else
+            events_.MessageFailed(record.messageId);
+    }
 }
 
 BindMode Tsmppclient::Mode() const {
@@ -159,6 +190,7 @@ Alphabet Tsmppclient::CentreAlphabet() const {
 // other failure may pass.
 bool Tsmppclient::Login(driver::ByteTransport& link) {
     sequence_.Reset();
+    sequence_.SetWide(Window() > 1);
     retryBind = true;
     SendPdu(link, BuildBind(Mode(), fields_.Get(fields::kUser), fields_.Get(fields::kPass),
                             fields_.Get(fields::kSystemType), sequence_.Next()));

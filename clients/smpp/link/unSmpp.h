@@ -11,11 +11,16 @@
 // Contract with the driver frame:
 // - The frame MUST call Login on a freshly connected transport and run ThreadLoop on the
 //   protocol thread only when Login succeeded; at most one ThreadLoop runs at a time.
-// - The frame MUST set busy before Submit and MUST NOT call Submit while busy.
-// - The client MUST report each message handed to it exactly once, by LinkEvents::Sent,
-//   LinkEvents::Failed or LinkEvents::HandedBack, and then clear busy: when its last part is
-//   accepted, on a refused or busy answer, on the submit timeout, and, for whatever is still
-//   in flight, when the loop ends.
+// - The frame MUST set busy before Submit and MUST NOT call Submit while busy, unless the
+//   window (Window()) is above 1: then it may hand over up to that many messages, each with
+//   its own message id, whose submit_sm go out without waiting for each other and whose
+//   responses are matched by sequence number (1 to 0x7FFFFFFF), each with its own timeout,
+//   no faster than the rate cap; the loop then waits on the socket instead of polling.
+// - The client MUST report each message handed to it exactly once, by LinkEvents::MessageSent,
+//   MessageFailed or MessageHandedBack with its message id, and then clear busy once nothing
+//   is in flight: when its last part is accepted, on a refused or busy answer, on the submit
+//   timeout, and, for whatever is still in flight, when the loop ends (a message submitted
+//   without an answer fails; with a window, one not submitted yet is handed back).
 // - While submits pause the client tells the engine Info("cansend", "0"), and "1" when they
 //   may go again or the loop ends.
 // - The client calls LinkEvents and LinkFields from the protocol thread; they MUST NOT block.
@@ -25,6 +30,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -35,6 +41,7 @@
 #include "backoff.h"
 #include "linkinterfaces.h"
 #include "periodic.h"
+#include "ratecap.h"
 #include "unGSMSMS.h"
 #include "unSmppCodec.h"
 
@@ -71,6 +78,10 @@ inline constexpr std::string_view kDestNpi = "eDestNpi";
 inline constexpr std::string_view kValidity = "eValidity";
 // Seconds submits pause after busy answers in a row.
 inline constexpr std::string_view kThrottleSteps = "eThrottleSteps";
+// Messages in flight at once (1: one at a time, the designed link; up to 100), and the most
+// submits a second with more than one in flight (empty or 0: no cap).
+inline constexpr std::string_view kWindow = "eWindow";
+inline constexpr std::string_view kRateCap = "eRateCap";
 }  // namespace fields
 
 // Seconds without any PDU, submit or check after which the link is checked; seconds after
@@ -112,7 +123,9 @@ public:
     // the rest of one that has begun is awaited up to limitSeconds. A PDU with an impossible
     // command_length, or one that does not complete in time, breaks the stream: it is
     // logged and the link closed.
-    std::string ReadPdu(driver::ByteTransport& link, int limitSeconds);
+    // waitMs: how long the socket is waited on for the first bytes; below 0, the designed poll
+    // (a 300 ms sleep, then what has come).
+    std::string ReadPdu(driver::ByteTransport& link, int limitSeconds, int waitMs = -1);
     // Polls until a PDU arrives or `seconds` pass (or stop is set, or the link goes down).
     std::string AwaitPdu(driver::ByteTransport& link, int seconds);
     // Logs the PDU at level "2" and writes it.
@@ -126,6 +139,8 @@ public:
     // clears busy. A message only marked busy, whose Submit has not come yet, is left alone.
     // For a link that is not running; the loop does this itself when it ends.
     void FailInFlight();
+    // The connection's window setting: 1 to 100.
+    int Window() const;
 
     std::atomic<bool> stop{false};
     std::atomic<bool> busy{false};
@@ -137,8 +152,9 @@ public:
     std::atomic<bool> retryBind{true};
 
 private:
-    // The parts of the message in flight, from its first submit until its outcome.
+    // The parts of a message in flight, from its first submit until its outcome.
     struct Submission {
+        std::string messageId;  // the engine's id of the message
         std::vector<std::string> bodies;
         std::size_t next = 0;          // the body to send next
         std::vector<std::string> ids;  // the message centre's ids of the accepted parts
@@ -158,11 +174,23 @@ private:
     // The message's octets when it is whole: at once, or once its last part has come.
     std::optional<std::string> Joined(const DeliverSm& deliver);
     void OnSubmitResponse(const PduParts& parts, const std::string& messageId);
+    // A loop pass with several messages in flight: submits what the window and the rate cap
+    // allow, then waits on the socket for what comes.
+    std::string WindowedPass(driver::ByteTransport& link, int window);
+    // Fails every submit whose answer is overdue; true when any was.
+    bool FailOverdue();
     void OnUnbind(driver::ByteTransport& link, const PduParts& parts);
     void SubmitNext(driver::ByteTransport& link);
-    bool HasPartToSend() const;
+    bool HasPartToSend(int window) const;
+    // The submission awaiting the response with this sequence number, or null. Under
+    // outgoingMutex_.
+    Submission* AwaitingFor(const std::string& sequence);
     enum class Outcome { Sent, Failed, HandedBack };
-    void Finish(Outcome outcome, const std::string& reference = {});
+    // Reports the message and forgets it.
+    void Finish(Outcome outcome, const std::string& messageId, const std::string& reference = {});
+    // Logs a line about one message: an event with one message in flight, traffic (level
+    // "2") with many, where a line per message would flood the engine's log.
+    void LogMessage(std::string_view line);
     void PauseSubmits(std::uint32_t status);
     void ResumeSubmitsWhenDue();
     void EndPause();
@@ -189,10 +217,14 @@ private:
     std::uint16_t nextReference_;
     std::filesystem::path home_;
     driver::Periodic cleanup_{60 * 60 * 1000};
-    // Guards pending, the outgoing record and the submission.
+    driver::RateCap rateCap_;
+    // The window of the pass under way (1 outside the loop).
+    int window_ = 1;
+    // Guards pending, the messages handed over and the submissions.
     mutable std::mutex outgoingMutex_;
-    TGsmSms outgoing_;
-    std::optional<Submission> submission_;
+    // Handed over by the frame, oldest first, and not submitted yet.
+    std::deque<TGsmSms> queued_;
+    std::vector<Submission> submissions_;
 };
 
 }  // namespace nimbra::smpp

@@ -1,6 +1,9 @@
 // The protocol thread's loop: read and dispatch, submit the parts of the message in flight
 // when the line is quiet and the centre is not busy, keep the link alive, give up a link on
 // which a submit got no answer, and unbind when stopped.
+#include <algorithm>
+#include <optional>
+
 #include "partidmap.h"
 #include "pducoder.h"
 #include "pducoder_parts.h"
@@ -10,6 +13,9 @@
 namespace nimbra::smpp {
 
 namespace {
+
+// With a window, how long a pass waits on the socket when nothing is to be submitted.
+constexpr int kWindowWaitMs = 20;
 
 // The read that brings the centre's last PDUs may also find the link closed; those PDUs are
 // still taken in (a submit response among them decides its message).
@@ -32,25 +38,26 @@ void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
     gaveUp_ = false;
     while (!stop && (link.IsUp() || HoldsWholePdu(buffer_))) {
         RemoveOldFiles();
-        const std::string pdu = ReadPdu(link, kPduRestSeconds);
-        if (!pdu.empty()) {
-            lastActivity_ = clock_.Elapsed();
-            Dispatch(link, pdu);
-        } else if (link.IsUp() && !paused_ && HasPartToSend()) {
-            SubmitNext(link);
+        window_ = Window();
+        if (window_ > 1) {
+            const std::string pdu = WindowedPass(link, window_);
+            if (!pdu.empty()) {
+                lastActivity_ = clock_.Elapsed();
+                Dispatch(link, pdu);
+            }
+        } else {
+            const std::string pdu = ReadPdu(link, kPduRestSeconds);
+            if (!pdu.empty()) {
+                lastActivity_ = clock_.Elapsed();
+                Dispatch(link, pdu);
+            } else if (link.IsUp() && !paused_ && HasPartToSend(window_)) {
+                SubmitNext(link);
+            }
         }
         if (!link.IsUp())
             continue;
         ResumeSubmitsWhenDue();
-        bool timedOut = false;
-        {
-            const std::lock_guard lock(outgoingMutex_);
-            timedOut = submission_ && submission_->awaiting &&
-                       clock_.Elapsed() - kSubmitTimeoutSeconds > submission_->sentAt;
-        }
-        if (timedOut) {
-            Log("Submit timeout.  ");
-            Finish(Outcome::Failed);
+        if (FailOverdue()) {
             gaveUp_ = true;
             link.Close();
         } else if (clock_.Elapsed() - kKeepaliveSeconds > lastActivity_) {
@@ -69,6 +76,45 @@ void Tsmppclient::ThreadLoop(driver::ByteTransport& link) {
     reconnect = !stop;
     EndPause();
     FailInFlight();
+    window_ = 1;
+}
+
+// Submits first, as many as may go now, so that the window fills in one pass; then the
+// socket is waited on, no longer than until the rate cap lets the next submit go.
+std::string Tsmppclient::WindowedPass(driver::ByteTransport& link, int window) {
+    rateCap_.SetRate(driver::LinkRateCap(fields_.Get(fields::kRateCap)));
+    int waitMs = kWindowWaitMs;
+    for (int sent = 0; link.IsUp() && !paused_ && HasPartToSend(window) && sent < window; ++sent) {
+        const long long nowMs = clock_.ElapsedMs();
+        if (!rateCap_.MayGo(nowMs)) {
+            waitMs = static_cast<int>(std::min<long long>(waitMs, rateCap_.WaitMs(nowMs)));
+            break;
+        }
+        rateCap_.Went(nowMs);
+        SubmitNext(link);
+    }
+    if (!link.IsUp() && !HoldsWholePdu(buffer_))
+        return {};
+    return ReadPdu(link, kPduRestSeconds, waitMs);
+}
+
+// Every submit has its own timeout. One message in flight: its timeout gives up the link
+// (the designed link). Several: each overdue message fails, and the link, whose centre has
+// stopped answering, is given up too; the others in flight go back when the loop ends.
+bool Tsmppclient::FailOverdue() {
+    std::vector<std::string> overdue;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        for (const Submission& submission : submissions_) {
+            if (submission.awaiting && clock_.Elapsed() - kSubmitTimeoutSeconds > submission.sentAt)
+                overdue.push_back(submission.messageId);
+        }
+    }
+    for (const std::string& messageId : overdue) {
+        Log(window_ > 1 ? "Submit timeout.  " + messageId : "Submit timeout.  ");
+        Finish(Outcome::Failed, messageId);
+    }
+    return !overdue.empty();
 }
 
 void Tsmppclient::Dispatch(driver::ByteTransport& link, const std::string& pdu) {
@@ -114,8 +160,17 @@ void Tsmppclient::OnUnbind(driver::ByteTransport& link, const PduParts& parts) {
     link.Close();
 }
 
-// Responses are matched to the submit in flight by sequence number; one nobody waits for
-// (late, repeated) is not taken for another message. A generic_nack answers like a refusal.
+Tsmppclient::Submission* Tsmppclient::AwaitingFor(const std::string& sequence) {
+    for (Submission& submission : submissions_) {
+        if (submission.awaiting && submission.sequence == sequence)
+            return &submission;
+    }
+    return nullptr;
+}
+
+// Responses are matched to the submits in flight by sequence number, in whatever order they
+// come; one nobody waits for (late, repeated, unknown) is not taken for another message. A
+// generic_nack answers like a refusal.
 void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& messageId) {
     const bool nack = parts.commandId == kIdGenericNack;
     const std::uint32_t status =
@@ -124,16 +179,20 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
     bool partsGone = false;
     bool lastPart = false;
     std::string firstId;
+    std::string engineId;
     {
         const std::lock_guard lock(outgoingMutex_);
-        if (!submission_ || !submission_->awaiting || submission_->sequence != parts.sequence) {
+        Submission* found = AwaitingFor(parts.sequence);
+        if (!found) {
             if (nack)
                 Log("generic_nack for sequence " + parts.sequence + ": " + StatusText(status));
             else
-                Log("Unexpected submit response");
+                Log(window_ > 1 ? "Unexpected submit response for sequence " + parts.sequence
+                                : "Unexpected submit response");
             return;
         }
-        Submission& submission = *submission_;
+        Submission& submission = *found;
+        engineId = submission.messageId;
         submission.awaiting = false;
         if (accepted)
             submission.ids.push_back(messageId);
@@ -150,40 +209,48 @@ void Tsmppclient::OnSubmitResponse(const PduParts& parts, const std::string& mes
     if (accepted) {
         throttle_.Reset();
         if (!lastPart) {
-            Log("Message part sent. " + messageId);
+            LogMessage("Message part sent. " + messageId);
             return;
         }
-        Log("Message sent. " + firstId);
-        Finish(Outcome::Sent, firstId);
+        LogMessage("Message sent. " + firstId);
+        Finish(Outcome::Sent, engineId, firstId);
     } else if (IsTemporaryRefusal(status)) {
         PauseSubmits(status);
         if (!partsGone)
-            Finish(Outcome::HandedBack);
+            Finish(Outcome::HandedBack, engineId);
     } else {
         Log("Undeliverable message.  " + (messageId.empty() ? "" : messageId + " ") + "(" +
             StatusText(status) + ")");
-        Finish(Outcome::Failed);
+        Finish(Outcome::Failed, engineId);
     }
 }
 
-// Reports the message in flight and forgets it.
-void Tsmppclient::Finish(Outcome outcome, const std::string& reference) {
+void Tsmppclient::Finish(Outcome outcome, const std::string& messageId,
+                         const std::string& reference) {
     {
         const std::lock_guard lock(outgoingMutex_);
-        submission_.reset();
+        const auto it = std::find_if(submissions_.begin(), submissions_.end(),
+                                     [&](const Submission& s) { return s.messageId == messageId; });
+        if (it != submissions_.end())
+            submissions_.erase(it);
+        if (submissions_.empty() && queued_.empty())
+            busy = false;
     }
-    busy = false;
     switch (outcome) {
         case Outcome::Sent:
-            events_.Sent(reference);
+            events_.MessageSent(messageId, reference);
             break;
         case Outcome::Failed:
-            events_.Failed();
+            events_.MessageFailed(messageId);
             break;
         case Outcome::HandedBack:
-            events_.HandedBack();
+            events_.MessageHandedBack(messageId);
             break;
     }
+}
+
+void Tsmppclient::LogMessage(std::string_view line) {
+    events_.Log(window_ > 1 ? "2" : "1", line);
 }
 
 void Tsmppclient::PauseSubmits(std::uint32_t status) {
@@ -211,44 +278,60 @@ void Tsmppclient::EndPause() {
     events_.Info("cansend", "1");
 }
 
-bool Tsmppclient::HasPartToSend() const {
+// A message part of one in flight goes before a message that waits for room in the window.
+bool Tsmppclient::HasPartToSend(int window) const {
     const std::lock_guard lock(outgoingMutex_);
-    return pending || (submission_ && !submission_->awaiting &&
-                       submission_->next < submission_->bodies.size());
+    for (const Submission& submission : submissions_) {
+        if (!submission.awaiting && submission.next < submission.bodies.size())
+            return true;
+    }
+    return !queued_.empty() && submissions_.size() < static_cast<std::size_t>(window);
 }
 
 // The first part of a message builds all of its submits; a message that cannot be built
 // fails without a submit.
 void Tsmppclient::SubmitNext(driver::ByteTransport& link) {
-    TGsmSms record;
-    bool first = false;
+    std::optional<TGsmSms> record;
+    std::size_t index = 0;
     {
         const std::lock_guard lock(outgoingMutex_);
-        first = pending.exchange(false);
-        if (first)
-            record = outgoing_;
+        const auto waiting = std::find_if(
+            submissions_.begin(), submissions_.end(), [](const Submission& submission) {
+                return !submission.awaiting && submission.next < submission.bodies.size();
+            });
+        if (waiting != submissions_.end()) {
+            index = static_cast<std::size_t>(waiting - submissions_.begin());
+        } else if (!queued_.empty()) {
+            record = std::move(queued_.front());
+            queued_.pop_front();
+            pending = !queued_.empty();
+        } else {
+            return;
+        }
     }
-    if (first) {
-        Log("Outgoing message [" + record.sender + "][" + record.receiver + "][" + record.text +
-            "]");
+    if (record) {
+        LogMessage("Outgoing message [" + record->sender + "][" + record->receiver + "][" +
+                   record->text + "]");
         Submits submits =
-            BuildSubmits(record.sender, record.receiver, record.text, Options(), nextReference_);
+            BuildSubmits(record->sender, record->receiver, record->text, Options(), nextReference_);
         if (submits.bodies.empty()) {
             Log(submits.error);
-            Finish(Outcome::Failed);
+            Finish(Outcome::Failed, record->messageId);
             return;
         }
         ++nextReference_;
         const std::lock_guard lock(outgoingMutex_);
-        submission_ = Submission{std::move(submits.bodies), 0, {}, false, {}, 0};
+        submissions_.push_back(
+            Submission{record->messageId, std::move(submits.bodies), 0, {}, false, {}, 0});
+        index = submissions_.size() - 1;
     }
     std::string body;
     const std::uint32_t sequence = sequence_.Next();
     {
         const std::lock_guard lock(outgoingMutex_);
-        if (!submission_)
+        if (index >= submissions_.size())
             return;
-        Submission& submission = *submission_;
+        Submission& submission = submissions_[index];
         body = submission.bodies[submission.next++];
         submission.awaiting = true;
         submission.sequence = Hex32(sequence);
@@ -280,7 +363,8 @@ void Tsmppclient::AwaitSubmitResponse(driver::ByteTransport& link) {
     const long long deadline = clock_.Elapsed() + kAnswerSeconds;
     const auto awaiting = [this] {
         const std::lock_guard lock(outgoingMutex_);
-        return submission_ && submission_->awaiting;
+        return std::any_of(submissions_.begin(), submissions_.end(),
+                           [](const Submission& submission) { return submission.awaiting; });
     };
     while (awaiting() && link.IsUp() && !abandon && clock_.Elapsed() <= deadline) {
         const std::string pdu = ReadPdu(link, kPduRestSeconds);

@@ -52,6 +52,9 @@ driver::FrameConfig SmppFrameConfig() {
         {Name(fields::kValidity), QStringLiteral("Validity period (minutes):"), "", Kind::Edit, 1},
         {Name(fields::kThrottleSteps), QStringLiteral("Pauses when busy (seconds):"),
          std::string(kDefaultThrottleSteps), Kind::Edit, 1},
+        {Name(fields::kWindow), QStringLiteral("Messages in flight (1-100):"), "1", Kind::Edit, 1},
+        {Name(fields::kRateCap), QStringLiteral("Most messages a second (0: no limit):"), "0",
+         Kind::Edit, 1},
         {Name(fields::kLog), QStringLiteral("Log communication"), "0", Kind::Check, 0},
     };
     config.retryIntervalMs = 15000;

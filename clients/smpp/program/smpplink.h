@@ -59,6 +59,7 @@ public:
     void RetryTimer() override;
     void EngineShutdown() override;
 
+    int Window() const override { return client_.Window(); }
     bool Busy() const override { return client_.busy; }
     void SetBusy(bool busy) override { client_.busy = busy; }
     void Submit(const TGsmSms& record) override;
