@@ -26,8 +26,7 @@ QString Lines(const QStringList& lines) {
 
 }  // namespace
 
-TWallWatch::TWallWatch(TfrmModerate& moderate, TfrmDisplay& display, QString path,
-                       QObject* parent)
+TWallWatch::TWallWatch(TfrmModerate& moderate, TfrmDisplay& display, QString path, QObject* parent)
     : QObject(parent), moderate_(moderate), display_(display), path_(std::move(path)) {
     if (const auto* list = moderate_.findChild<QListWidget*>(QStringLiteral("qDisplay"))) {
         connect(list->model(), &QAbstractItemModel::rowsInserted, this,
@@ -54,11 +53,11 @@ TWallWatch::TWallWatch(TfrmModerate& moderate, TfrmDisplay& display, QString pat
 }
 
 void TWallWatch::Write(const QString& pageText) const {
-    const QString text = Section("Inbox", moderate_.moderation().Entries(TModeration::List::Inbox)) +
-                   Section("Display", moderate_.moderation().Entries(TModeration::List::Display)) +
-                   QStringLiteral("[Displayed]\n") + Lines(displayed_) +
-                   QStringLiteral("[Page]\nmessage=") + pageText + QStringLiteral("\n[Put]\n") +
-                   Lines(put_);
+    const QString text =
+        Section("Inbox", moderate_.moderation().Entries(TModeration::List::Inbox)) +
+        Section("Display", moderate_.moderation().Entries(TModeration::List::Display)) +
+        QStringLiteral("[Displayed]\n") + Lines(displayed_) + QStringLiteral("[Page]\nmessage=") +
+        pageText + QStringLiteral("\n[Put]\n") + Lines(put_);
     // A watch that cannot be written is not the wall's concern.
     WriteFileAtomically(path_.toStdString(), text.toStdString());
 }

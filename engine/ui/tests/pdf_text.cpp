@@ -67,7 +67,9 @@ std::string PdfText(const std::string& bytes) {
     // Glyph number to character, from every ToUnicode map (one font is enough here).
     std::map<unsigned, unsigned> glyphs;
     const std::regex pair(R"(<([0-9A-Fa-f]+)>\s*<([0-9A-Fa-f]+)>)");
-    const std::regex range(R"(<([0-9A-Fa-f]+)>\s*<([0-9A-Fa-f]+)>\s*<([0-9A-Fa-f]+)>)");
+    // "<first> <last> <code>" or "<first> <last> [<code> <code> ...]".
+    const std::regex range(R"(<([0-9A-Fa-f]+)>\s*<([0-9A-Fa-f]+)>\s*(\[[^\]]*\]|<[0-9A-Fa-f]+>))");
+    const std::regex code(R"(<([0-9A-Fa-f]+)>)");
     for (const std::string& stream : streams) {
         if (stream.find("beginbfchar") == std::string::npos &&
             stream.find("beginbfrange") == std::string::npos)
@@ -79,17 +81,24 @@ std::string PdfText(const std::string& bytes) {
                  ++it) {
                 const unsigned first = std::stoul((*it)[1], nullptr, 16);
                 const unsigned final = std::stoul((*it)[2], nullptr, 16);
-                const unsigned code = std::stoul((*it)[3], nullptr, 16);
-                for (unsigned g = first; g <= final; ++g)
-                    glyphs[g] = code + (g - first);
+                const std::string target = (*it)[3];
+                if (target.front() == '[') {
+                    unsigned g = first;
+                    for (std::sregex_iterator c(target.begin(), target.end(), code), none;
+                         c != none && g <= final; ++c, ++g)
+                        glyphs[g] = std::stoul((*c)[1], nullptr, 16);
+                } else {
+                    const unsigned start = std::stoul(target.substr(1), nullptr, 16);
+                    for (unsigned g = first; g <= final; ++g)
+                        glyphs[g] = start + (g - first);
+                }
             }
             at = end;
         }
         for (std::size_t at = 0; (at = stream.find("beginbfchar", at)) != std::string::npos;) {
             const std::size_t end = stream.find("endbfchar", at);
             const std::string block = stream.substr(at, end - at);
-            for (std::sregex_iterator it(block.begin(), block.end(), pair), last; it != last;
-                 ++it)
+            for (std::sregex_iterator it(block.begin(), block.end(), pair), last; it != last; ++it)
                 glyphs[std::stoul((*it)[1], nullptr, 16)] = std::stoul((*it)[2], nullptr, 16);
             at = end;
         }
@@ -98,17 +107,17 @@ std::string PdfText(const std::string& bytes) {
         return {};
     // Hex strings of glyph numbers (four digits each) shown with Tj or TJ.
     std::string text;
-    const std::regex shown(R"(<([0-9A-Fa-f]+)>)");
+    const std::regex& shown = code;
     for (const std::string& stream : streams) {
         if (stream.find("Tj") == std::string::npos && stream.find("TJ") == std::string::npos)
             continue;
-        for (std::sregex_iterator it(stream.begin(), stream.end(), shown), last; it != last;
-             ++it) {
+        for (std::sregex_iterator it(stream.begin(), stream.end(), shown), last; it != last; ++it) {
             const std::string hex = (*it)[1];
             for (std::size_t i = 0; i + 4 <= hex.size(); i += 4) {
                 const auto found = glyphs.find(std::stoul(hex.substr(i, 4), nullptr, 16));
+                // The writer maps the space glyph to a tab; both read as a space.
                 if (found != glyphs.end())
-                    AppendUtf8(text, found->second);
+                    AppendUtf8(text, found->second == '\t' ? ' ' : found->second);
             }
         }
     }

@@ -11,9 +11,9 @@
 #include <QPushButton>
 
 #include "file_text.h"
+#include "pdf_text.h"
 #include "previewpane.h"
 #include "window_fixture.h"
-#include "pdf_text.h"
 
 namespace nimbra::testing_support {
 namespace {
@@ -39,8 +39,7 @@ void AnswerPrintDialog(const fs::path& file, bool ok) {
         name->setText(QString::fromStdString(file.string()));
         auto* buttons = dialog->findChild<QDialogButtonBox*>();
         ASSERT_NE(buttons, nullptr);
-        QPushButton* button =
-            buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
+        QPushButton* button = buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
         ASSERT_NE(button, nullptr);
         button->click();
     });

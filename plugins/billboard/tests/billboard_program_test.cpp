@@ -116,7 +116,8 @@ protected:
         ASSERT_EQ(client->startServer(), QVariant(1));
         // The page is there once its "message" field reads (empty) instead of failing.
         ASSERT_TRUE(ProcessEventsUntil([&] { return PageMessage(Look()).empty(); }, kTimeoutMs))
-            << PageMessage(Look()) << "\n" << wall->Errors();
+            << PageMessage(Look()) << "\n"
+            << wall->Errors();
         ASSERT_TRUE(simulator->WaitForCount("logins", 2, kTimeout)) << ScreenLog();
     }
 
@@ -189,8 +190,8 @@ TEST_F(WallOnScreen, TheEnginesPluginsMenuOpensTheWindowsAndADeletedMessageNever
     Deliver("Rude words");
     ASSERT_TRUE(WaitForWatch([](const Watch& w) { return Holds(w.at("Inbox"), "Rude words"); }))
         << ScreenLog();
-    ASSERT_TRUE(screen->Type(kModerateWindow, {"Tab", "Tab", "Tab", "ctrl+a", "Tab", "Tab", "Tab",
-                                               "Tab", "space"}));
+    ASSERT_TRUE(screen->Type(kModerateWindow,
+                             {"Tab", "Tab", "Tab", "ctrl+a", "Tab", "Tab", "Tab", "Tab", "space"}));
     ASSERT_TRUE(WaitForWatch([](const Watch& w) { return w.at("Inbox").empty(); }));
     // What arrives later comes later: once it is on the page, the deleted one had its turn.
     Deliver("Kind words");
