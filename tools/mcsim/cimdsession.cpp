@@ -25,6 +25,29 @@ std::string Parameter(std::string_view name, const std::string& value) {
     return std::string(name) + ":" + value;
 }
 
+// Whether a submit's status report request (056, a mask of outcomes) asks for a report with
+// the given status code: 2 validity period expired, 3 delivery failed, 4 delivered, 7 and 9
+// cancelled, 8 deleted by the operator. A submit without 056 asks for none.
+bool ReportRequested(const std::string& mask, const std::string& status) {
+    int bits = 0;
+    if (std::sscanf(mask.c_str(), "%d", &bits) != 1)
+        return false;
+    int bit = 0;
+    if (status == "2")
+        bit = 2;
+    else if (status == "3")
+        bit = 4;
+    else if (status == "4")
+        bit = 8;
+    else if (status == "7" || status == "9")
+        bit = 16;
+    else if (status == "8")
+        bit = 32;
+    else if (status == "1" || status == "5" || status == "6")
+        bit = 1;
+    return (bits & bit) != 0;
+}
+
 QString Text(const std::string& bytes) {
     return QString::fromStdString(bytes);
 }
@@ -190,7 +213,11 @@ void CimdSession::OnSubmit(const TParamList& submit) {
                 Note(QStringLiteral("message text: ") + *text);
         }
         Answer(nimbra::cimd::kOpSubmitResponse, number, {Parameter("060", timestamp)});
-        if (!options.noReport) {
+        // A standard centre reports only the outcomes the submit asks for; the line variant
+        // always gets its report.
+        const bool requested =
+            !framed() || ReportRequested(submit.valueOf("056"), options.reportStatus);
+        if (!options.noReport && requested) {
             QTimer::singleShot(options.reportDelayMs, this, [this, destination, timestamp] {
                 SendReport(destination, timestamp);
             });

@@ -108,6 +108,11 @@ bool IsDigit(char c) {
 constexpr long kStandardNumberDigits = 3;
 // Asks for a status report when the message is delivered.
 constexpr std::string_view kStatusReportRequest = "056:8";
+// Asks for a report of every final outcome: validity period expired (2), delivery failed (4),
+// delivered (8), cancelled (16) and deleted by the operator (32). Centres that follow the public
+// protocol send only the outcomes asked for, and a failure nobody hears of leaves the message
+// waiting for a report for ever.
+constexpr std::string_view kFinalOutcomesReportRequest = "056:62";
 
 // The byte sum modulo 256.
 unsigned Checksum(std::string_view bytes) {
@@ -285,7 +290,7 @@ TParamList SubmitPacket(std::string_view receiver, std::string_view sender, cons
     TParamList list;
     int i = PutSubmitAddresses(list, receiver, sender, includeOriginator);
     i = PutUserData(list, i, data);
-    list.put(i, std::string(kStatusReportRequest));
+    list.put(i, std::string(kFinalOutcomesReportRequest));
     return list;
 }
 

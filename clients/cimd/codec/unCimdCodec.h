@@ -105,7 +105,7 @@ TParamList AlivePacket();
 TParamList SubmitPacket(std::string_view receiver, std::string_view sender, std::string_view text,
                         bool includeOriginator);
 // The same for a standard packet, the user data parameters (PutUserData) taking the place
-// of 033.
+// of 033, and 056 "62" asking for a report of every final outcome, failures included.
 TParamList SubmitPacket(std::string_view receiver, std::string_view sender, const UserData& data,
                         bool includeOriginator);
 // A response ("70" or "73") carrying the received packet's number unchanged.

@@ -62,7 +62,7 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
     EXPECT_TRUE(simulator->WaitForLog("message text: Hello a_b", kTimeout)) << simulator->Log();
     const std::string log = simulator->Log();
     EXPECT_TRUE(std::regex_search(
-        log, std::regex("-> <stx>03:003<tab>021:\\+3620111<tab>033:Hello a_--b<tab>056:8<tab>"
+        log, std::regex("-> <stx>03:003<tab>021:\\+3620111<tab>033:Hello a_--b<tab>056:62<tab>"
                         "[0-9A-F]{2}<etx>")))
         << log;
     std::smatch stamp;

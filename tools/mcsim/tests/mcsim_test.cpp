@@ -164,21 +164,28 @@ TEST(McsimTest, StandardPacketsAreFramedWithoutPrompts) {
 TEST(McsimTest, StandardSubmitsAreReadByTheirCodingAndPartsAreJoined) {
     Simulator simulator(MCSIM, {"--stx", "--report-status", "3", "--report-delay", "0"});
     auto peer = StandardLoggedIn(simulator);
-    EXPECT_TRUE(peer->Send(Framed("03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:8\t")));
+    // A submit that asks only for the delivered report gets none for a failed delivery; one
+    // that asks for every final outcome gets it.
+    EXPECT_TRUE(peer->Send(Framed("03:001\t021:+3620111\t033:x\t056:8\t")));
+    EXPECT_TRUE(peer->Send(Framed("03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:62\t")));
     const std::regex answer(
         "\x02"
-        "53:003\t060:(\\d{12})\t[0-9A-F]{2}\x03");
+        "53:(\\d{3})\t060:(\\d{12})\t[0-9A-F]{2}\x03");
     std::smatch stamp;
-    const std::string response = peer->ReadUntil("\x03");
-    ASSERT_TRUE(std::regex_match(response, stamp, answer)) << response;
+    const std::string first = peer->ReadUntil("\x03");
+    ASSERT_TRUE(std::regex_match(first, stamp, answer)) << first;
+    EXPECT_EQ(stamp[1].str(), "001");
+    const std::string second = peer->ReadUntil("\x03");
+    ASSERT_TRUE(std::regex_match(second, stamp, answer)) << second;
+    EXPECT_EQ(stamp[1].str(), "003");
     EXPECT_EQ(peer->ReadUntil("\x03"),
-              Framed("23:002\t021:+3620111\t060:" + stamp[1].str() + "\t061:3\t"));
+              Framed("23:002\t021:+3620111\t060:" + stamp[2].str() + "\t061:3\t"));
 
     // A Greek text in two parts, UCS-2 with the concatenation header.
     EXPECT_TRUE(peer->Send(Framed("03:005\t021:+3620111\t030:8\t032:050003070201\t"
-                                  "034:03930385\t056:8\t") +
+                                  "034:03930385\t056:62\t") +
                            Framed("03:007\t021:+3620111\t030:8\t032:050003070202\t"
-                                  "034:03B903B1\t056:8\t")));
+                                  "034:03B903B1\t056:62\t")));
     EXPECT_TRUE(simulator.WaitForLog("message text: @ \xC2\xA3 \xC3\xA9 \xC3\xA4", kTimeout))
         << simulator.Log();
     EXPECT_TRUE(simulator.WaitForLog("message text: \xCE\x93\xCE\x85\xCE\xB9\xCE\xB1", kTimeout))

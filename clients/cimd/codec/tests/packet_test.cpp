@@ -111,7 +111,7 @@ TEST(StandardPacket, IsNumberedWithThreeDigitsAndFramedWithItsChecksum) {
         {"short response number is padded", ResponsePacket(kOpDeliverResponse, "2"),
          stx + "70:002\t3E" + etx},
         {"submit", SubmitPacket("+3620111", "x", UserData{"", "", "_Oa _L- _e' _a\"", ""}, false),
-         stx + "03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:8\t9D" + etx},
+         stx + "03:003\t021:+3620111\t033:_Oa _L- _e' _a\"\t056:62\tCD" + etx},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,7 +126,7 @@ TEST(SubmitPacket, UserDataParametersComeInTheirOrder) {
     const UserData data{"24", "0500030A0201", "", "03B1"};
     CimdNumbering numbering;
     EXPECT_EQ(numbering.Assemble(SubmitPacket("+3620", "Shop", data, true), Framing::Standard),
-              "03:001\t021:+3620\t027:Shop\t030:24\t032:0500030A0201\t034:03B1\t056:8\t");
+              "03:001\t021:+3620\t027:Shop\t030:24\t032:0500030A0201\t034:03B1\t056:62\t");
 }
 
 TEST(Unframe, FindsThePacketAndChecksItsChecksum) {

@@ -82,7 +82,7 @@ TEST_F(StandardTest, SubmitAndItsResponseAreStandardPackets) {
     RunUntil(clock.ms + 8000);
 
     EXPECT_EQ(link.written.at(1).bytes,
-              kStx + "03:003\t021:+3650444\t033:Hi_--there\t056:8\t17" + kEtx);
+              kStx + "03:003\t021:+3650444\t033:Hi_--there\t056:62\t47" + kEtx);
     EXPECT_EQ(events.outcomes, std::vector<std::string>{"sent:240101120000"});
     EXPECT_FALSE(events.Logged("Unexpected submit response"));
     EXPECT_FALSE(client.busy);
@@ -93,7 +93,7 @@ TEST_F(StandardTest, ATextTheAlphabetCannotCarryGoesAsUcs2) {
     Transmit("+3650444", "_UCS2_039303B5");
     RunUntil(clock.ms + 4000);
     EXPECT_EQ(link.written.at(1).bytes,
-              kStx + "03:003\t021:+3650444\t030:8\t034:039303B5\t056:8\t4D" + kEtx);
+              kStx + "03:003\t021:+3650444\t030:8\t034:039303B5\t056:62\t7D" + kEtx);
 }
 
 TEST_F(StandardTest, DeliverIsDecodedAndAnsweredWithItsNumber) {
