@@ -17,6 +17,7 @@
 #include "stopsignals.h"
 #include "unBillboardMain.h"
 #include "unDate.h"
+#include "wallwatch.h"
 
 namespace {
 
@@ -51,7 +52,12 @@ int Run() {
     nimbra::StopSignals stop([&main] { main->CloseByRequest(); });
     if (!main->FormCreate())
         return 0;
+    // The view from outside, when asked for (see wallwatch.h).
+    std::unique_ptr<nimbra::TWallWatch> watch;
+    if (const QString path = qEnvironmentVariable(nimbra::kWatchVariable); !path.isEmpty())
+        watch = std::make_unique<nimbra::TWallWatch>(*main->moderate(), *main->display(), path);
     const int code = QApplication::exec();
+    watch.reset();
     main.reset();
     nimbra::SetProcessNotifier(nullptr);
     return code;

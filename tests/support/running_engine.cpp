@@ -83,8 +83,14 @@ void RunningEngine::Start(std::chrono::milliseconds timeout) {
     Environment environment = ClientEnvironment();
     // The home is given on the command line only.
     environment["NIMBRA_HOME"] = std::nullopt;
-    engine_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        transmit_.string(), {"--headless", "--home", home_.path().string()}, environment, {}});
+    std::vector<std::string> arguments{"--headless", "--home", home_.path().string()};
+    if (!windowDisplay_.empty()) {
+        environment["DISPLAY"] = windowDisplay_;
+        environment["QT_QPA_PLATFORM"] = "xcb";
+        arguments.erase(arguments.begin());
+    }
+    engine_ = std::make_unique<ChildProcess>(
+        ChildProcess::Options{transmit_.string(), arguments, environment, {}});
     // The engine claims the name before it prepares its home; once the control folder is
     // there its start-up has run and it serves calls as soon as its event loop turns.
     const bool ready = WaitUntil(

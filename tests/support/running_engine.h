@@ -42,6 +42,10 @@ public:
     // start or ("eInstalledNumber", "0") for no handset.
     void WriteServerSetting(std::string_view name, std::string_view value);
 
+    // The engine runs with its windows on that X display (":N") instead of --headless;
+    // meant for before Start().
+    void ShowWindowsOn(const std::string& display) { windowDisplay_ = display; }
+
     // Runs the engine and waits until it owns org.nimbra.Transmit and has prepared its home.
     // Throws std::runtime_error (with what the engine wrote to stderr) when it ends or is not
     // ready within timeout.
@@ -76,6 +80,7 @@ private:
     TempDir settings_;
     QStringList connectionNames_;
     std::unique_ptr<ChildProcess> engine_;
+    std::string windowDisplay_;
 };
 
 }  // namespace nimbra::testing_support
