@@ -37,17 +37,6 @@ namespace {
 constexpr int kGroupIndexRole = Qt::UserRole;
 constexpr int kColumnWidths[kContactColumns] = {24, 110, 110, 200, 100};
 
-QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon = nullptr,
-                   const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(QString::fromLatin1(text), parent);
-    action->setObjectName(QString::fromLatin1(name));
-    if (icon)
-        action->setIcon(NamedIcon(QString::fromLatin1(icon)));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    return action;
-}
-
 QString CsvFilter() {
     return Tr("Comma Separated Values") + QStringLiteral(" (*.csv)");
 }

@@ -38,17 +38,6 @@ namespace {
 
 constexpr int kCompletionRows = 8;
 
-QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon = nullptr,
-                   const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(QString::fromLatin1(text), parent);
-    action->setObjectName(QString::fromLatin1(name));
-    if (icon)
-        action->setIcon(NamedIcon(QString::fromLatin1(icon)));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    return action;
-}
-
 QPushButton* FieldButton(const char* name, const char* text, QWidget* parent) {
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
     button->setObjectName(QString::fromLatin1(name));

@@ -68,4 +68,15 @@ QIcon DevicePicture(const std::string& picture) {
     return {};
 }
 
+QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon,
+                   const QKeySequence& shortcut) {
+    auto* action = new QAction(QString::fromLatin1(text), parent);
+    action->setObjectName(QString::fromLatin1(name));
+    if (icon)
+        action->setIcon(NamedIcon(QString::fromLatin1(icon)));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    return action;
+}
+
 }  // namespace nimbra::ui

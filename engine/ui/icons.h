@@ -3,7 +3,9 @@
 // caption or a list cell names by number ("idx:N"), the device states and the commands.
 #include <string>
 
+#include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QString>
 
 namespace nimbra::ui {
@@ -14,5 +16,9 @@ QIcon ListIcon(int index);
 QIcon DevicePicture(const std::string& picture);
 // A picture of the resource by its name without ".svg" ("start", "application", ...).
 QIcon NamedIcon(const QString& name);
+// A command of a window's menus and tool bar: its object name, caption, the resource
+// picture by name (none when null) and its shortcut.
+QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon = nullptr,
+                   const QKeySequence& shortcut = {});
 
 }  // namespace nimbra::ui

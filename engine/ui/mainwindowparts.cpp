@@ -27,17 +27,6 @@
 namespace nimbra::ui {
 namespace {
 
-QAction* NewAction(QObject* parent, const char* name, const char* text, const char* icon = nullptr,
-                   const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(QString::fromLatin1(text), parent);
-    action->setObjectName(QString::fromLatin1(name));
-    if (icon)
-        action->setIcon(NamedIcon(QString::fromLatin1(icon)));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    return action;
-}
-
 // A toolbar button of its own caption for a command of the menus: it carries the command
 // out and is available when the command is.
 QAction* Twin(QAction* command, const char* name, const char* text) {

@@ -29,6 +29,9 @@ public:
     virtual void Sleep(int ms) = 0;
 };
 
+// The real clock: std::chrono::steady_clock and a sleep of the calling thread.
+ModemClock& SteadyModemClock();
+
 // The port log ("com" channel): "<" + what was written, ">" + what arrived.
 class PortLog {
 public:

@@ -27,21 +27,6 @@ using driver::WM_DRV_STATUS;
 
 constexpr char kServiceMode[] = "Service";
 
-class SteadyClock final : public ModemClock {
-public:
-    long long NowMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-};
-
-SteadyClock& Clock() {
-    static SteadyClock clock;
-    return clock;
-}
-
 // The own number as the sender group of sendSuccess: braces in it are escaped so that the
 // engine still finds the two groups.
 std::string EscapeBraces(const std::string& text) {
@@ -195,8 +180,8 @@ void TfrmHandset::StartConnection() {
     port_ =
         std::make_unique<TCommPortDriver>([lineSettings] { return lineSettings->LineSettings(); });
     port_->SetLogHandler([this](std::string line) { portLog_.Line(line); });
-    phone_ = CreatePhone(settings.DriverIndex(),
-                         {*port_, Clock(), portLog_, timings_, settings, *this, references_});
+    phone_ = CreatePhone(settings.DriverIndex(), {*port_, SteadyModemClock(), portLog_, timings_,
+                                                  settings, *this, references_});
     TPhone* model = phone_.get();
     port_->SetReceiveHandler([model](std::string_view bytes) { model->OnReceiveData(bytes); });
 

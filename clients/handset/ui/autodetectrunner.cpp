@@ -18,16 +18,6 @@ namespace nimbra::handset {
 
 namespace {
 
-class SteadyClock final : public ModemClock {
-public:
-    long long NowMs() override {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-};
-
 // Detection writes no port log.
 class NoLog final : public PortLog {
 public:
@@ -86,9 +76,8 @@ AutodetectRunner::AutodetectRunner(PortSettings settings, Window window)
             trial.baud = state->baud;
             return trial;
         });
-        SteadyClock clock;
         NoLog log;
-        TModem modem(port, clock, log, ProcessTimings());
+        TModem modem(port, SteadyModemClock(), log, ProcessTimings());
         port.SetReceiveHandler([&modem](std::string_view bytes) { modem.OnReceiveData(bytes); });
         {
             std::lock_guard lock(state->mutex);
