@@ -142,11 +142,12 @@ protected:
             },
             kTimeoutMs);
     }
-    // Chooses the n-th command of the engine's Plugins menu with the keyboard (a menu opened
-    // with its key starts on its first command).
+    // Chooses the n-th plugin command of the engine's Plugins menu with the keyboard: a menu
+    // opened with its key starts on its first entry, "Install plugins", and the plugins'
+    // commands follow below a separator, which the arrow keys pass over.
     bool ChoosePluginCommand(int n) const {
         std::vector<std::string> keys{"alt+p"};
-        for (int i = 1; i < n; ++i)
+        for (int i = 0; i < n; ++i)
             keys.push_back("Down");
         keys.push_back("Return");
         return screen->Type(kEngineWindow, keys);
