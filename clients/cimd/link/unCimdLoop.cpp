@@ -99,8 +99,8 @@ void TCIMDclient::CheckResponseTime(driver::ByteTransport& link, int timeout) {
     for (std::size_t i = 0; i < submissions_.size();) {
         Submission& submission = submissions_[i];
         if (!submission.number.empty() && clock_.Elapsed() - submission.sentAt >= timeout) {
-            FailMessage(submission, "No response to the submit within " +
-                                        std::to_string(timeout) + " seconds");
+            FailMessage(submission,
+                        "No response to the submit within " + std::to_string(timeout) + " seconds");
             overdue = true;
         } else {
             ++i;
@@ -151,7 +151,8 @@ bool TCIMDclient::StartNextMessage() {
 void TCIMDclient::SendNextPart(driver::ByteTransport& link, Submission& submission) {
     numbering_.SkipInUse([this](int number) { return InUse(number); });
     // Kept before writing: a write that fails still leaves the message to be reported.
-    const std::string packet = numbering_.Assemble(submission.parts.at(submission.next++), framing_);
+    const std::string packet =
+        numbering_.Assemble(submission.parts.at(submission.next++), framing_);
     submission.number = numbering_.last();
     submission.sentAt = clock_.Elapsed();
     Send(link, packet);

@@ -65,7 +65,9 @@ TEST(Numbering, NumbersStillInUseArePassedOverAcrossTheWrap) {
     for (int i = 0; i < 126; ++i)
         numbering.Assemble(AlivePacket());  // up to 251
     const std::vector<int> inUse = {253, 1, 3, 7};
-    const auto taken = [&](int n) { return std::find(inUse.begin(), inUse.end(), n) != inUse.end(); };
+    const auto taken = [&](int n) {
+        return std::find(inUse.begin(), inUse.end(), n) != inUse.end();
+    };
     std::vector<std::string> numbers;
     for (int i = 0; i < 3; ++i) {
         numbering.SkipInUse(taken);
