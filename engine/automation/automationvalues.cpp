@@ -96,7 +96,8 @@ std::string RecordArgument(const QVariant& value, const char* name) {
     const QVariant inner = Unwrapped(value);
     if (inner.metaType().id() != QMetaType::QString)
         return TextArgument(value, name);
-    const QString& record = Checked(inner.toString(), name);
+    const QString record = inner.toString();
+    Checked(record, name);
     if (AnsiCanHold(Utf16(record)))
         return QToAnsi(record);
     return RecordForEngine(record.toStdString());
