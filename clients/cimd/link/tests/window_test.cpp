@@ -390,6 +390,38 @@ TEST_F(WindowTest, ALongMessageSendsItsPartsInTurnWhileOthersGo) {
     EXPECT_EQ(outcome.at("short"), "sent:short:T005");
 }
 
+TEST_F(WindowTest, AResponseInPiecesIsJoinedAcrossPasses) {
+    LogInStandard();
+    TransmitId("p");
+    const long long start = clock.ms;
+    const std::string response = Framed("53:003\t060:T003\t");
+    link.Arrive(start + 200, response.substr(0, 5));
+    link.Arrive(start + 260, response.substr(5));
+    StopAt(start + 1000);
+    client.ThreadLoop(link);
+    EXPECT_EQ(events.byId, std::vector<std::string>{"sent:p:T003"});
+}
+
+// Stopped for a logout, the link still takes in the responses of every submit in flight:
+// failing those messages would send them a second time.
+TEST_F(WindowTest, ALogoutWaitsForTheResponsesOfTheWholeWindow) {
+    fields.Set("eWindow", "3");
+    LogInStandard();
+    for (int i = 0; i < 3; ++i) {
+        TransmitId("w" + std::to_string(i));
+        AnswerNextSubmit(400 + 200 * i);
+    }
+    const long long start = clock.ms;
+    clock.At(start + 100, [this] {
+        client.logoutRequested = true;
+        client.stop = true;
+    });
+    client.ThreadLoop(link);
+    EXPECT_EQ(events.byId,
+              (std::vector<std::string>{"sent:w0:T003", "sent:w1:T005", "sent:w2:T007"}));
+    EXPECT_FALSE(client.busy);
+}
+
 // The window setting as the frame sees it.
 struct SettingCase {
     const char* name;
