@@ -161,6 +161,16 @@ std::string_view PacketStart(std::string_view received) {
 
 }  // namespace
 
+void CimdNumbering::SkipInUse(const std::function<bool(int)>& inUse) {
+    // 128 numbers on each side.
+    for (int tries = 0; tries < 128; ++tries) {
+        const int next = NextNumber(last_);
+        if (!inUse(next))
+            return;
+        last_ = std::to_string(next);
+    }
+}
+
 std::string CimdNumbering::Assemble(const TParamList& list, Framing framing) {
     std::string number = list.value(0);
     if (number.empty()) {

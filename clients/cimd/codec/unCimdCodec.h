@@ -7,6 +7,7 @@
 // variant's message text is single-byte text whose accented letters are those of the
 // Central European code page (0xD5 is a capital O with double acute).
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,10 @@ public:
     std::string Assemble(const TParamList& list, Framing framing = Framing::Line);
     // The next numbered packet gets number 1 (a login packet always carries 1); a centre's 2.
     void Restart() { last_ = side_ == Side::Client ? "-1" : "0"; }
+    // Moves the numbering on past every number `inUse` holds, so that the next numbered
+    // packet gets a free one (a number whose response is still awaited must not be used
+    // again). Stops after a full round when every number is in use.
+    void SkipInUse(const std::function<bool(int)>& inUse);
 
     // The last number assigned, "-1" before the first.
     const std::string& last() const { return last_; }

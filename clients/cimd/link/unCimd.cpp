@@ -49,20 +49,36 @@ std::string TCIMDclient::ReadUntil(driver::ByteTransport& link, std::string_view
             if (!link.Read(buffer_, kReadWaitMs))
                 return {};
         }
-        const std::size_t end = buffer_.find(terminator);
-        if (end != std::string::npos) {
-            std::string packet = buffer_.substr(0, end + terminator.size());
-            buffer_.erase(0, packet.size());
-            events_.Log("2", "-> " + Visible(packet));
+        std::string packet = TakePacket(terminator);
+        if (!packet.empty())
             return packet;
-        }
-        if (buffer_.size() > kMaxBuffered) {
-            Log("Received data without packet end discarded (" + std::to_string(buffer_.size()) +
-                " bytes)");
-            buffer_.clear();
-        }
     } while (clock_.Elapsed() <= deadline);
     return {};
+}
+
+std::string TCIMDclient::TakePacket(std::string_view terminator) {
+    const std::size_t end = buffer_.find(terminator);
+    if (end != std::string::npos) {
+        std::string packet = buffer_.substr(0, end + terminator.size());
+        buffer_.erase(0, packet.size());
+        events_.Log("2", "-> " + Visible(packet));
+        return packet;
+    }
+    if (buffer_.size() > kMaxBuffered) {
+        Log("Received data without packet end discarded (" + std::to_string(buffer_.size()) +
+            " bytes)");
+        buffer_.clear();
+    }
+    return {};
+}
+
+// The socket is waited on, not polled: the read returns as soon as bytes come. The rest of a
+// packet that has begun comes with a later pass.
+std::string TCIMDclient::ReadWaiting(driver::ByteTransport& link, int waitMs) {
+    const std::string_view terminator = PacketEnd();
+    if (buffer_.find(terminator) == std::string::npos && !link.Read(buffer_, waitMs))
+        return {};
+    return TakePacket(terminator);
 }
 
 void TCIMDclient::Send(driver::ByteTransport& link, std::string_view packet) {
@@ -73,6 +89,8 @@ void TCIMDclient::Send(driver::ByteTransport& link, std::string_view packet) {
 }
 
 void TCIMDclient::SendPacket(driver::ByteTransport& link, const TParamList& list) {
+    if (list.value(0).empty())
+        numbering_.SkipInUse([this](int number) { return InUse(number); });
     Send(link, numbering_.Assemble(list, framing_));
 }
 
@@ -84,14 +102,19 @@ void TCIMDclient::ResetReceiveBuffer() {
     buffer_.clear();
 }
 
-void TCIMDclient::Submit(std::string sender, std::string receiver, std::string text) {
+void TCIMDclient::Submit(std::string sender, std::string receiver, std::string text,
+                         std::string messageId) {
     {
         const std::lock_guard lock(outgoingMutex_);
-        outSender_ = std::move(sender);
-        outReceiver_ = std::move(receiver);
-        outText_ = std::move(text);
+        queued_.push_back(
+            {std::move(messageId), std::move(sender), std::move(receiver), std::move(text)});
+        pending = true;
     }
-    pending = true;
+}
+
+int TCIMDclient::Window() const {
+    return fields_.Get(fields::kPlain) == "0" ? driver::LinkWindow(fields_.Get(fields::kWindow))
+                                              : 1;
 }
 
 // A Stop during the login ends it at once, without a verdict. The line variant waits for

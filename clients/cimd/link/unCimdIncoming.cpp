@@ -18,13 +18,6 @@ std::string PartKey(const std::string& receiver, const std::string& reference) {
     return RightChars(DigitsOnly(receiver), 6) + "-" + reference;
 }
 
-// Packet numbers compare as numbers: "003" of a standard packet is the client's 3.
-bool SamePacketNumber(const std::string& a, const std::string& b) {
-    int x = 0;
-    int y = 0;
-    return ParseInt32(a, x) && ParseInt32(b, y) ? x == y : a == b;
-}
-
 }  // namespace
 
 void TCIMDclient::HandlePacketsIn(driver::ByteTransport& link, std::string_view text) {
@@ -55,9 +48,9 @@ void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view tex
     }
     const std::string code = packet.name(0);
     if (code == kOpGeneralError)
-        OnErrorResponse("General error response received");
+        OnErrorResponse(packet, "General error response received");
     else if (code == kOpNack)
-        OnErrorResponse("Nack message received");
+        OnErrorResponse(packet, "Nack message received");
     else if (code == kOpDeliver)
         OnDeliver(link, packet);
     else if (code == kOpStatusReport)
@@ -66,13 +59,12 @@ void TCIMDclient::HandlePacket(driver::ByteTransport& link, std::string_view tex
         OnSubmitResponse(link, packet);
 }
 
-// An error answer fails the submitted message, if one waits for its response. A message that
-// is only pending has not been sent, so the error cannot be about it.
-void TCIMDclient::OnErrorResponse(std::string_view line) {
-    if (submitted_.empty())
-        Log(line);
-    else
-        FailMessage(line);
+// An error answer fails the submitted message it answers, if one waits for its response. A
+// message that is only pending has not been sent, so the error cannot be about it.
+void TCIMDclient::OnErrorResponse(const TParamList& packet, std::string_view line) {
+    Submission* submission = ErrorAnsweredBy(packet.value(0), line);
+    if (submission)
+        FailMessage(*submission, line);
 }
 
 void TCIMDclient::OnDeliver(driver::ByteTransport& link, const TParamList& packet) {
@@ -117,45 +109,47 @@ void TCIMDclient::OnStatusReport(driver::ByteTransport& link, const TParamList& 
     SendPacket(link, ResponsePacket(kOpStatusReportResponse, packet.value(0)));
 }
 
-// A response with another number than the submit's is still taken as its answer. One that
-// comes when no submit waits for its answer (a late or repeated response) is about no message
-// the driver holds: reporting it would answer the next message with another's outcome.
+// With one message at a time, a response with another number than the submit's is still
+// taken as its answer; with a window only the submit with the response's number is. One that
+// comes when no submit waits for it (a late, repeated or unknown response) is about no
+// message the driver holds: reporting it would answer another message with its outcome.
 // A concatenated message counts as sent once every part was accepted; its reference is the
 // first part's.
 void TCIMDclient::OnSubmitResponse(driver::ByteTransport& link, const TParamList& packet) {
-    if (submitted_.empty() || !SamePacketNumber(packet.value(0), submitted_))
-        Log("Unexpected submit response");
-    if (submitted_.empty()) {
-        Log("Submit response ignored: no message waits for it");
+    Submission* found = SubmitAnsweredBy(packet.value(0));
+    if (!found)
         return;
-    }
+    Submission& submission = *found;
     const std::string error = packet.valueOf("900");
     if (!error.empty()) {
-        FailMessage(error == "5" ? "SMSCi error: No response from MC" : "Undeliverable message");
+        FailMessage(submission,
+                    error == "5" ? "SMSCi error: No response from MC" : "Undeliverable message");
         return;
     }
-    submitted_.clear();
-    numbering_.setAwaited("");
+    submission.number.clear();
+    if (submissions_.size() == 1)
+        numbering_.setAwaited("");
     const std::string reference = packet.valueOf("060");
-    if (nextPart_ <= 1) {
-        firstReference_ = reference;
+    if (submission.next <= 1) {
+        submission.firstReference = reference;
     } else if (!home_.empty()) {
         driver::PartIdMap(home_ / kPartIdsFolder)
-            .Remember(PartKey(partsReceiver_, reference), firstReference_);
+            .Remember(PartKey(submission.receiver, reference), submission.firstReference);
     }
-    if (nextPart_ < parts_.size()) {
+    if (submission.next < submission.parts.size()) {
         if (stop || !link.IsUp()) {
-            FailMessage("Message not completed: the link ended between its parts");
+            FailMessage(submission, "Message not completed: the link ended between its parts");
             return;
         }
-        Log("Part " + std::to_string(nextPart_) + " of " + std::to_string(parts_.size()) + " sent");
-        SendNextPart(link);
+        LogMessage("Part " + std::to_string(submission.next) + " of " +
+                   std::to_string(submission.parts.size()) + " sent");
+        // With a window the next part waits for its turn under the rate cap.
+        if (window_ <= 1)
+            SendNextPart(link, submission);
         return;
     }
-    parts_.clear();
-    busy = false;
-    Log("Message sent");
-    events_.Sent(firstReference_);
+    LogMessage("Message sent");
+    Finish(submission, Outcome::Sent, submission.firstReference);
 }
 
 std::string TCIMDclient::MessageReference(const std::string& receiver,

@@ -1,4 +1,6 @@
 // The protocol thread's loop: read, submit when the line is quiet, keep the link alive.
+#include <algorithm>
+
 #include "unCimd.h"
 #include "unStrings.h"
 
@@ -34,11 +36,18 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
     const std::string_view endOfPacket = PacketEnd();
     while (!stop && (link.IsUp() || buffer_.find(endOfPacket) != std::string::npos)) {
         RemoveOldPartReferences();
-        const std::string text = ReadPacket(link, endOfPacket, kReadSeconds);
-        if (!text.empty())
-            HandlePacket(link, text);
-        else if (pending && !stop && link.IsUp())
-            SubmitPending(link);
+        window_ = LinkWindow();
+        if (window_ > 1) {
+            const std::string text = WindowedPass(link);
+            if (!text.empty())
+                HandlePacket(link, text);
+        } else {
+            const std::string text = ReadPacket(link, endOfPacket, kReadSeconds);
+            if (!text.empty())
+                HandlePacket(link, text);
+            else if (pending && submissions_.empty() && !stop && link.IsUp())
+                SubmitPending(link);
+        }
         CheckResponseTime(link, responseTimeout);
         if (!stop && link.IsUp() && clock_.Elapsed() - period > lastActivity_)
             CheckLink(link);
@@ -46,14 +55,15 @@ void TCIMDclient::ThreadLoop(driver::ByteTransport& link) {
     if (logoutRequested)
         AwaitSubmitResponse(link);
     ReportLostSubmission();
+    window_ = 1;
 }
 
-// Before a logout, the response to a submit already on its way is still taken in: failing
-// that message would send it a second time.
+// Before a logout, the responses to submits already on their way are still taken in: failing
+// those messages would send them a second time.
 void TCIMDclient::AwaitSubmitResponse(driver::ByteTransport& link) {
     const long long deadline = clock_.Elapsed() + kAliveAnswerSeconds;
     const std::string_view endOfPacket = PacketEnd();
-    while (!submitted_.empty() && link.IsUp() && clock_.Elapsed() <= deadline) {
+    while (AnyAwaiting() && link.IsUp() && clock_.Elapsed() <= deadline) {
         const std::string text = ReadUntil(link, endOfPacket, 1, OnStop::Continue);
         if (!text.empty())
             HandlePacket(link, text);
@@ -70,62 +80,123 @@ int TCIMDclient::ResponseTimeout() {
                         kDefaultResponseTimeout);
 }
 
+int TCIMDclient::LinkWindow() {
+    const int setting = driver::LinkWindow(fields_.Get(fields::kWindow));
+    if (framing_ == Framing::Standard)
+        return setting;
+    if (setting > 1 && setting != lineWindowNoted_) {
+        lineWindowNoted_ = setting;
+        Log("Messages in flight: 1, not " + std::to_string(setting) +
+            ": the line variant cannot tell its responses apart (standard CIMD2 can)");
+    }
+    return 1;
+}
+
 // A centre that never answers a submit would keep its message, and the link, busy for
 // ever: the message fails for another try and the link is rebuilt.
 void TCIMDclient::CheckResponseTime(driver::ByteTransport& link, int timeout) {
-    if (submitted_.empty() || clock_.Elapsed() - submittedAt_ < timeout)
-        return;
-    FailMessage("No response to the submit within " + std::to_string(timeout) + " seconds");
-    link.Close();
+    bool overdue = false;
+    for (std::size_t i = 0; i < submissions_.size();) {
+        Submission& submission = submissions_[i];
+        if (!submission.number.empty() && clock_.Elapsed() - submission.sentAt >= timeout) {
+            FailMessage(submission,
+                        "No response to the submit within " + std::to_string(timeout) + " seconds");
+            overdue = true;
+        } else {
+            ++i;
+        }
+    }
+    if (overdue)
+        link.Close();
 }
 
 void TCIMDclient::SubmitPending(driver::ByteTransport& link) {
-    pending = false;
-    std::string sender, receiver, text;
-    {
-        const std::lock_guard lock(outgoingMutex_);
-        sender = outSender_;
-        receiver = outReceiver_;
-        text = outText_;
-    }
-    Log("Outgoing message [" + receiver + "][" + text + "]");
-    const bool withOriginator = fields_.Get(fields::kOriginator) == "1";
-    parts_.clear();
-    if (framing_ == Framing::Standard) {
-        for (const UserData& data : EncodeMessage(text, ++concatenation_))
-            parts_.push_back(SubmitPacket(receiver, sender, data, withOriginator));
-    } else {
-        parts_.push_back(SubmitPacket(receiver, sender, text, withOriginator));
-    }
-    nextPart_ = 0;
-    firstReference_.clear();
-    partsReceiver_ = receiver;
-    if (parts_.empty()) {
-        FailMessage("Message too long: it would take more than 255 parts");
-        return;
-    }
-    SendNextPart(link);
+    if (StartNextMessage())
+        SendNextPart(link, submissions_.back());
 }
 
-void TCIMDclient::SendNextPart(driver::ByteTransport& link) {
+bool TCIMDclient::StartNextMessage() {
+    Outgoing message;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        if (queued_.empty()) {
+            pending = false;
+            return false;
+        }
+        message = std::move(queued_.front());
+        queued_.pop_front();
+        pending = !queued_.empty();
+    }
+    LogMessage("Outgoing message [" + message.receiver + "][" + message.text + "]");
+    const bool withOriginator = fields_.Get(fields::kOriginator) == "1";
+    Submission submission;
+    submission.messageId = message.messageId;
+    submission.receiver = message.receiver;
+    if (framing_ == Framing::Standard) {
+        for (const UserData& data : EncodeMessage(message.text, ++concatenation_))
+            submission.parts.push_back(
+                SubmitPacket(message.receiver, message.sender, data, withOriginator));
+    } else {
+        submission.parts.push_back(
+            SubmitPacket(message.receiver, message.sender, message.text, withOriginator));
+    }
+    submissions_.push_back(std::move(submission));
+    if (submissions_.back().parts.empty()) {
+        FailMessage(submissions_.back(), "Message too long: it would take more than 255 parts");
+        return false;
+    }
+    return true;
+}
+
+void TCIMDclient::SendNextPart(driver::ByteTransport& link, Submission& submission) {
+    numbering_.SkipInUse([this](int number) { return InUse(number); });
     // Kept before writing: a write that fails still leaves the message to be reported.
-    const std::string packet = numbering_.Assemble(parts_.at(nextPart_++), framing_);
-    submitted_ = numbering_.last();
-    submittedAt_ = clock_.Elapsed();
+    const std::string packet =
+        numbering_.Assemble(submission.parts.at(submission.next++), framing_);
+    submission.number = numbering_.last();
+    submission.sentAt = clock_.Elapsed();
     Send(link, packet);
     lastActivity_ = clock_.Elapsed();
 }
 
-// The flags are cleared before the window thread hears of the outcome, so they never
-// overwrite what it sets for the next message.
-void TCIMDclient::FailMessage(std::string_view line) {
-    submitted_.clear();
-    numbering_.setAwaited("");
-    parts_.clear();
-    busy = false;
+bool TCIMDclient::InUse(int number) const {
+    return std::any_of(submissions_.begin(), submissions_.end(), [number](const Submission& s) {
+        int own = -1;
+        return !s.number.empty() && ParseInt32(s.number, own) && own == number;
+    });
+}
+
+bool TCIMDclient::AnyAwaiting() const {
+    return std::any_of(submissions_.begin(), submissions_.end(),
+                       [](const Submission& s) { return !s.number.empty(); });
+}
+
+// busy is cleared before the window thread hears of the outcome, so it never overwrites what
+// the frame sets for the next message.
+void TCIMDclient::Finish(Submission& submission, Outcome outcome, std::string reference) {
+    const std::string messageId = submission.messageId;
+    submissions_.erase(submissions_.begin() + (&submission - submissions_.data()));
+    if (submissions_.empty())
+        numbering_.setAwaited("");
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        if (submissions_.empty() && queued_.empty())
+            busy = false;
+    }
+    if (outcome == Outcome::Sent)
+        events_.MessageSent(messageId, std::move(reference));
+    else
+        events_.MessageFailed(messageId);
+}
+
+void TCIMDclient::FailMessage(Submission& submission, std::string_view line) {
     if (!line.empty())
         Log(line);
-    events_.Failed();
+    Finish(submission, Outcome::Failed);
+}
+
+void TCIMDclient::LogMessage(std::string_view line) {
+    events_.Log(window_ > 1 ? "2" : "1", line);
 }
 
 // In the line variant the answer to an alive packet is only known to end with ">"; whole
@@ -152,10 +223,36 @@ void TCIMDclient::CheckLink(driver::ByteTransport& link) {
 }
 
 // Nothing is lost with the link: a submitted message whose response can no longer come is
-// reported failed once. A message not submitted yet stays pending for the next link.
+// reported failed once (the centre may have it and get it again). With one message at a
+// time, a message not submitted yet stays pending for the next link; with a window, the
+// messages not submitted go back to the engine untried.
 void TCIMDclient::ReportLostSubmission() {
-    if (!submitted_.empty())
-        FailMessage("Link lost while waiting for the submit response");
+    std::deque<Outgoing> handedBack;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        if (window_ > 1 || queued_.size() > 1) {
+            handedBack.swap(queued_);
+            pending = false;
+        }
+    }
+    if (submissions_.size() == 1) {
+        FailMessage(submissions_.front(), "Link lost while waiting for the submit response");
+    } else if (!submissions_.empty()) {
+        Log("Link lost while waiting for the submit responses of " +
+            std::to_string(submissions_.size()) + " messages");
+        while (!submissions_.empty())
+            FailMessage(submissions_.front(), {});
+    }
+    if (handedBack.empty())
+        return;
+    {
+        const std::lock_guard lock(outgoingMutex_);
+        if (queued_.empty())
+            busy = false;
+    }
+    Log(std::to_string(handedBack.size()) + " messages not submitted go back to the engine");
+    for (const Outgoing& message : handedBack)
+        events_.MessageHandedBack(message.messageId);
 }
 
 }  // namespace nimbra::cimd

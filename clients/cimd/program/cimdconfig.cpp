@@ -38,6 +38,9 @@ driver::FrameConfig CimdFrameConfig() {
          Kind::Check, 1},
         {Name(fields::kResponseTimeout), QStringLiteral("Response timeout (seconds):"),
          std::to_string(kDefaultResponseTimeout), Kind::Edit, 1},
+        {Name(fields::kWindow), QStringLiteral("Messages in flight (1-100):"), "1", Kind::Edit, 1},
+        {Name(fields::kRateCap), QStringLiteral("Most messages a second (0: no limit):"), "0",
+         Kind::Edit, 1},
     };
     config.retryIntervalMs = 3000;
     config.makeLink = [](driver::FrameServices& services) {

@@ -124,7 +124,7 @@ void CimdLink::RetryTimer() {
 }
 
 void CimdLink::Submit(const TGsmSms& record) {
-    client_.Submit(record.sender, record.receiver, record.text);
+    client_.Submit(record.sender, record.receiver, record.text, record.messageId);
 }
 
 void CimdLink::Shutdown() {

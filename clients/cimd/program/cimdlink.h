@@ -61,6 +61,7 @@ public:
     void LinkLost() override;
     void RetryTimer() override;
 
+    int Window() const override { return client_.Window(); }
     bool Busy() const override { return client_.busy; }
     void SetBusy(bool busy) override { client_.busy = busy; }
     void Submit(const TGsmSms& record) override;

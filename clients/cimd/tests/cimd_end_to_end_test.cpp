@@ -39,8 +39,10 @@ TEST_F(CimdEndToEndTest, AMessageIsSubmittedSentAndDeliveredAndAnIncomingOneLand
     std::smatch stamp;
     const std::string log = simulator->Log();
     ASSERT_TRUE(std::regex_search(log, stamp, std::regex("53:[0-9]+<tab>060:([0-9]{12})"))) << log;
+    // The engine files the message a moment after it reports it sent.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
+                                   kTimeoutMs));
     const fs::path file = FileHolding(Folder("Sent Items"), id);
-    ASSERT_FALSE(file.empty());
     EXPECT_NE(ReadFileText(file).find(stamp[1].str()), std::string::npos) << ReadFileText(file);
     EXPECT_TRUE(FileHolding(Folder("Outbox"), id).empty());
 

@@ -68,8 +68,10 @@ TEST_P(CimdStandardSession, LogsInSubmitsConfirmsByStatusReportAndTakesADeliver)
     std::smatch stamp;
     ASSERT_TRUE(std::regex_search(log, stamp, std::regex("<- <stx>53:003<tab>060:([0-9]{12})")))
         << log;
+    // The engine files the message a moment after it reports it sent.
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
+                                   kTimeoutMs));
     const fs::path file = FileHolding(Folder("Sent Items"), id);
-    ASSERT_FALSE(file.empty());
     EXPECT_EQ(FileLine(file, 8), stamp[1].str());
 
     // Status 4: delivered.
@@ -110,8 +112,9 @@ TEST_F(CimdStandardTest, AStatusReportOfAFailedDeliveryDoesNotConfirmTheMessage)
         kTimeoutMs))
         << DriverLog();
     EXPECT_NE(ReadFileText(errors).find("Not to arrive"), std::string::npos);
+    ASSERT_TRUE(ProcessEventsUntil([&] { return !FileHolding(Folder("Sent Items"), id).empty(); },
+                                   kTimeoutMs));
     const fs::path file = FileHolding(Folder("Sent Items"), id);
-    ASSERT_FALSE(file.empty());
     // The stored message is rewritten once its write is flushed, a moment after the log line.
     EXPECT_TRUE(ProcessEventsUntil([&] { return FileLine(file, 9) == "3"; }, kTimeoutMs))
         << "line 9: " << FileLine(file, 9);

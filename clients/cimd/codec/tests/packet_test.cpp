@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,29 @@ TEST(Numbering, ResponseKeepsItsNumberAndDoesNotAdvance) {
     EXPECT_EQ(numbering.last(), "3");
     EXPECT_EQ(numbering.awaited(), "3");
     EXPECT_EQ(numbering.Assemble(AlivePacket()), "40:5\t\r\n");
+}
+
+TEST(Numbering, NumbersStillInUseArePassedOverAcrossTheWrap) {
+    CimdNumbering numbering;
+    for (int i = 0; i < 126; ++i)
+        numbering.Assemble(AlivePacket());  // up to 251
+    const std::vector<int> inUse = {253, 1, 3, 7};
+    const auto taken = [&](int n) {
+        return std::find(inUse.begin(), inUse.end(), n) != inUse.end();
+    };
+    std::vector<std::string> numbers;
+    for (int i = 0; i < 3; ++i) {
+        numbering.SkipInUse(taken);
+        numbers.push_back(numbering.Assemble(AlivePacket(), Framing::Standard));
+    }
+    EXPECT_EQ(numbers, (std::vector<std::string>{"40:255\t", "40:005\t", "40:009\t"}));
+}
+
+TEST(Numbering, EveryNumberInUseLeavesTheNumberingAsItRuns) {
+    CimdNumbering numbering;
+    numbering.Assemble(AlivePacket());
+    numbering.SkipInUse([](int) { return true; });
+    EXPECT_EQ(numbering.Assemble(AlivePacket()), "40:3\t\r\n");
 }
 
 TEST(Assemble, WritesEveryEntryUpToTheLastOneIncludingGaps) {

@@ -201,6 +201,16 @@ TEST(ReadConnectPlanTest, ASourcePortBindsTheConnect) {
     }
 }
 
+// The frame asks the link how many messages it takes, and tells the engine.
+TEST_F(CimdLinkTest, TheDefaultsKeepOneMessageInFlightAndStandardCimd2TakesItsWindow) {
+    EXPECT_EQ(frame.fields.Get(fields::kWindow), "1");
+    EXPECT_EQ(frame.fields.Get(fields::kRateCap), "0");
+    frame.fields.Set(fields::kWindow, "20");
+    EXPECT_EQ(link.Window(), 1);  // the line variant, the default
+    frame.fields.Set(fields::kPlain, "0");
+    EXPECT_EQ(link.Window(), 20);
+}
+
 TEST(CimdFrameConfigTest, ALinkIsRebuiltThreeSecondsAfterItWasLost) {
     EXPECT_EQ(CimdFrameConfig().retryIntervalMs, 3000);
 }

@@ -1,0 +1,109 @@
+// A window of submits through the real engine, the real cimd driver and the simulator, both
+// speaking standard CIMD2: the driver tells the engine its window, submits several messages
+// without waiting for each answer, and every message reaches Sent Items exactly once.
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include "cimd_end_to_end.h"
+#include "event_wait.h"
+#include "file_text.h"
+#include "unGSMSMS.h"
+
+namespace nimbra::testing_support {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The most submits the driver wrote one after the other, with no packet from the centre
+// read in between, as its communication log shows them.
+int LongestRunOfSubmits(const std::string& log) {
+    std::istringstream lines(log);
+    int longest = 0;
+    int run = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("<- <stx>03:") != std::string::npos) {
+            longest = std::max(longest, ++run);
+        } else if (line.find("-> ") != std::string::npos) {
+            run = 0;
+        }
+    }
+    return longest;
+}
+
+class CimdWindowTest : public CimdEndToEndTest {};
+
+TEST_F(CimdWindowTest, ThirtyMessagesWithAWindowOfTenReachSentItemsOnceEach) {
+    // The debug operator name puts the traffic in the driver's log.
+    ASSERT_TRUE(
+        StartAll({"--stx"}, {{"cbStx", "0"}, {"eWindow", "10"}, {"eOperator", "debug:on"}}));
+    ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
+
+    std::vector<std::string> ids;
+    for (int i = 0; i < 30; ++i) {
+        TGsmSms record;
+        record.receiver = "+36201" + std::to_string(10000 + i);
+        record.text = "Window message " + std::to_string(i);
+        QVariant message = QString::fromStdString(record.ToText());
+        ids.push_back(client->sendMessage(message).toString().toStdString());
+        ASSERT_FALSE(ids.back().empty());
+    }
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            return std::all_of(ids.begin(), ids.end(), [&](const auto& id) { return Sent(id); });
+        },
+        kTimeoutMs))
+        << DriverLog();
+
+    // Each once in Sent Items, none left in the Outbox.
+    std::map<std::string, int> filesOf;
+    for (const std::string& id : ids)
+        filesOf[id] = 0;
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            std::size_t files = 0;
+            for (const auto& entry : fs::directory_iterator(Folder("Sent Items")))
+                files += entry.path().extension() == ".sms" ? 1 : 0;
+            return files >= ids.size();
+        },
+        kTimeoutMs));
+    for (const auto& entry : fs::directory_iterator(Folder("Sent Items"))) {
+        if (entry.path().extension() != ".sms")
+            continue;
+        // A whole line of the file is the message's id.
+        std::istringstream lines(ReadFileText(entry.path()));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const auto it = filesOf.find(line);
+            if (it != filesOf.end())
+                ++it->second;
+        }
+    }
+    for (const auto& [id, count] : filesOf)
+        EXPECT_EQ(count, 1) << id;
+    for (const std::string& id : ids)
+        EXPECT_EQ(sent.count(QString::fromStdString(id)), 1) << id;
+    // The Outbox's originals go once their copies are on disk.
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] { return FileHolding(Folder("Outbox"), "Window message").empty(); }, kTimeoutMs));
+
+    EXPECT_EQ(simulator->Count("submits"), 30);
+    EXPECT_GE(LongestRunOfSubmits(DriverLog()), 2) << DriverLog();
+    EXPECT_EQ(DriverLog().find("Unexpected submit response"), std::string::npos) << DriverLog();
+    EXPECT_EQ(simulator->Log().find("ignored:"), std::string::npos) << simulator->Log();
+}
+
+}  // namespace
+}  // namespace nimbra::testing_support
