@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "file_text.h"
 #include "wait.h"
 
 namespace nimbra::testing_support {
@@ -15,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr auto kStartTimeout = std::chrono::seconds(10);
+constexpr int kStartAttempts = 10;
 // Between two keys, so that a menu or window opened by one is there for the next.
 constexpr auto kKeyGap = std::chrono::milliseconds(150);
 
@@ -28,6 +30,15 @@ bool OnPath(const std::string& program) {
     return false;
 }
 
+// The process id an X server writes into the lock file of its display number.
+pid_t LockHolder(const fs::path& lock) {
+    try {
+        return static_cast<pid_t>(std::stol(ReadFileText(lock)));
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
 }  // namespace
 
 bool XScreen::Available() {
@@ -35,23 +46,34 @@ bool XScreen::Available() {
 }
 
 XScreen::XScreen() {
-    int number = 90;
-    std::error_code ignored;
-    while (fs::exists("/tmp/.X" + std::to_string(number) + "-lock", ignored) ||
-           fs::exists("/tmp/.X11-unix/X" + std::to_string(number), ignored))
-        ++number;
-    display_ = ":" + std::to_string(number);
-    server_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        "Xvfb", {display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, {}});
-    const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    const bool up = WaitUntil(
-        [&] {
-            std::error_code error;
-            return !server_->Running() || fs::exists(socket, error);
-        },
-        kStartTimeout);
-    if (!up || !server_->Running())
-        throw std::runtime_error("Xvfb did not start on " + display_ + ": " + server_->Errors());
+    // Tests run in parallel may pick the same free number at the same moment; the one whose
+    // server loses the race tries the next number.
+    std::string errors;
+    int number = 90 + static_cast<int>(::getpid() % 400);
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt, ++number) {
+        std::error_code ignored;
+        while (fs::exists("/tmp/.X" + std::to_string(number) + "-lock", ignored) ||
+               fs::exists("/tmp/.X11-unix/X" + std::to_string(number), ignored))
+            ++number;
+        display_ = ":" + std::to_string(number);
+        server_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+            "Xvfb", {display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {}, {}});
+        // The server is up once the lock of its number names it: a socket alone may belong
+        // to the server of another test.
+        const fs::path lock = "/tmp/.X" + std::to_string(number) + "-lock";
+        const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
+        const bool up = WaitUntil(
+            [&] {
+                std::error_code error;
+                return !server_->Running() ||
+                       (fs::exists(socket, error) && LockHolder(lock) == server_->pid());
+            },
+            kStartTimeout);
+        if (up && server_->Running())
+            return;
+        errors = server_->Errors();
+    }
+    throw std::runtime_error("Xvfb did not start on " + display_ + ": " + errors);
 }
 
 XScreen::~XScreen() = default;
