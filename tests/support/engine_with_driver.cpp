@@ -1,5 +1,7 @@
 #include "engine_with_driver.h"
 
+#include <sstream>
+
 #include "child_process.h"
 #include "event_wait.h"
 #include "file_text.h"
@@ -128,6 +130,26 @@ fs::path EngineWithDriver::FileHolding(const fs::path& folder, const std::string
             return entry.path();
     }
     return {};
+}
+
+std::map<std::string, int> EngineWithDriver::FilesPerId(const fs::path& folder,
+                                                        const std::vector<std::string>& ids) {
+    std::map<std::string, int> files;
+    for (const std::string& id : ids)
+        files[id] = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() != ".sms")
+            continue;
+        std::istringstream lines(ReadFileText(entry.path()));
+        for (std::string line; std::getline(lines, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (const auto it = files.find(line); it != files.end())
+                ++it->second;
+        }
+    }
+    return files;
 }
 
 bool EngineWithDriver::KeptForRetry(const std::string& id) const {

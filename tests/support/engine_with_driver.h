@@ -76,6 +76,9 @@ public:
     // The message file in folder that holds text, or an empty path.
     static std::filesystem::path FileHolding(const std::filesystem::path& folder,
                                              const std::string& text);
+    // For each id, how many message files of folder hold it as a whole line.
+    static std::map<std::string, int> FilesPerId(const std::filesystem::path& folder,
+                                                 const std::vector<std::string>& ids);
     // Whether the message waits for another try after a failure.
     bool KeptForRetry(const std::string& id) const;
     bool Sent(const std::string& id) const { return sent.contains(QString::fromStdString(id)); }

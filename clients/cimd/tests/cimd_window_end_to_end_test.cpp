@@ -3,10 +3,7 @@
 // without waiting for each answer, and every message reaches Sent Items exactly once.
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
-#include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,13 +15,10 @@
 
 #include "cimd_end_to_end.h"
 #include "event_wait.h"
-#include "file_text.h"
 #include "unGSMSMS.h"
 
 namespace nimbra::testing_support {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The most submits the driver wrote one after the other, with no packet from the centre
 // read in between, as its communication log shows them.
@@ -68,29 +62,13 @@ TEST_F(CimdWindowTest, ThirtyMessagesWithAWindowOfTenReachSentItemsOnceEach) {
 
     // Each once in Sent Items, none left in the Outbox.
     std::map<std::string, int> filesOf;
-    for (const std::string& id : ids)
-        filesOf[id] = 0;
     ASSERT_TRUE(ProcessEventsUntil(
         [&] {
-            std::size_t files = 0;
-            for (const auto& entry : fs::directory_iterator(Folder("Sent Items")))
-                files += entry.path().extension() == ".sms" ? 1 : 0;
-            return files >= ids.size();
+            filesOf = FilesPerId(Folder("Sent Items"), ids);
+            return std::all_of(filesOf.begin(), filesOf.end(),
+                               [](const auto& entry) { return entry.second >= 1; });
         },
         kTimeoutMs));
-    for (const auto& entry : fs::directory_iterator(Folder("Sent Items"))) {
-        if (entry.path().extension() != ".sms")
-            continue;
-        // A whole line of the file is the message's id.
-        std::istringstream lines(ReadFileText(entry.path()));
-        for (std::string line; std::getline(lines, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            const auto it = filesOf.find(line);
-            if (it != filesOf.end())
-                ++it->second;
-        }
-    }
     for (const auto& [id, count] : filesOf)
         EXPECT_EQ(count, 1) << id;
     for (const std::string& id : ids)

@@ -3,7 +3,6 @@
 // response, and every message reaches Sent Items exactly once.
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -14,13 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "file_text.h"
 #include "smpp_end_to_end_fixture.h"
 
 namespace nimbra::testing_support {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The most messages the driver's log shows going out one after the other with no outcome
 // logged in between: how many were in flight at once.
@@ -59,28 +55,15 @@ TEST_F(SmppWindowTest, ThirtyMessagesWithAWindowOfTenReachSentItemsOnceEach) {
         kTimeoutMs))
         << DriverLog();
 
-    // Each once in Sent Items (a whole line of its file is its id), none left in the Outbox.
+    // Each once in Sent Items, none left in the Outbox.
     std::map<std::string, int> filesOf;
-    for (const std::string& id : ids)
-        filesOf[id] = 0;
-    const auto countFiles = [&] {
-        for (auto& [id, count] : filesOf)
-            count = 0;
-        for (const auto& entry : fs::directory_iterator(Folder("Sent Items"))) {
-            if (entry.path().extension() != ".sms")
-                continue;
-            std::istringstream lines(ReadFileText(entry.path()));
-            for (std::string line; std::getline(lines, line);) {
-                if (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-                if (const auto it = filesOf.find(line); it != filesOf.end())
-                    ++it->second;
-            }
-        }
-        return std::all_of(filesOf.begin(), filesOf.end(),
-                           [](const auto& entry) { return entry.second >= 1; });
-    };
-    ASSERT_TRUE(ProcessEventsUntil(countFiles, kTimeoutMs));
+    ASSERT_TRUE(ProcessEventsUntil(
+        [&] {
+            filesOf = FilesPerId(Folder("Sent Items"), ids);
+            return std::all_of(filesOf.begin(), filesOf.end(),
+                               [](const auto& entry) { return entry.second >= 1; });
+        },
+        kTimeoutMs));
     for (const auto& [id, count] : filesOf)
         EXPECT_EQ(count, 1) << id;
     for (const std::string& id : ids)
