@@ -1,9 +1,11 @@
 #include "driverwindow.h"
 
+#include <chrono>
 #include <exception>
 #include <utility>
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "Transmit_TLB.h"
 #include "drivermessages.h"
@@ -16,6 +18,9 @@ namespace nimbra::driver {
 namespace {
 
 constexpr int kPingIntervalMs = 1000;
+// The engine stores a message in well under a second; a window thread kept longer is itself
+// waiting (for the worker to end, say), and the message is handed over again later.
+constexpr std::chrono::seconds kTakeTimeout{10};
 
 }  // namespace
 
@@ -188,6 +193,47 @@ void DriverWindow::KeepReport(QDBusPendingCall call) {
             return;
         }
     }
+}
+
+bool DriverWindow::AwaitTake(int message, std::string record) {
+    // The window thread cannot wait for itself.
+    if (QThread::currentThread() == thread()) {
+        Post(message, 0, 1, std::move(record));
+        return true;
+    }
+    std::unique_lock lock(takesMutex_);
+    if (takesAbandoned_)
+        return false;
+    if (++lastTake_ <= 0)
+        lastTake_ = 1;
+    const int number = lastTake_;
+    takes_[number] = {};
+    Post(message, number, 1, std::move(record));
+    takesChanged_.wait_for(lock, kTakeTimeout,
+                           [&] { return takes_[number].done || takesAbandoned_; });
+    const bool taken = takes_[number].done && takes_[number].taken;
+    takes_.erase(number);
+    return taken;
+}
+
+void DriverWindow::FinishTake(int number, bool taken) {
+    {
+        const std::lock_guard lock(takesMutex_);
+        const auto pending = takes_.find(number);
+        if (pending == takes_.end())
+            return;
+        pending->second.done = true;
+        pending->second.taken = taken;
+    }
+    takesChanged_.notify_all();
+}
+
+void DriverWindow::AbandonTakes() {
+    {
+        const std::lock_guard lock(takesMutex_);
+        takesAbandoned_ = true;
+    }
+    takesChanged_.notify_all();
 }
 
 }  // namespace nimbra::driver

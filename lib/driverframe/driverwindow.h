@@ -11,9 +11,12 @@
 // - MUST NOT block the window thread on its workers; workers Post what they have;
 // - SHOULD stop its workers in OnShutDown, which runs once, after the device object is let go.
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <QDBusPendingCall>
@@ -100,6 +103,17 @@ protected:
     void ReportSentLater(const std::string& messageId, const std::string& senderGroup,
                          const std::string& reference);
     void ReportFailedLater(const std::string& messageId, const char* reason = "could not transmit");
+    // For a worker thread that may let go of an incoming message only once the engine has
+    // stored it: posts `message` with the record as its text and a take number as its
+    // wParam, and waits until the window thread tells FinishTake whether the engine took
+    // it, at most ten seconds. On the window thread itself it only posts (wParam 0) and
+    // says taken. False after AbandonTakes.
+    bool AwaitTake(int message, std::string record);
+    // Called by the window thread's handler of such a message (wParam != 0).
+    void FinishTake(int number, bool taken);
+    // Releases every waiting worker with "not taken"; for a window about to wait for its
+    // workers to end.
+    void AbandonTakes();
     void SetClosing() { closing_ = true; }
     void StartPing() { tPing_.start(); }
 
@@ -121,6 +135,15 @@ private:
     std::deque<DriverMessage> queuedMessages_;
     bool handlingMessage_ = false;
     std::deque<QDBusPendingCall> unansweredReports_;
+    struct PendingTake {
+        bool done = false;
+        bool taken = false;
+    };
+    std::mutex takesMutex_;
+    std::condition_variable takesChanged_;
+    std::map<int, PendingTake> takes_;
+    int lastTake_ = 0;
+    bool takesAbandoned_ = false;
 };
 
 }  // namespace nimbra::driver

@@ -21,7 +21,6 @@ namespace nimbra::driver {
 namespace {
 
 // How long the protocol thread waits for an incoming message to reach the engine.
-constexpr std::chrono::seconds kTakeTimeout{10};
 
 const std::string kConfigurationItem = " Configuration";
 const std::string kCommunicationItem = " Communication";
@@ -268,46 +267,7 @@ void TfrmMain::Received(std::string record) {
 }
 
 bool TfrmMain::Taken(std::string record) {
-    // The window thread cannot wait for itself.
-    if (QThread::currentThread() == thread()) {
-        Received(std::move(record));
-        return true;
-    }
-    std::unique_lock lock(takesMutex_);
-    if (takesAbandoned_)
-        return false;
-    if (++lastTake_ <= 0)
-        lastTake_ = 1;
-    const int number = lastTake_;
-    takes_[number] = {};
-    Post(WM_DRV_RECEIVED, number, 1, std::move(record));
-    // The engine stores a message in well under a second; a window thread kept longer is
-    // itself waiting (for this thread to end, say), and the centre sends the message again.
-    takesChanged_.wait_for(lock, kTakeTimeout,
-                           [&] { return takes_[number].done || takesAbandoned_; });
-    const bool taken = takes_[number].done && takes_[number].taken;
-    takes_.erase(number);
-    return taken;
-}
-
-void TfrmMain::FinishTake(int number, bool taken) {
-    {
-        const std::lock_guard lock(takesMutex_);
-        const auto pending = takes_.find(number);
-        if (pending == takes_.end())
-            return;
-        pending->second.done = true;
-        pending->second.taken = taken;
-    }
-    takesChanged_.notify_all();
-}
-
-void TfrmMain::AbandonTakes() {
-    {
-        const std::lock_guard lock(takesMutex_);
-        takesAbandoned_ = true;
-    }
-    takesChanged_.notify_all();
+    return AwaitTake(WM_DRV_RECEIVED, std::move(record));
 }
 void TfrmMain::PostLinkConnected() {
     Post(WM_DRV_LINK_CONNECTED);

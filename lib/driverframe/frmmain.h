@@ -120,19 +120,6 @@ private:
     std::deque<TGsmSms> inFlight_;
     int toldWindow_ = 1;
     bool engineConnected_ = false;
-    // Incoming messages the protocol thread waits on (Taken) until the window thread has
-    // handed them to the engine, by their number in the window message.
-    struct PendingTake {
-        bool done = false;
-        bool taken = false;
-    };
-    void FinishTake(int number, bool taken);
-    void AbandonTakes();
-    std::mutex takesMutex_;
-    std::condition_variable takesChanged_;
-    std::map<int, PendingTake> takes_;
-    int lastTake_ = 0;
-    bool takesAbandoned_ = false;
 };
 
 }  // namespace nimbra::driver

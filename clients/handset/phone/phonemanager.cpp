@@ -103,10 +103,11 @@ void TPhoneManager::Read() {
                          record.status + " (not final)");
             phone_.DeleteSms(slot);
         } else {
+            // The message leaves the device only once the engine has stored it; one the
+            // engine did not take is read again in a later round.
             shared_.receivedPending = true;
             record.operatorName = operatorName_;
-            events_.Received(record.ToText());
-            if (settings_.PortChecked(port::kDeleteRead))
+            if (events_.Taken(record.ToText()) && settings_.PortChecked(port::kDeleteRead))
                 phone_.DeleteSms(slot);
         }
     }

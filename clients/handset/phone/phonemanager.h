@@ -14,6 +14,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "handsetsettings.h"
 #include "unGSMSMS.h"
@@ -42,7 +43,7 @@ private:
     TGsmSms outgoing_;
 };
 
-// The window messages of the manager. Every call returns at once.
+// The window messages of the manager. Every call returns at once, but Taken.
 class ManagerEvents {
 public:
     virtual ~ManagerEvents() = default;
@@ -51,8 +52,14 @@ public:
     virtual void Sent(std::string reference) = 0;   // the outgoing message went out
     virtual void Failed() = 0;                      // it did not
     virtual void Received(std::string record) = 0;  // a message or report, as record text
-    virtual void Info(std::string line) = 0;        // a line for the engine's log
-    virtual void Reconnect() = 0;                   // the manager ended for a reconnect
+    // The same for a message the device keeps until the engine has stored it: waits for the
+    // engine's answer and says whether it took the message.
+    virtual bool Taken(std::string record) {
+        Received(std::move(record));
+        return true;
+    }
+    virtual void Info(std::string line) = 0;  // a line for the engine's log
+    virtual void Reconnect() = 0;             // the manager ended for a reconnect
 };
 
 class TPhoneManager {

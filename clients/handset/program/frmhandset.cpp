@@ -407,6 +407,8 @@ void TfrmHandset::EngineClosing() {
 }
 
 void TfrmHandset::OnShutDown() {
+    // The manager may wait for the engine to take a message; this thread answers no more.
+    AbandonTakes();
     shared_.closing = true;
     shared_.active = false;
     reconnectTimer_.stop();
@@ -478,6 +480,9 @@ void TfrmHandset::Failed() {
 void TfrmHandset::Received(std::string record) {
     Post(WM_DRV_RECEIVED, 0, 1, std::move(record));
 }
+bool TfrmHandset::Taken(std::string record) {
+    return AwaitTake(WM_DRV_RECEIVED, std::move(record));
+}
 void TfrmHandset::Info(std::string line) {
     Post(driver::WM_DRV_DEVICEINFO, 0, 1, std::move(line));
 }
@@ -496,11 +501,14 @@ void TfrmHandset::HandleMessage(const driver::DriverMessage& message) {
         case WM_DRV_FAILED:
             HandleFailed();
             break;
-        case WM_DRV_RECEIVED:
-            if (!closing())
-                EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
+        case WM_DRV_RECEIVED: {
+            const bool taken =
+                !closing() && EngineCall([&] { phone().smsReceived(QFromAnsi(text)); });
+            if (message.wParam != 0)
+                FinishTake(message.wParam, taken);
             shared_.receivedPending = false;
             break;
+        }
         case WM_DRV_READING:
             EngineCall(
                 [this] { phone().deviceInfo(QFromAnsi(Translate("Reading phone memory"))); });

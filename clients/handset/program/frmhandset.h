@@ -86,6 +86,7 @@ public:
     void Sent(std::string reference) override;
     void Failed() override;
     void Received(std::string record) override;
+    bool Taken(std::string record) override;
     void Info(std::string line) override;
     void Reconnect() override;
 

@@ -17,6 +17,11 @@ public:
     void Sent(std::string reference) override { events.push_back("sent " + reference); }
     void Failed() override { events.push_back("failed"); }
     void Received(std::string record) override { received.push_back(std::move(record)); }
+    bool Taken(std::string record) override {
+        Received(std::move(record));
+        return takes;
+    }
+    bool takes = true;  // whether the engine stores what it is handed
     void Info(std::string line) override { infos.push_back(std::move(line)); }
     void Reconnect() override { events.push_back("reconnect"); }
     std::vector<std::string> events;
@@ -134,6 +139,25 @@ TEST(PhoneManager, AMessageIsHandedOverWithTheOperatorAndDeletedFromTheDevice) {
         bench.manager.Cycle();
     ASSERT_EQ(bench.events.received.size(), 2u);
     EXPECT_FALSE(bench.device.memories["SM"].count(2));
+}
+
+TEST(PhoneManager, AMessageTheEngineDidNotStoreStaysOnTheDeviceAndIsReadAgain) {
+    ManagerBench bench({}, {{port::kPreferredMemory, "SIM"}, {port::kMemorySize, "2"}});
+    bench.device.memories["SM"][1] = test::TextDeliver("keep me");
+    bench.manager.Setup();
+    bench.events.takes = false;
+    bench.manager.Cycle();
+    ASSERT_EQ(bench.events.received.size(), 1u);
+    EXPECT_TRUE(bench.device.memories["SM"].count(1)) << "deleted before the engine stored it";
+    bench.shared.receivedPending = false;
+    bench.events.takes = true;
+    for (int i = 0; i < 4 && bench.events.received.size() < 2; ++i)
+        bench.manager.Cycle();
+    ASSERT_EQ(bench.events.received.size(), 2u);
+    TGsmSms again;
+    again.FromText(bench.events.received[1]);
+    EXPECT_EQ(again.text, "keep me");
+    EXPECT_FALSE(bench.device.memories["SM"].count(1));
 }
 
 // A report of message 17 to +12345678901 with its TP-ST.
