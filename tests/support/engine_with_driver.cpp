@@ -1,11 +1,13 @@
 #include "engine_with_driver.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "child_process.h"
 #include "event_wait.h"
 #include "file_text.h"
 #include "keypath.h"
+#include "unGSMSMS.h"
 
 namespace nimbra::testing_support {
 
@@ -130,6 +132,49 @@ fs::path EngineWithDriver::FileHolding(const fs::path& folder, const std::string
             return entry.path();
     }
     return {};
+}
+
+std::vector<std::string> EngineWithDriver::SendNumberedMessages(int count,
+                                                                const std::string& text) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < count; ++i) {
+        TGsmSms record;
+        record.receiver = "+36201" + std::to_string(10000 + i);
+        record.text = text + " " + std::to_string(i);
+        QVariant message = QString::fromStdString(record.ToText());
+        const std::string id = client->sendMessage(message).toString().toStdString();
+        if (id.empty()) {
+            ADD_FAILURE() << "message " << i << " was refused";
+            break;
+        }
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+void EngineWithDriver::ExpectSentOnceEach(const std::vector<std::string>& ids,
+                                          const std::string& text) {
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            return std::all_of(ids.begin(), ids.end(), [&](const auto& id) { return Sent(id); });
+        },
+        kTimeoutMs))
+        << DriverLog();
+    std::map<std::string, int> filesOf;
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            filesOf = FilesPerId(Folder("Sent Items"), ids);
+            return std::all_of(filesOf.begin(), filesOf.end(),
+                               [](const auto& entry) { return entry.second >= 1; });
+        },
+        kTimeoutMs));
+    for (const auto& [id, count] : filesOf)
+        EXPECT_EQ(count, 1) << id;
+    for (const std::string& id : ids)
+        EXPECT_EQ(sent.count(QString::fromStdString(id)), 1) << id;
+    // The Outbox's originals go once their copies are on disk.
+    EXPECT_TRUE(ProcessEventsUntil([&] { return FileHolding(Folder("Outbox"), text).empty(); },
+                                   kTimeoutMs));
 }
 
 std::map<std::string, int> EngineWithDriver::FilesPerId(const fs::path& folder,

@@ -76,6 +76,12 @@ public:
     // The message file in folder that holds text, or an empty path.
     static std::filesystem::path FileHolding(const std::filesystem::path& folder,
                                              const std::string& text);
+    // Sends count messages through the client object, "<text> 0", "<text> 1", ..., each to a
+    // number of its own; their ids, or fewer and a failure when one was refused.
+    std::vector<std::string> SendNumberedMessages(int count, const std::string& text);
+    // Checks that every id was reported sent once and lies in exactly one file of Sent
+    // Items, and that the Outbox keeps none of the texts (waiting for each as needed).
+    void ExpectSentOnceEach(const std::vector<std::string>& ids, const std::string& text);
     // For each id, how many message files of folder hold it as a whole line.
     static std::map<std::string, int> FilesPerId(const std::filesystem::path& folder,
                                                  const std::vector<std::string>& ids);

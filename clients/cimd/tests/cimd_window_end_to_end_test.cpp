@@ -3,19 +3,13 @@
 // without waiting for each answer, and every message reaches Sent Items exactly once.
 
 #include <algorithm>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <QString>
-#include <QVariant>
-
 #include <gtest/gtest.h>
 
 #include "cimd_end_to_end.h"
-#include "event_wait.h"
-#include "unGSMSMS.h"
 
 namespace nimbra::testing_support {
 namespace {
@@ -44,38 +38,9 @@ TEST_F(CimdWindowTest, ThirtyMessagesWithAWindowOfTenReachSentItemsOnceEach) {
         StartAll({"--stx"}, {{"cbStx", "0"}, {"eWindow", "10"}, {"eOperator", "debug:on"}}));
     ASSERT_TRUE(WaitForDriverLog("Successful login")) << DriverLog();
 
-    std::vector<std::string> ids;
-    for (int i = 0; i < 30; ++i) {
-        TGsmSms record;
-        record.receiver = "+36201" + std::to_string(10000 + i);
-        record.text = "Window message " + std::to_string(i);
-        QVariant message = QString::fromStdString(record.ToText());
-        ids.push_back(client->sendMessage(message).toString().toStdString());
-        ASSERT_FALSE(ids.back().empty());
-    }
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] {
-            return std::all_of(ids.begin(), ids.end(), [&](const auto& id) { return Sent(id); });
-        },
-        kTimeoutMs))
-        << DriverLog();
-
-    // Each once in Sent Items, none left in the Outbox.
-    std::map<std::string, int> filesOf;
-    ASSERT_TRUE(ProcessEventsUntil(
-        [&] {
-            filesOf = FilesPerId(Folder("Sent Items"), ids);
-            return std::all_of(filesOf.begin(), filesOf.end(),
-                               [](const auto& entry) { return entry.second >= 1; });
-        },
-        kTimeoutMs));
-    for (const auto& [id, count] : filesOf)
-        EXPECT_EQ(count, 1) << id;
-    for (const std::string& id : ids)
-        EXPECT_EQ(sent.count(QString::fromStdString(id)), 1) << id;
-    // The Outbox's originals go once their copies are on disk.
-    EXPECT_TRUE(ProcessEventsUntil(
-        [&] { return FileHolding(Folder("Outbox"), "Window message").empty(); }, kTimeoutMs));
+    const std::vector<std::string> ids = SendNumberedMessages(30, "Window message");
+    ASSERT_EQ(ids.size(), 30u);
+    ExpectSentOnceEach(ids, "Window message");
 
     EXPECT_EQ(simulator->Count("submits"), 30);
     EXPECT_GE(LongestRunOfSubmits(DriverLog()), 2) << DriverLog();
