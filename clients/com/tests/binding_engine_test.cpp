@@ -78,8 +78,13 @@ TEST_F(BindingTest, ALoopbackDeviceCarriesAClientsMessageToSentItems) {
     ASSERT_TRUE(ProcessEventsUntil([&] { return sent.contains(messageId); }, kTimeoutMs));
     EXPECT_EQ(device.transmitted(), QStringList{messageId});
     EXPECT_TRUE(device.failures().isEmpty()) << device.failures().join('\n').toStdString();
-    EXPECT_TRUE(FolderHolds(engine.home() / "SysFolders/Sent Items", messageId));
-    EXPECT_FALSE(FolderHolds(engine.home() / "SysFolders/Outbox", messageId));
+    // The engine files the message a moment after it reports it sent.
+    EXPECT_TRUE(ProcessEventsUntil(
+        [&] {
+            return FolderHolds(engine.home() / "SysFolders/Sent Items", messageId) &&
+                   !FolderHolds(engine.home() / "SysFolders/Outbox", messageId);
+        },
+        kTimeoutMs));
     QVariant stored;
     EXPECT_EQ(client.getMessage(messageId, stored), QVariant(1));
     // The sender the device reported; the network reference stays in the message's file.
