@@ -1,5 +1,5 @@
-// The smpp driver end to end against a message centre that follows the public SMPP 3.4
-// specification: text in the GSM alphabet and in UCS2, long messages in parts both ways,
+// The smpp driver end to end against a message centre that speaks standard SMPP 3.4: text in
+// the GSM alphabet and in UCS2, long messages in parts both ways,
 // receipts with their outcome, busy answers, alphanumeric senders.
 
 #include <regex>
