@@ -152,6 +152,19 @@ int RecordingEvents::CountStartingWith(std::string_view prefix) const {
     }));
 }
 
+std::map<std::string, std::string> RecordingEvents::OutcomeById(
+    std::vector<std::string>& twice) const {
+    std::map<std::string, std::string> outcome;
+    for (const std::string& line : byId) {
+        const std::string kind = line.substr(0, line.find(':'));
+        std::string id = line.substr(kind.size() + 1);
+        id = id.substr(0, id.find(':'));
+        if (!outcome.emplace(id, line).second)
+            twice.push_back(line);
+    }
+    return outcome;
+}
+
 TGsmSms RecordingEvents::ReceivedRecord(std::size_t index) const {
     TGsmSms record(0.0);
     record.FromText(received.at(index));

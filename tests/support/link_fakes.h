@@ -136,6 +136,9 @@ public:
     // How often `line` was logged at level 1.
     int Count(std::string_view line) const;
     int CountStartingWith(std::string_view prefix) const;
+    // The outcome line of each message (from `byId`) by its id; an id with more than one
+    // outcome goes to `twice` as well.
+    std::map<std::string, std::string> OutcomeById(std::vector<std::string>& twice) const;
     // The received record at index, read back from its text.
     TGsmSms ReceivedRecord(std::size_t index) const;
 

@@ -50,13 +50,10 @@ protected:
     }
     // The outcome by id of each message; fails the test when one has two.
     std::map<std::string, std::string> OutcomeOf() const {
-        std::map<std::string, std::string> outcome;
-        for (const std::string& line : events.byId) {
-            const std::string kind = line.substr(0, line.find(':'));
-            std::string id = line.substr(kind.size() + 1);
-            id = id.substr(0, id.find(':'));
-            EXPECT_TRUE(outcome.emplace(id, line).second) << "twice: " << line;
-        }
+        std::vector<std::string> twice;
+        auto outcome = events.OutcomeById(twice);
+        for (const std::string& line : twice)
+            ADD_FAILURE() << "twice: " << line;
         return outcome;
     }
 };
